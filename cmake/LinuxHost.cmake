@@ -1,0 +1,38 @@
+# Native build: the substitute host, the plug-in as a loadable module, tests
+# and tools.
+
+if(HALVANE_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+add_library(halvane_sim SHARED
+  sim/Fibre.cpp
+  sim/Game.cpp
+  sim/Host.cpp
+  sim/Platform.cpp)
+target_include_directories(halvane_sim PUBLIC src sim)
+target_compile_options(halvane_sim PRIVATE ${HALVANE_WARNINGS})
+target_link_libraries(halvane_sim PUBLIC ${CMAKE_DL_LIBS})
+
+# The plug-in as the substitute host loads it: only DllMain is exported, and
+# no GNU unique symbols, so that unloading really unloads it.
+add_library(halvane_plugin MODULE ${HALVANE_SOURCES})
+target_include_directories(halvane_plugin PRIVATE src)
+target_compile_options(halvane_plugin PRIVATE ${HALVANE_WARNINGS} -fvisibility=hidden -fvisibility-inlines-hidden -fno-gnu-unique)
+target_link_libraries(halvane_plugin PRIVATE halvane_sim)
+
+# The same sources for tests of pure logic, linked straight into a test program.
+add_library(halvane_core OBJECT ${HALVANE_SOURCES})
+target_include_directories(halvane_core PUBLIC src)
+target_compile_options(halvane_core PRIVATE ${HALVANE_WARNINGS})
+set_target_properties(halvane_core PROPERTIES POSITION_INDEPENDENT_CODE ON)
+
+add_executable(halvane_play tools/play.cpp)
+target_compile_options(halvane_play PRIVATE ${HALVANE_WARNINGS})
+target_link_libraries(halvane_play PRIVATE halvane_sim)
+target_compile_definitions(halvane_play PRIVATE HALVANE_PLUGIN_FILE="$<TARGET_FILE:halvane_plugin>")
+add_dependencies(halvane_play halvane_plugin)
+
+enable_testing()
+add_subdirectory(tests)

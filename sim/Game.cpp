@@ -1,0 +1,62 @@
+#include "Game.h"
+
+#include <bit>
+#include <cstdio>
+
+namespace sim {
+
+float Invocation::Float(std::size_t i) const {
+  return std::bit_cast<float>(static_cast<std::uint32_t>(args[i]));
+}
+
+void Invocation::Return(float value) { result[0] = std::bit_cast<std::uint32_t>(value); }
+
+void Invocation::Return(Vector3 value) {
+  Return(value.x);
+  result[1] = std::bit_cast<std::uint32_t>(value.y);
+  result[2] = std::bit_cast<std::uint32_t>(value.z);
+}
+
+Game::Game() { DefineCharacterNatives(); }
+
+void Game::Define(NativeHash hash, std::string name, std::size_t arity,
+                  std::function<void(Invocation&)> run) {
+  natives_[hash] = NativeInfo{std::move(name), arity, std::move(run)};
+}
+
+const NativeInfo* Game::Find(NativeHash hash) const {
+  const auto found = natives_.find(hash);
+  return found == natives_.end() ? nullptr : &found->second;
+}
+
+std::string Game::NameOf(NativeHash hash) const {
+  if (const NativeInfo* info = Find(hash)) return info->name;
+  char text[32];
+  std::snprintf(text, sizeof text, "0x%016llX", static_cast<unsigned long long>(hash));
+  return text;
+}
+
+void Game::BeginFrame() {}
+void Game::EndFrame() {}
+
+bool Game::EntityExists(std::int32_t handle) const {
+  return handle == character.handle && character.exists;
+}
+
+void Game::DefineCharacterNatives() {
+  Define(0xD80958FC74E988A6, "player character", 0,
+         [this](Invocation& call) { call.Return(character.handle); });
+  Define(0x3A87E44BB9A01D54, "current weapon", 3, [this](Invocation& call) {
+    weaponSlotBeforeCall = *call.Out<std::uint32_t>(1);
+    const bool known = call.Int(0) == character.handle && character.exists;
+    if (known) *call.Out<std::uint32_t>(1) = character.weapon;
+    call.Return(known);
+  });
+  Define(0x7239B21A38F536BA, "entity exists", 1,
+         [this](Invocation& call) { call.Return(EntityExists(call.Int(0))); });
+  Define(0x5F9532F3B5CC2551, "entity is dead", 1, [this](Invocation& call) {
+    call.Return(call.Int(0) == character.handle && character.exists && character.dead);
+  });
+}
+
+}  // namespace sim

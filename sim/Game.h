@@ -1,0 +1,80 @@
+// The game model of the substitute host: the state the natives read and
+// change, and the table of natives it answers.
+#pragma once
+
+#include "host/Native.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <span>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace sim {
+
+// One native call as the model sees it: the pushed slots and a result buffer
+// that the plug-in reads after the call.
+struct Invocation {
+  std::span<const std::uint64_t> args;
+  std::array<std::uint64_t, 3> result{};
+
+  std::int32_t Int(std::size_t i) const { return static_cast<std::int32_t>(static_cast<std::uint32_t>(args[i])); }
+  std::uint32_t Hash(std::size_t i) const { return static_cast<std::uint32_t>(args[i]); }
+  bool Bool(std::size_t i) const { return args[i] != 0; }
+  float Float(std::size_t i) const;
+  const char* Text(std::size_t i) const { return reinterpret_cast<const char*>(args[i]); }
+  template <class T>
+  T* Out(std::size_t i) const {
+    return reinterpret_cast<T*>(args[i]);
+  }
+
+  void Return(std::int32_t value) { result[0] = static_cast<std::uint32_t>(value); }
+  void Return(bool value) { result[0] = value ? 1U : 0U; }
+  void Return(float value);
+  void Return(Vector3 value);
+};
+
+struct NativeInfo {
+  std::string name;
+  std::size_t arity;
+  std::function<void(Invocation&)> run;
+};
+
+struct Character {
+  std::int32_t handle = 0x1001;
+  bool exists = true;
+  bool dead = false;
+  std::uint32_t weapon = 0xA2719263;  // unarmed
+};
+
+class Game {
+ public:
+  Game();
+
+  Character character;
+  // What the weapon variable held when the plug-in asked for the weapon.
+  std::uint32_t weaponSlotBeforeCall = 0xFFFFFFFF;
+
+  const NativeInfo* Find(NativeHash hash) const;
+  // Name of a native for printing, or its hash in hex.
+  std::string NameOf(NativeHash hash) const;
+
+  // Called by the host around every frame: per-frame effects start empty and
+  // the world moves on by one frame afterwards.
+  void BeginFrame();
+  void EndFrame();
+
+  bool EntityExists(std::int32_t handle) const;
+
+ private:
+  void Define(NativeHash hash, std::string name, std::size_t arity,
+              std::function<void(Invocation&)> run);
+  void DefineCharacterNatives();
+
+  std::unordered_map<NativeHash, NativeInfo> natives_;
+};
+
+}  // namespace sim

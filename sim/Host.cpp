@@ -1,0 +1,188 @@
+#include "Host.h"
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <system_error>
+
+namespace sim {
+
+namespace {
+Host* active = nullptr;
+
+using LibraryMain = int (*)(HostModule, std::uint32_t, void*);
+constexpr std::uint32_t ProcessDetach = 0;
+constexpr std::uint32_t ProcessAttach = 1;
+
+std::string Hex(std::uint64_t value) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%016llX", static_cast<unsigned long long>(value));
+  return text;
+}
+}  // namespace
+
+Host* Host::Active() { return active; }
+
+Host::Host(std::filesystem::path pluginFile, std::filesystem::path folder)
+    : plugin_(std::move(pluginFile)), folder_(std::move(folder)) {}
+
+Host::~Host() {
+  if (Loaded()) Unload();
+  if (active == this) active = nullptr;
+}
+
+void Host::Error(std::string message) {
+  std::fprintf(stderr, "substitute host: %s\n", message.c_str());
+  errors.push_back(std::move(message));
+}
+
+void Host::Load() {
+  if (active != nullptr && active != this && active->Loaded()) {
+    Error("another substitute host is active in this process");
+    return;
+  }
+  active = this;
+  std::filesystem::create_directories(folder_);
+  installed_ = folder_ / "Halvane.so";
+  std::filesystem::copy_file(plugin_, installed_, std::filesystem::copy_options::overwrite_existing);
+  library_ = dlopen(installed_.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (library_ == nullptr) {
+    Error(std::string("cannot load the plug-in: ") + dlerror());
+    return;
+  }
+  auto main = reinterpret_cast<LibraryMain>(dlsym(library_, "DllMain"));
+  if (main == nullptr) {
+    Error("the plug-in has no library entry");
+    return;
+  }
+  main(Module(), ProcessAttach, nullptr);
+}
+
+void Host::Unload() {
+  if (!Loaded()) return;
+  if (auto main = reinterpret_cast<LibraryMain>(dlsym(library_, "DllMain"))) {
+    main(Module(), ProcessDetach, nullptr);
+  }
+  // The host stops resuming the script fibre once it is unregistered.
+  fibre_.reset();
+  entry_ = nullptr;
+  dlclose(library_);
+  library_ = nullptr;
+  // A library that stays mapped would keep its state into the next load.
+  if (void* still = dlopen(installed_.c_str(), RTLD_NOW | RTLD_NOLOAD)) {
+    dlclose(still);
+    Error("the plug-in stayed loaded after unloading");
+  }
+}
+
+void Host::Frame() {
+  if (entry_ == nullptr) {
+    Error("frame requested but no script entry is registered");
+    return;
+  }
+  active = this;
+  frameCalls.clear();
+  frameSounds.clear();
+  padReads = 0;
+  ++frameNumber;
+  game.BeginFrame();
+  if (!fibre_) fibre_ = std::make_unique<Fibre>(entry_);
+  onFibre_ = true;
+  fibre_->Resume();
+  onFibre_ = false;
+  game.EndFrame();
+}
+
+void Host::Frames(int count) {
+  for (int i = 0; i < count; ++i) Frame();
+}
+
+std::vector<const NativeCallRecord*> Host::CallsTo(NativeHash hash) const {
+  std::vector<const NativeCallRecord*> found;
+  for (const NativeCallRecord& call : frameCalls) {
+    if (call.hash == hash) found.push_back(&call);
+  }
+  return found;
+}
+
+void Host::OnRegister(HostModule module, ScriptEntry entry) {
+  hostCalls.push_back({HostCallRecord::Kind::Register, module, 0});
+  if (module != Module()) Error("scriptRegister with a module handle that is not the plug-in's");
+  if (entry_ != nullptr) Error("scriptRegister called twice");
+  entry_ = entry;
+}
+
+void Host::OnUnregister(HostModule module) {
+  hostCalls.push_back({HostCallRecord::Kind::Unregister, module, 0});
+  if (module != Module()) Error("scriptUnregister with a module handle that is not the plug-in's");
+}
+
+void Host::OnWait(HostMilliseconds milliseconds) {
+  hostCalls.push_back({HostCallRecord::Kind::Wait, nullptr, milliseconds});
+  if (!onFibre_) {
+    Error("scriptWait called outside the script fibre");
+    return;
+  }
+  fibre_->Yield();
+}
+
+void Host::OnNativeInit(NativeHash hash) {
+  if (pending_) Error("nativeInit " + Hex(hash) + " while " + Hex(pending_->hash) + " was not called");
+  if (!onFibre_) Error("native " + Hex(hash) + " called outside the script fibre");
+  pending_ = NativeCallRecord{hash, {}, {}};
+}
+
+void Host::OnNativePush(std::uint64_t value) {
+  if (!pending_) {
+    Error("nativePush64 without nativeInit");
+    return;
+  }
+  pending_->args.push_back(value);
+}
+
+std::uint64_t* Host::OnNativeCall() {
+  invocation_ = Invocation{};
+  if (!pending_) {
+    Error("nativeCall without nativeInit");
+    return invocation_.result.data();
+  }
+  NativeCallRecord call = std::move(*pending_);
+  pending_.reset();
+  const NativeInfo* native = game.Find(call.hash);
+  if (native == nullptr) {
+    Error("unknown native " + Hex(call.hash));
+  } else if (native->arity != call.args.size()) {
+    Error(native->name + " called with " + std::to_string(call.args.size()) + " arguments, expects " +
+          std::to_string(native->arity));
+  } else {
+    invocation_.args = call.args;
+    native->run(invocation_);
+  }
+  call.result = invocation_.result;
+  frameCalls.push_back(std::move(call));
+  invocation_.args = {};
+  return invocation_.result.data();
+}
+
+}  // namespace sim
+
+// The seven host functions, as the plug-in imports them.
+
+namespace {
+sim::Host& ActiveHost() {
+  sim::Host* host = sim::Host::Active();
+  if (host == nullptr) {
+    std::fputs("substitute host: host function called with no host active\n", stderr);
+    std::abort();
+  }
+  return *host;
+}
+}  // namespace
+
+void scriptRegister(HostModule module, ScriptEntry entry) { ActiveHost().OnRegister(module, entry); }
+void scriptUnregister(HostModule module) { ActiveHost().OnUnregister(module); }
+void scriptWait(HostMilliseconds duration) { ActiveHost().OnWait(duration); }
+void nativeInit(std::uint64_t hash) { ActiveHost().OnNativeInit(hash); }
+void nativePush64(std::uint64_t value) { ActiveHost().OnNativePush(value); }
+std::uint64_t* nativeCall() { return ActiveHost().OnNativeCall(); }
+std::uint8_t* getScriptHandleBaseAddress(int) { return nullptr; }

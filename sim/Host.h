@@ -1,0 +1,111 @@
+// The substitute script host: loads the plug-in library from a folder, runs
+// its registered entry on a fibre one frame at a time, answers natives from
+// the game model and records every call.
+#pragma once
+
+#include "Fibre.h"
+#include "Game.h"
+#include "host/ScriptHook.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+// Keyboard, mouse, pad and clock as the plug-in will find them this frame.
+struct Input {
+  std::array<bool, 256> keys{};
+  bool padConnected = false;
+  std::uint16_t padButtons = 0;
+  std::uint8_t leftTrigger = 0;
+  std::uint8_t rightTrigger = 0;
+  std::uint32_t tick = 0;
+};
+
+// What the operating system answers besides input.
+struct Environment {
+  bool libraryLookupFails = false;
+  std::optional<std::string> roamingAppData;
+  std::vector<std::uint8_t> mainImage;
+};
+
+struct NativeCallRecord {
+  NativeHash hash;
+  std::vector<std::uint64_t> args;
+  std::array<std::uint64_t, 3> result;
+};
+
+struct HostCallRecord {
+  enum class Kind { Register, Unregister, Wait };
+  Kind kind;
+  HostModule module;
+  HostMilliseconds milliseconds;
+};
+
+struct SoundRecord {
+  const std::uint8_t* image;
+  std::size_t size;
+};
+
+class Host {
+ public:
+  // `pluginFile` is copied into `folder` and loaded from there, as a player
+  // would install it.
+  Host(std::filesystem::path pluginFile, std::filesystem::path folder);
+  ~Host();
+  Host(const Host&) = delete;
+  Host& operator=(const Host&) = delete;
+
+  void Load();
+  void Unload();
+  // Runs one frame: start-up and the first pass on the first frame, one pass after.
+  void Frame();
+  void Frames(int count);
+
+  bool Loaded() const { return library_ != nullptr; }
+  HostModule Module() const { return reinterpret_cast<HostModule>(library_); }
+  const std::filesystem::path& Folder() const { return folder_; }
+  const std::filesystem::path& LibraryFile() const { return installed_; }
+
+  // Calls of the current (or last) frame to the given native.
+  std::vector<const NativeCallRecord*> CallsTo(NativeHash hash) const;
+
+  Input input;
+  Environment environment;
+  Game game;
+
+  std::vector<NativeCallRecord> frameCalls;   // natives of the last frame, in order
+  std::vector<SoundRecord> frameSounds;        // clips started in the last frame
+  std::vector<HostCallRecord> hostCalls;       // register, unregister, wait: whole run
+  std::vector<std::string> errors;             // anything the plug-in did wrong
+  int padReads = 0;                            // XInput polls in the last frame
+  int frameNumber = 0;
+
+  // Hooks for the host functions and platform services of this process.
+  static Host* Active();
+  void OnRegister(HostModule module, ScriptEntry entry);
+  void OnUnregister(HostModule module);
+  void OnWait(HostMilliseconds milliseconds);
+  void OnNativeInit(NativeHash hash);
+  void OnNativePush(std::uint64_t value);
+  std::uint64_t* OnNativeCall();
+  void Error(std::string message);
+
+ private:
+  std::filesystem::path plugin_;
+  std::filesystem::path folder_;
+  std::filesystem::path installed_;
+  void* library_ = nullptr;
+  ScriptEntry entry_ = nullptr;
+  std::unique_ptr<Fibre> fibre_;
+  bool onFibre_ = false;
+  std::optional<NativeCallRecord> pending_;
+  Invocation invocation_;
+};
+
+}  // namespace sim

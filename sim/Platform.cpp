@@ -1,0 +1,51 @@
+// The platform services of the plug-in, answered from the substitute host's
+// scripted input and environment.
+#include "Host.h"
+#include "platform/Platform.h"
+
+#include <dlfcn.h>
+
+namespace platform {
+
+namespace {
+sim::Host& ActiveHost() { return *sim::Host::Active(); }
+constexpr std::uint32_t DeviceNotConnected = 1167;
+}  // namespace
+
+std::int16_t AsyncKeyState(int virtualKey) {
+  if (virtualKey < 0 || virtualKey > 255) return 0;
+  return ActiveHost().input.keys[static_cast<std::size_t>(virtualKey)] ? std::int16_t{-0x8000} : std::int16_t{0};
+}
+
+std::uint32_t ReadPad(PadSample& sample) {
+  sim::Host& host = ActiveHost();
+  ++host.padReads;
+  if (!host.input.padConnected) return DeviceNotConnected;
+  ++sample.dwPacketNumber;
+  sample.Gamepad.wButtons = host.input.padButtons;
+  sample.Gamepad.bLeftTrigger = host.input.leftTrigger;
+  sample.Gamepad.bRightTrigger = host.input.rightTrigger;
+  return 0;
+}
+
+std::uint32_t TickCount() { return ActiveHost().input.tick; }
+
+void PlayWave(const std::uint8_t* image, std::size_t size) {
+  ActiveHost().frameSounds.push_back({image, size});
+}
+
+std::optional<std::string> LibraryFileName(const void* addressInLibrary) {
+  if (ActiveHost().environment.libraryLookupFails) return std::nullopt;
+  Dl_info info{};
+  if (dladdr(addressInLibrary, &info) == 0 || info.dli_fname == nullptr) return std::nullopt;
+  return std::string(info.dli_fname);
+}
+
+std::optional<std::string> RoamingAppDataFolder() { return ActiveHost().environment.roamingAppData; }
+
+MemoryImage MainImage() {
+  const std::vector<std::uint8_t>& image = ActiveHost().environment.mainImage;
+  return {image.data(), image.size()};
+}
+
+}  // namespace platform

@@ -1,0 +1,5 @@
+#include "config/Settings.h"
+
+void ResolveSettingsPath() {}
+void LoadSettings() {}
+void SaveSettings() {}

@@ -1,0 +1,57 @@
+#include "host/FrameLoop.h"
+
+#include "config/Settings.h"
+#include "host/Native.h"
+#include "input/Input.h"
+#include "menu/Menu.h"
+#include "onfoot/Surrender.h"
+#include "vehicle/Gear.h"
+#include "vehicle/Vehicle.h"
+#include "weapons/AmmoCounter.h"
+#include "weapons/Reload.h"
+#include "weapons/Safety.h"
+#include "weapons/WeaponTables.h"
+
+namespace {
+
+constexpr NativeHash PlayerCharacter = 0xD80958FC74E988A6;
+constexpr NativeHash CurrentWeapon = 0x3A87E44BB9A01D54;
+constexpr NativeHash EntityExists = 0x7239B21A38F536BA;
+constexpr NativeHash EntityIsDead = 0x5F9532F3B5CC2551;
+
+void RunPass() {
+  SamplePad();
+  const std::int32_t character = CallNative<std::int32_t>(PlayerCharacter);
+  WeaponHash weapon = 0;
+  CallNative(CurrentWeapon, character, &weapon, 1);
+  const WeaponFacts facts = LookUpWeapon(weapon);
+
+  MenuToggleStep();
+  if (MenuState.open) {
+    DrawMenu();
+    HandleMenuInput();
+    return;
+  }
+
+  if (CallNative<bool>(EntityExists, character) && !CallNative<bool>(EntityIsDead, character)) {
+    VehicleStep(character);
+  }
+  SafetyKeyStep(facts);
+  if (weapon != PreviousWeapon) WeaponChangeStep(weapon);
+  const bool emptyNow = ClipStep(facts);
+  SafetyEnforceStep(facts, emptyNow);
+  HideAmmoCounterStep();
+  SurrenderStep(character);
+}
+
+}  // namespace
+
+void FrameLoop() {
+  ResolveSettingsPath();
+  LoadSettings();
+  FindLimiterField();
+  for (;;) {
+    RunPass();
+    scriptWait(0);
+  }
+}

@@ -1,0 +1,3 @@
+#include "onfoot/Surrender.h"
+
+void SurrenderStep(std::int32_t) {}

@@ -1,0 +1,6 @@
+// Hands up, and the wanted level cut to 1.
+#pragma once
+
+#include <cstdint>
+
+void SurrenderStep(std::int32_t character);

@@ -1,0 +1,49 @@
+// The operating-system services the plug-in uses. On Windows these are the
+// Win32 calls; elsewhere the substitute host provides them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// Layout of XINPUT_GAMEPAD and XINPUT_STATE.
+struct PadButtons {
+  std::uint16_t wButtons;
+  std::uint8_t bLeftTrigger;
+  std::uint8_t bRightTrigger;
+  std::int16_t sThumbLX;
+  std::int16_t sThumbLY;
+  std::int16_t sThumbRX;
+  std::int16_t sThumbRY;
+};
+struct PadSample {
+  std::uint32_t dwPacketNumber;
+  PadButtons Gamepad;
+};
+static_assert(sizeof(PadSample) == 16);
+
+struct MemoryImage {
+  const std::uint8_t* base;
+  std::size_t size;
+};
+
+// GetAsyncKeyState: bit 0x8000 is set while the key is down.
+std::int16_t AsyncKeyState(int virtualKey);
+// XInputGetState for pad 0: 0 on success, which fills `sample`.
+std::uint32_t ReadPad(PadSample& sample);
+// GetTickCount.
+std::uint32_t TickCount();
+// Starts a complete in-memory WAVE image playing asynchronously.
+void PlayWave(const std::uint8_t* image, std::size_t size);
+// Full file name of the library that contains `addressInLibrary`, or nothing
+// when no library contains it.
+std::optional<std::string> LibraryFileName(const void* addressInLibrary);
+// The user's roaming application-data folder, or nothing.
+std::optional<std::string> RoamingAppDataFolder();
+// The game's main executable image; size 0 when it cannot be obtained.
+MemoryImage MainImage();
+
+}  // namespace platform

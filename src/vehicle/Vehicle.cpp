@@ -1,0 +1,3 @@
+#include "vehicle/Vehicle.h"
+
+void VehicleStep(std::int32_t) {}

@@ -1,0 +1,3 @@
+#include "weapons/AmmoCounter.h"
+
+void HideAmmoCounterStep() {}

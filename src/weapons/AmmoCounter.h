@@ -1,0 +1,4 @@
+// Hides the game's ammunition counter when the setting asks for it.
+#pragma once
+
+void HideAmmoCounterStep();

@@ -1,0 +1,4 @@
+#include "weapons/Safety.h"
+
+void SafetyKeyStep(const WeaponFacts&) {}
+void SafetyEnforceStep(const WeaponFacts&, bool) {}

@@ -1,0 +1,44 @@
+// Per-weapon memory, the constant weapon groups and the weapon facts of a pass.
+#pragma once
+
+#include <cstdint>
+#include <unordered_map>
+#include <unordered_set>
+
+using WeaponHash = std::uint32_t;
+using WeaponFlags = std::unordered_map<WeaponHash, bool>;
+using WeaponCounts = std::unordered_map<WeaponHash, std::int32_t>;
+using WeaponGroup = std::unordered_set<WeaponHash>;
+
+// The hash the host reports when the character holds no weapon.
+inline constexpr WeaponHash UnarmedHash = 0xA2719263;
+
+// Bool maps read through operator[]: a missing weapon reads false and gains
+// an entry. The count maps tell a missing weapon from a stored value.
+extern WeaponFlags SafetyOn;
+extern WeaponFlags ReloadPending;
+extern WeaponFlags ClipEmpty;
+extern WeaponCounts SavedClip;
+extern WeaponCounts SavedAmmo;
+
+extern const WeaponGroup ClipExemptWeapons;
+extern const WeaponGroup ClipExemptExtraWeapons;
+extern const WeaponGroup SafetyExemptWeapons;
+
+extern WeaponHash PreviousWeapon;
+extern std::uint32_t SafetyOnTime;
+extern std::uint32_t SafetyOffTime;
+extern std::uint32_t EmptyNoticeTime;
+extern bool SafetyKeyLatch;
+extern bool ReloadKeyLatch;
+extern bool TriggerLatch;
+
+// What every pass knows about the weapon in hand.
+struct WeaponFacts {
+  WeaponHash weapon;
+  bool clipExempt;
+  bool safetyExempt;
+  bool& safetyOn;  // the weapon's SafetyOn entry
+};
+
+WeaponFacts LookUpWeapon(WeaponHash weapon);

@@ -1,0 +1,126 @@
+#include "Playthrough.h"
+#include "host/Native.h"
+
+#include <gmock/gmock.h>
+
+#include <bit>
+
+using ::testing::ElementsAre;
+using Kind = sim::HostCallRecord::Kind;
+
+namespace {
+
+constexpr NativeHash PlayerCharacter = 0xD80958FC74E988A6;
+constexpr NativeHash CurrentWeapon = 0x3A87E44BB9A01D54;
+constexpr NativeHash EntityExists = 0x7239B21A38F536BA;
+constexpr NativeHash EntityIsDead = 0x5F9532F3B5CC2551;
+
+std::vector<NativeHash> Hashes(const std::vector<sim::NativeCallRecord>& calls) {
+  std::vector<NativeHash> hashes;
+  for (const auto& call : calls) hashes.push_back(call.hash);
+  return hashes;
+}
+
+int Count(const std::vector<sim::HostCallRecord>& calls, Kind kind) {
+  return static_cast<int>(std::count_if(calls.begin(), calls.end(), [kind](const auto& c) { return c.kind == kind; }));
+}
+
+using HostTest = Playthrough;
+
+TEST_F(HostTest, RegistersOnceOnAttachAndUnregistersTheSameModuleOnDetach) {
+  ASSERT_EQ(host.hostCalls.size(), 1U);
+  EXPECT_EQ(host.hostCalls[0].kind, Kind::Register);
+  EXPECT_EQ(host.hostCalls[0].module, host.Module());
+
+  host.Frames(3);
+  const HostModule module = host.Module();
+  host.Unload();
+  EXPECT_EQ(Count(host.hostCalls, Kind::Register), 1);
+  ASSERT_EQ(Count(host.hostCalls, Kind::Unregister), 1);
+  EXPECT_EQ(host.hostCalls.back().kind, Kind::Unregister);
+  EXPECT_EQ(host.hostCalls.back().module, module);
+}
+
+TEST_F(HostTest, FirstFrameRunsStartUpAndTheFirstPassWithOneWaitAtTheEnd) {
+  host.game.character.handle = -5;  // handles travel zero-extended
+  host.game.character.weapon = 0x1B06D571;
+  host.Frame();
+
+  EXPECT_THAT(Hashes(host.frameCalls), ElementsAre(PlayerCharacter, CurrentWeapon, EntityExists, EntityIsDead));
+  const sim::NativeCallRecord& weapon = host.frameCalls[1];
+  ASSERT_EQ(weapon.args.size(), 3U);
+  EXPECT_EQ(weapon.args[0], 0x00000000FFFFFFFBU);
+  EXPECT_NE(weapon.args[1], 0U);
+  EXPECT_EQ(weapon.args[2], 1U);
+  EXPECT_EQ(host.game.weaponSlotBeforeCall, 0U);
+  EXPECT_EQ(host.frameCalls[2].args, std::vector<std::uint64_t>{0x00000000FFFFFFFBU});
+
+  ASSERT_EQ(host.hostCalls.size(), 2U);
+  EXPECT_EQ(host.hostCalls[1].kind, Kind::Wait);
+  EXPECT_EQ(host.hostCalls[1].milliseconds, 0U);
+  EXPECT_EQ(host.padReads, 1);
+
+  host.Frames(2);
+  EXPECT_EQ(Count(host.hostCalls, Kind::Wait), 3);
+  EXPECT_EQ(host.padReads, 1);
+  EXPECT_THAT(Hashes(host.frameCalls), ElementsAre(PlayerCharacter, CurrentWeapon, EntityExists, EntityIsDead));
+}
+
+TEST_F(HostTest, MissingOrDeadCharacterSkipsOnlyTheVehicleBlock) {
+  host.game.character.exists = false;
+  host.Frame();
+  EXPECT_THAT(Hashes(host.frameCalls), ElementsAre(PlayerCharacter, CurrentWeapon, EntityExists));
+
+  host.game.character.exists = true;
+  host.game.character.dead = true;
+  host.Frame();
+  EXPECT_THAT(Hashes(host.frameCalls), ElementsAre(PlayerCharacter, CurrentWeapon, EntityExists, EntityIsDead));
+}
+
+TEST_F(HostTest, ReloadingTheLibraryStartsItAfresh) {
+  host.Frames(2);
+  host.Unload();
+  EXPECT_TRUE(host.errors.empty());  // the library really left the process
+  host.Load();
+  ASSERT_TRUE(host.Loaded());
+  host.Frame();
+  EXPECT_EQ(Count(host.hostCalls, Kind::Register), 2);
+  EXPECT_EQ(Count(host.hostCalls, Kind::Unregister), 1);
+  EXPECT_THAT(Hashes(host.frameCalls), ElementsAre(PlayerCharacter, CurrentWeapon, EntityExists, EntityIsDead));
+}
+
+TEST(NativeProtocol, ArgumentsTravelInTheLowHalfOfTheirSlot) {
+  EXPECT_EQ(native_slot::Encode(std::int32_t{-1}), 0x00000000FFFFFFFFU);
+  EXPECT_EQ(native_slot::Encode(std::int32_t{71}), 71U);
+  EXPECT_EQ(native_slot::Encode(std::uint32_t{0xA2719263}), 0xA2719263U);
+  EXPECT_EQ(native_slot::Encode(1.0F), 0x3F800000U);
+  EXPECT_EQ(native_slot::Encode(-0.0F), 0x80000000U);
+  EXPECT_EQ(native_slot::Encode(true), 1U);
+  EXPECT_EQ(native_slot::Encode(false), 0U);
+  const char* text = "STRING";
+  EXPECT_EQ(native_slot::Encode(text), reinterpret_cast<std::uintptr_t>(text));
+  std::int32_t out = 0;
+  EXPECT_EQ(native_slot::Encode(&out), reinterpret_cast<std::uintptr_t>(&out));
+}
+
+TEST(NativeProtocol, ResultsAreReadFromTheirOwnBytesOnly) {
+  // The host leaves whatever it likes in the bytes a result does not use.
+  std::uint64_t slots[3] = {0xDEADBEEF'FFFFFFFEU, 0, 0};
+  EXPECT_EQ(native_slot::Decode<std::int32_t>(slots), -2);
+  slots[0] = 0x00000001'00000000U;
+  EXPECT_FALSE(native_slot::Decode<bool>(slots));
+  slots[0] = 0xFFFFFFFF'00000100U;
+  EXPECT_TRUE(native_slot::Decode<bool>(slots));
+  slots[0] = 0xCAFEF00D'00000000U | std::bit_cast<std::uint32_t>(26.39F);
+  EXPECT_EQ(native_slot::Decode<float>(slots), 26.39F);
+
+  slots[0] = 0x12345678'00000000U | std::bit_cast<std::uint32_t>(1.5F);
+  slots[1] = 0x9ABCDEF0'00000000U | std::bit_cast<std::uint32_t>(-2.25F);
+  slots[2] = 0x0F0F0F0F'00000000U | std::bit_cast<std::uint32_t>(8.0F);
+  const Vector3 v = native_slot::Decode<Vector3>(slots);
+  EXPECT_EQ(v.x, 1.5F);
+  EXPECT_EQ(v.y, -2.25F);
+  EXPECT_EQ(v.z, 8.0F);
+}
+
+}  // namespace
