@@ -9,6 +9,7 @@ endif()
 add_library(halvane_sim SHARED
   sim/Fibre.cpp
   sim/Game.cpp
+  sim/GameScreen.cpp
   sim/Host.cpp
   sim/Platform.cpp)
 target_include_directories(halvane_sim PUBLIC src sim)
@@ -33,6 +34,10 @@ target_compile_options(halvane_play PRIVATE ${HALVANE_WARNINGS})
 target_link_libraries(halvane_play PRIVATE halvane_sim)
 target_compile_definitions(halvane_play PRIVATE HALVANE_PLUGIN_FILE="$<TARGET_FILE:halvane_plugin>")
 add_dependencies(halvane_play halvane_plugin)
+
+# Writes src/feedback/Clips.cpp; a test checks the committed file is its output.
+add_executable(make_clips tools/make_clips.cpp)
+target_compile_options(make_clips PRIVATE ${HALVANE_WARNINGS})
 
 enable_testing()
 add_subdirectory(tests)

@@ -17,7 +17,10 @@ void Invocation::Return(Vector3 value) {
   result[2] = std::bit_cast<std::uint32_t>(value.z);
 }
 
-Game::Game() { DefineCharacterNatives(); }
+Game::Game() {
+  DefineCharacterNatives();
+  DefineScreenNatives();
+}
 
 void Game::Define(NativeHash hash, std::string name, std::size_t arity,
                   std::function<void(Invocation&)> run) {
@@ -36,7 +39,11 @@ std::string Game::NameOf(NativeHash hash) const {
   return text;
 }
 
-void Game::BeginFrame() {}
+void Game::BeginFrame() {
+  texts.clear();
+  rects.clear();
+  frontendSounds.clear();
+}
 void Game::EndFrame() {}
 
 bool Game::EntityExists(std::int32_t handle) const {

@@ -50,6 +50,35 @@ struct Character {
   std::uint32_t weapon = 0xA2719263;  // unarmed
 };
 
+struct TextStyleState {
+  std::int32_t font = 0;
+  float scaleX = 1.0F;
+  float scaleY = 1.0F;
+  std::array<std::int32_t, 4> colour{255, 255, 255, 255};
+  bool outline = false;
+  bool centred = false;
+};
+
+struct DrawnText {
+  std::string text;
+  TextStyleState style;
+  float x;
+  float y;
+};
+
+struct DrawnRect {
+  float x;
+  float y;
+  float width;
+  float height;
+  std::array<std::int32_t, 4> colour;
+};
+
+struct FrontendSound {
+  std::string name;
+  std::string soundSet;
+};
+
 class Game {
  public:
   Game();
@@ -57,6 +86,15 @@ class Game {
   Character character;
   // What the weapon variable held when the plug-in asked for the weapon.
   std::uint32_t weaponSlotBeforeCall = 0xFFFFFFFF;
+
+  // Drawn and played this frame.
+  std::vector<DrawnText> texts;
+  std::vector<DrawnRect> rects;
+  std::vector<FrontendSound> frontendSounds;
+  // Every notification posted, whole run.
+  std::vector<std::string> notifications;
+  // Misuse of a native the model noticed; the host reports it as an error.
+  std::vector<std::string> faults;
 
   const NativeInfo* Find(NativeHash hash) const;
   // Name of a native for printing, or its hash in hex.
@@ -73,6 +111,14 @@ class Game {
   void Define(NativeHash hash, std::string name, std::size_t arity,
               std::function<void(Invocation&)> run);
   void DefineCharacterNatives();
+  void DefineScreenNatives();
+
+  // The style the next text command draws with, and its text so far.
+  TextStyleState textStyle_;
+  bool textOpen_ = false;
+  std::string textBody_;
+  bool notificationOpen_ = false;
+  std::string notificationBody_;
 
   std::unordered_map<NativeHash, NativeInfo> natives_;
 };

@@ -80,17 +80,39 @@ void Host::Frame() {
     Error("frame requested but no script entry is registered");
     return;
   }
+  if (!fibre_) fibre_ = std::make_unique<Fibre>(entry_);
+  RunFrameOn(*fibre_);
+}
+
+void Host::RunFrameOn(Fibre& fibre) {
   active = this;
   frameCalls.clear();
   frameSounds.clear();
   padReads = 0;
   ++frameNumber;
   game.BeginFrame();
-  if (!fibre_) fibre_ = std::make_unique<Fibre>(entry_);
-  onFibre_ = true;
-  fibre_->Resume();
-  onFibre_ = false;
+  running_ = &fibre;
+  fibre.Resume();
+  running_ = nullptr;
   game.EndFrame();
+  for (std::string& fault : game.faults) Error(std::move(fault));
+  game.faults.clear();
+}
+
+namespace {
+thread_local const std::function<void()>* testScript = nullptr;
+
+[[noreturn]] void RunTestScript() {
+  (*testScript)();
+  for (;;) scriptWait(0);
+}
+}  // namespace
+
+void Host::RunScript(const std::function<void()>& script) {
+  testScript = &script;
+  Fibre fibre(RunTestScript);
+  RunFrameOn(fibre);
+  testScript = nullptr;
 }
 
 void Host::Frames(int count) {
@@ -119,16 +141,16 @@ void Host::OnUnregister(HostModule module) {
 
 void Host::OnWait(HostMilliseconds milliseconds) {
   hostCalls.push_back({HostCallRecord::Kind::Wait, nullptr, milliseconds});
-  if (!onFibre_) {
+  if (running_ == nullptr) {
     Error("scriptWait called outside the script fibre");
     return;
   }
-  fibre_->Yield();
+  running_->Yield();
 }
 
 void Host::OnNativeInit(NativeHash hash) {
   if (pending_) Error("nativeInit " + Hex(hash) + " while " + Hex(pending_->hash) + " was not called");
-  if (!onFibre_) Error("native " + Hex(hash) + " called outside the script fibre");
+  if (running_ == nullptr) Error("native " + Hex(hash) + " called outside the script fibre");
   pending_ = NativeCallRecord{hash, {}, {}};
 }
 

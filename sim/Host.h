@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,6 +33,7 @@ struct Environment {
   bool libraryLookupFails = false;
   std::optional<std::string> roamingAppData;
   std::vector<std::uint8_t> mainImage;
+  bool replaceFails = false;  // the final rename of a settings save fails
 };
 
 struct NativeCallRecord {
@@ -66,6 +68,9 @@ class Host {
   // Runs one frame: start-up and the first pass on the first frame, one pass after.
   void Frame();
   void Frames(int count);
+  // Runs `script` as one frame of a script fibre of its own, as a pass
+  // would: for testing pieces of the plug-in linked into the test program.
+  void RunScript(const std::function<void()>& script);
 
   bool Loaded() const { return library_ != nullptr; }
   HostModule Module() const { return reinterpret_cast<HostModule>(library_); }
@@ -97,13 +102,15 @@ class Host {
   void Error(std::string message);
 
  private:
+  void RunFrameOn(Fibre& fibre);
+
   std::filesystem::path plugin_;
   std::filesystem::path folder_;
   std::filesystem::path installed_;
   void* library_ = nullptr;
   ScriptEntry entry_ = nullptr;
   std::unique_ptr<Fibre> fibre_;
-  bool onFibre_ = false;
+  Fibre* running_ = nullptr;  // the fibre of the frame being run
   std::optional<NativeCallRecord> pending_;
   Invocation invocation_;
 };

@@ -5,6 +5,8 @@
 
 #include <dlfcn.h>
 
+#include <cstdio>
+
 namespace platform {
 
 namespace {
@@ -42,6 +44,13 @@ std::optional<std::string> LibraryFileName(const void* addressInLibrary) {
 }
 
 std::optional<std::string> RoamingAppDataFolder() { return ActiveHost().environment.roamingAppData; }
+
+bool MoveOver(const char* source, const char* target) {
+  if (ActiveHost().environment.replaceFails) return false;
+  return std::rename(source, target) == 0;
+}
+
+const char PathSeparator = '/';
 
 MemoryImage MainImage() {
   const std::vector<std::uint8_t>& image = ActiveHost().environment.mainImage;

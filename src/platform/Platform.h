@@ -43,6 +43,11 @@ void PlayWave(const std::uint8_t* image, std::size_t size);
 std::optional<std::string> LibraryFileName(const void* addressInLibrary);
 // The user's roaming application-data folder, or nothing.
 std::optional<std::string> RoamingAppDataFolder();
+// Replaces `target` with `source` in one step (the file system's rename);
+// false, with both files left as they were, when that cannot be done.
+bool MoveOver(const char* source, const char* target);
+// The separator between a folder and a file name.
+extern const char PathSeparator;
 // The game's main executable image; size 0 when it cannot be obtained.
 MemoryImage MainImage();
 

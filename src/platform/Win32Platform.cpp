@@ -52,6 +52,12 @@ std::optional<std::string> RoamingAppDataFolder() {
   return std::string(folder);
 }
 
+bool MoveOver(const char* source, const char* target) {
+  return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+const char PathSeparator = '\\';
+
 MemoryImage MainImage() {
   MODULEINFO info = {};
   if (!K32GetModuleInformation(GetCurrentProcess(), GetModuleHandleA(nullptr), &info, sizeof info)) {

@@ -1,0 +1,3 @@
+#include "config/Config.h"
+
+constinit ConfigRecord Config = DefaultConfig;

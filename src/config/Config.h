@@ -1,0 +1,42 @@
+// The user's settings: key bindings, switches and the gear speed limits.
+// Features read the fields directly on every pass.
+#pragma once
+
+#include "input/Input.h"
+
+#include <array>
+
+inline constexpr int GearCount = 5;
+
+struct ConfigRecord {
+  KeyCode SafetyToggle;
+  KeyCode Reload;
+  KeyCode Menu;
+  KeyCode Engine;
+  KeyCode Surrender;
+  KeyCode GearUp;
+  KeyCode GearDown;
+  bool HideAmmoHud;
+  bool GearSystem;
+  // Speed limits in metres per second for gears 1 to 5; gear 5's 9999 means
+  // no limit and is never loaded, saved or adjusted.
+  std::array<float, GearCount> GearSpeeds;
+};
+
+inline constexpr ConfigRecord DefaultConfig = {
+    84,  // T
+    82,  // R
+    113, // F2
+    71,  // G
+    89,  // Y
+    51,  // 3
+    49,  // 1
+    false,
+    true,
+    {9.72F, 18.06F, 26.39F, 34.72F, 9999.0F},
+};
+
+extern ConfigRecord Config;
+
+// The limit of gear 1 to 5.
+inline float& GearSpeed(int gear) { return Config.GearSpeeds[static_cast<std::size_t>(gear - 1)]; }

@@ -1,0 +1,295 @@
+// Key names, the settings record and Halvane.ini, exercised on the copies
+// linked into this test program, with the file in the test's own folder.
+#include "Playthrough.h"
+#include "config/Config.h"
+#include "config/Settings.h"
+#include "input/KeyNames.h"
+
+#include <gmock/gmock.h>
+
+#include <bit>
+#include <cmath>
+#include <fstream>
+#include <random>
+#include <set>
+#include <sstream>
+
+namespace {
+
+const char* const DefaultFile =
+    "[Keybindings]\n"
+    "SafetyToggle=T\n"
+    "Reload=R\n"
+    "Menu=F2\n"
+    "Engine=G\n"
+    "Surrender=Y\n"
+    "GearUp=3\n"
+    "GearDown=1\n"
+    "[Settings]\n"
+    "HideAmmoHud=0\n"
+    "GearSystem=1\n"
+    "[GearSpeeds]\n"
+    "Gear1=9.72\n"
+    "Gear2=18.06\n"
+    "Gear3=26.39\n"
+    "Gear4=34.72\n";
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream content;
+  content << file.rdbuf();
+  return content.str();
+}
+
+void WriteFile(const std::filesystem::path& path, const std::string& content) {
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+bool SameRecord(const ConfigRecord& a, const ConfigRecord& b) {
+  for (std::size_t i = 0; i < a.GearSpeeds.size(); ++i) {
+    const float x = a.GearSpeeds[i];
+    const float y = b.GearSpeeds[i];
+    if (!(x == y || (std::isnan(x) && std::isnan(y)))) return false;
+  }
+  return a.SafetyToggle == b.SafetyToggle && a.Reload == b.Reload && a.Menu == b.Menu && a.Engine == b.Engine &&
+         a.Surrender == b.Surrender && a.GearUp == b.GearUp && a.GearDown == b.GearDown &&
+         a.HideAmmoHud == b.HideAmmoHud && a.GearSystem == b.GearSystem;
+}
+
+TEST(KeyNames, EveryNamedCodeRoundTripsAndNearMissesAreNoName) {
+  std::set<std::string> names;
+  for (KeyCode code = -5; code <= 300; ++code) {
+    const std::string name = KeyName(code);
+    if (name == "?") continue;
+    names.insert(name);
+    EXPECT_EQ(KeyCodeFromName(name), code) << name;
+  }
+  EXPECT_EQ(names.size(), 76U);
+  EXPECT_STREQ(KeyName(84), "T");
+  EXPECT_STREQ(KeyName(105), "NUM9");
+  EXPECT_STREQ(KeyName(6), "MOUSE5");
+  EXPECT_STREQ(KeyName(269), "PAD_DPAD_RIGHT");
+  for (KeyCode unnamed : {0, 1, 32, 13, 58, 124, 255, 272, -1}) EXPECT_STREQ(KeyName(unnamed), "?") << unnamed;
+
+  EXPECT_EQ(KeyCodeFromName("PAD_LB"), 260);
+  EXPECT_EQ(KeyCodeFromName("F10"), 121);
+  for (const char* miss : {"", "PAD_L", "F1 ", " F1", "f2", "F2\r", "?", "pad_a", "NUM10", "F2\n"}) {
+    EXPECT_EQ(KeyCodeFromName(miss), -1) << miss;
+  }
+  EXPECT_EQ(KeyCodeFromName(std::string_view("F2\0", 3)), -1);
+}
+
+TEST(ConfigDefaults, SpeedLimitsHoldTheirExactBitPatterns) {
+  EXPECT_EQ(std::bit_cast<std::uint32_t>(DefaultConfig.GearSpeeds[0]), 0x411B851FU);
+  EXPECT_EQ(std::bit_cast<std::uint32_t>(DefaultConfig.GearSpeeds[1]), 0x41907AE1U);
+  EXPECT_EQ(std::bit_cast<std::uint32_t>(DefaultConfig.GearSpeeds[2]), 0x41D31EB8U);
+  EXPECT_EQ(std::bit_cast<std::uint32_t>(DefaultConfig.GearSpeeds[3]), 0x420AE148U);
+  EXPECT_EQ(std::bit_cast<std::uint32_t>(DefaultConfig.GearSpeeds[4]), 0x461C3C00U);
+}
+
+class SettingsFileTest : public Playthrough {
+ protected:
+  void SetUp() override {
+    Playthrough::SetUp();
+    file = folder / "Halvane.ini";
+    SettingsPath = file.string();
+    Config = DefaultConfig;
+  }
+  // Loads a file holding exactly `content` into a default record.
+  void LoadText(const std::string& content) {
+    WriteFile(file, content);
+    Config = DefaultConfig;
+    LoadSettings();
+  }
+  std::filesystem::path file;
+};
+
+TEST_F(SettingsFileTest, NoFileWritesTheDefaultsAndAFileIsReadWithoutBeingRewritten) {
+  LoadSettings();
+  EXPECT_EQ(ReadFile(file), DefaultFile);
+  EXPECT_TRUE(SameRecord(Config, DefaultConfig));
+
+  const std::string edited = "; mine\nMenu=F5\n";
+  LoadText(edited);
+  EXPECT_EQ(Config.Menu, 116);
+  EXPECT_EQ(ReadFile(file), edited);
+}
+
+TEST_F(SettingsFileTest, EachLineIsTakenExactlyAsWritten) {
+  struct Row {
+    const char* line;
+    void (*check)();
+  };
+  const Row rows[] = {
+      {"Menu = F2\nMenu =F9", [] { EXPECT_EQ(Config.Menu, 113); }},
+      {"menu=F5", [] { EXPECT_EQ(Config.Menu, 113); }},
+      {"Menu=f5", [] { EXPECT_EQ(Config.Menu, 113); }},
+      {"[GearSpeeds]\nMenu=F5", [] { EXPECT_EQ(Config.Menu, 116); }},
+      {"GearSystem=1 ", [] { EXPECT_FALSE(Config.GearSystem); }},
+      {"GearSystem=true", [] { EXPECT_FALSE(Config.GearSystem); }},
+      {"GearSystem=", [] { EXPECT_FALSE(Config.GearSystem); }},
+      {"HideAmmoHud=1", [] { EXPECT_TRUE(Config.HideAmmoHud); }},
+      {"Gear1=12.5abc", [] { EXPECT_EQ(Config.GearSpeeds[0], 12.5F); }},
+      {"Gear1= 12.5", [] { EXPECT_EQ(Config.GearSpeeds[0], 12.5F); }},
+      {"Gear1=abc", [] { EXPECT_EQ(Config.GearSpeeds[0], 9.72F); }},
+      {"Gear1=1e60", [] { EXPECT_EQ(Config.GearSpeeds[0], 9.72F); }},
+      {"Gear1=1e-50", [] { EXPECT_EQ(Config.GearSpeeds[0], 9.72F); }},
+      {"Gear4=3.4e38", [] { EXPECT_EQ(Config.GearSpeeds[3], 3.4e38F); }},
+      {"Gear2=1", [] { EXPECT_EQ(Config.GearSpeeds[1], 1.0F); }},
+      {"Gear3=0.5\nGear4=0.1", [] {
+         EXPECT_EQ(Config.GearSpeeds[2], 0.5F);  // no order test when loading
+         EXPECT_EQ(Config.GearSpeeds[3], 0.1F);
+       }},
+      {"Gear5=50", [] { EXPECT_EQ(Config.GearSpeeds[4], 9999.0F); }},
+      {"Menu=F3\nMenu=F4", [] { EXPECT_EQ(Config.Menu, 115); }},
+      {"Menu=F3\nMenu=?", [] { EXPECT_EQ(Config.Menu, 114); }},
+      {"Reload=PAD_X\nEngine=MOUSE4\nSurrender=NUM0\nGearUp=PAD_RT\nGearDown=Z\nSafetyToggle=0", [] {
+         EXPECT_EQ(Config.Reload, 258);
+         EXPECT_EQ(Config.Engine, 5);
+         EXPECT_EQ(Config.Surrender, 96);
+         EXPECT_EQ(Config.GearUp, 271);
+         EXPECT_EQ(Config.GearDown, 90);
+         EXPECT_EQ(Config.SafetyToggle, 48);
+       }},
+      {"Nonsense=T\n;Menu=F5\n[Menu=F5\nno equals sign\n=F5", [] { EXPECT_TRUE(SameRecord(Config, DefaultConfig)); }},
+      {"Menu=F6", [] { EXPECT_EQ(Config.Menu, 117); }},  // a last line without a line break
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    LoadText(row.line);
+    row.check();
+  }
+}
+
+TEST_F(SettingsFileTest, AbsurdFilesLoadWithoutHarm) {
+  LoadText("Gear1=nan\nGear2=inf\nGear3=-inf\nGear4=1e-45\n");
+  EXPECT_TRUE(std::isnan(Config.GearSpeeds[0]));
+  EXPECT_EQ(Config.GearSpeeds[1], INFINITY);
+  EXPECT_EQ(Config.GearSpeeds[2], -INFINITY);
+  EXPECT_EQ(Config.GearSpeeds[3], 34.72F);  // below the smallest normal float: out of range
+
+  std::string binary(4096, '\0');
+  for (std::size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<char>(i * 7919 % 256);
+  LoadText(std::string(100 * 1024, 'M') + "=F5\nMenu=" + std::string(100 * 1024, 'F') + "\n" + binary + "\nEngine=H");
+  EXPECT_EQ(Config.Engine, 72);
+  EXPECT_EQ(Config.Menu, 113);
+
+  // A folder where the file should be: nothing is read, nothing replaces it.
+  std::filesystem::remove(file);
+  std::filesystem::create_directory(file);
+  Config = DefaultConfig;
+  LoadSettings();
+  SaveSettings();
+  EXPECT_TRUE(std::filesystem::is_directory(file));
+  EXPECT_TRUE(SameRecord(Config, DefaultConfig));
+  EXPECT_FALSE(std::filesystem::exists(folder / "Halvane.ini.tmp"));
+}
+
+TEST_F(SettingsFileTest, SavingThenLoadingGivesTheRecordBack) {
+  std::mt19937 random(7);
+  const float speeds[] = {9.72F, 1.0F, 10.0F, 1e6F, 0.2778F, 123456.0F, 2.5e-3F, 34.72F, 1e30F, 0.0F};
+  for (int round = 0; round < 200; ++round) {
+    ConfigRecord record = DefaultConfig;
+    for (KeyCode* binding : {&record.SafetyToggle, &record.Reload, &record.Menu, &record.Engine, &record.Surrender,
+                             &record.GearUp, &record.GearDown}) {
+      *binding = static_cast<KeyCode>(random() % 300) - 10;
+    }
+    record.HideAmmoHud = random() % 2 == 1;
+    record.GearSystem = random() % 2 == 1;
+    for (std::size_t i = 0; i < 4; ++i) record.GearSpeeds[i] = speeds[random() % std::size(speeds)];
+
+    Config = record;
+    SaveSettings();
+    const std::string saved = ReadFile(file);
+    Config = DefaultConfig;
+    LoadSettings();
+
+    // A binding without a name is written as "?" and comes back as its default.
+    ConfigRecord expected = record;
+    for (auto field : {&ConfigRecord::SafetyToggle, &ConfigRecord::Reload, &ConfigRecord::Menu,
+                       &ConfigRecord::Engine, &ConfigRecord::Surrender, &ConfigRecord::GearUp,
+                       &ConfigRecord::GearDown}) {
+      if (std::string(KeyName(record.*field)) == "?") expected.*field = DefaultConfig.*field;
+    }
+    ASSERT_TRUE(SameRecord(Config, expected)) << saved;
+
+    // From then on the record and the file stay as they are.
+    SaveSettings();
+    const std::string settled = ReadFile(file);
+    LoadSettings();
+    EXPECT_TRUE(SameRecord(Config, expected));
+    SaveSettings();
+    EXPECT_EQ(ReadFile(file), settled);
+  }
+}
+
+TEST_F(SettingsFileTest, SpeedsAreWrittenInGeneralNotationAndSettleAfterOneSave) {
+  Config.GearSpeeds = {10.0F, 1e6F, 0.0001F, 12.3456789F, 9999.0F};
+  SaveSettings();
+  const std::string saved = ReadFile(file);
+  EXPECT_THAT(saved, ::testing::HasSubstr("Gear1=10\nGear2=1e+06\nGear3=0.0001\nGear4=12.3457\n"));
+  LoadSettings();
+  EXPECT_EQ(Config.GearSpeeds[3], 12.3457F);  // six significant digits, as written
+  SaveSettings();
+  EXPECT_EQ(ReadFile(file), saved);
+
+  Config.GearSpeeds[0] = NAN;
+  SaveSettings();
+  LoadSettings();
+  EXPECT_TRUE(std::isnan(Config.GearSpeeds[0]));
+}
+
+TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileWholeAndNoTemporaryBehind) {
+  WriteFile(file, DefaultFile);
+  Config.Menu = 116;
+
+  host.environment.replaceFails = true;
+  SaveSettings();
+  EXPECT_EQ(ReadFile(file), DefaultFile);
+  EXPECT_FALSE(std::filesystem::exists(folder / "Halvane.ini.tmp"));
+  EXPECT_EQ(Config.Menu, 116);  // in force for this run
+  host.environment.replaceFails = false;
+
+  std::filesystem::create_directory(folder / "Halvane.ini.tmp");  // the temporary cannot be made
+  SaveSettings();
+  EXPECT_EQ(ReadFile(file), DefaultFile);
+  std::filesystem::remove(folder / "Halvane.ini.tmp");
+
+  SettingsPath = (folder / "missing" / "Halvane.ini").string();
+  SaveSettings();
+  EXPECT_FALSE(std::filesystem::exists(folder / "missing"));
+
+  SettingsPath = "/proc/Halvane.ini";  // a folder nobody may write, root included
+  SaveSettings();
+  EXPECT_FALSE(std::filesystem::exists("/proc/Halvane.ini"));
+
+  SettingsPath = file.string();
+  SaveSettings();
+  EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Menu=F5\n"));
+  EXPECT_FALSE(std::filesystem::exists(folder / "Halvane.ini.tmp"));
+}
+
+TEST_F(SettingsFileTest, ThePathIsBesideTheLibraryElseInAppDataElseBare) {
+  ResolveSettingsPath();
+  const std::filesystem::path program = std::filesystem::canonical("/proc/self/exe");
+  EXPECT_EQ(std::filesystem::path(SettingsPath), program.parent_path() / "Halvane.ini");
+
+  host.environment.libraryLookupFails = true;
+  host.environment.roamingAppData = "/home/player/.config";
+  ResolveSettingsPath();
+  EXPECT_EQ(SettingsPath, "/home/player/.config/Halvane.ini");
+
+  host.environment.roamingAppData.reset();
+  ResolveSettingsPath();
+  EXPECT_EQ(SettingsPath, "Halvane.ini");
+}
+
+using StartUpTest = Playthrough;
+
+TEST_F(StartUpTest, FirstStartWritesTheDefaultsBesideTheLibrary) {
+  host.Frame();
+  EXPECT_EQ(ReadFile(host.Folder() / "Halvane.ini"), DefaultFile);
+  EXPECT_FALSE(std::filesystem::exists(host.Folder() / "Halvane.ini.tmp"));
+}
+
+}  // namespace
