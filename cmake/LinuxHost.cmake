@@ -10,6 +10,7 @@ add_library(halvane_sim SHARED
   sim/Fibre.cpp
   sim/Game.cpp
   sim/GameScreen.cpp
+  sim/GameWeapons.cpp
   sim/Host.cpp
   sim/Platform.cpp)
 target_include_directories(halvane_sim PUBLIC src sim)

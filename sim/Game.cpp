@@ -20,6 +20,7 @@ void Invocation::Return(Vector3 value) {
 Game::Game() {
   DefineCharacterNatives();
   DefineScreenNatives();
+  DefineWeaponNatives();
 }
 
 void Game::Define(NativeHash hash, std::string name, std::size_t arity,
@@ -40,11 +41,12 @@ std::string Game::NameOf(NativeHash hash) const {
 }
 
 void Game::BeginFrame() {
+  disabledControls.clear();
+  hiddenHud.clear();
   texts.clear();
   rects.clear();
   frontendSounds.clear();
 }
-void Game::EndFrame() {}
 
 bool Game::EntityExists(std::int32_t handle) const {
   return handle == character.handle && character.exists;
@@ -55,7 +57,7 @@ void Game::DefineCharacterNatives() {
          [this](Invocation& call) { call.Return(character.handle); });
   Define(0x3A87E44BB9A01D54, "current weapon", 3, [this](Invocation& call) {
     weaponSlotBeforeCall = *call.Out<std::uint32_t>(1);
-    const bool known = call.Int(0) == character.handle && character.exists;
+    const bool known = IsCharacter(call.Int(0));
     if (known) *call.Out<std::uint32_t>(1) = character.weapon;
     call.Return(known);
   });

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <map>
+#include <set>
 #include <span>
 #include <string>
 #include <unordered_map>
@@ -43,11 +45,30 @@ struct NativeInfo {
   std::function<void(Invocation&)> run;
 };
 
+// Keyboard, mouse, pad and clock as the plug-in will find them this frame.
+struct Input {
+  std::array<bool, 256> keys{};
+  bool padConnected = false;
+  std::uint16_t padButtons = 0;
+  std::uint8_t leftTrigger = 0;
+  std::uint8_t rightTrigger = 0;
+  std::uint32_t tick = 5'000'000;  // GetTickCount: the machine has been up for a while
+};
+
+struct WeaponModel {
+  std::int32_t clip = 0;      // cartridges in the magazine
+  std::int32_t magazine = 0;  // what a full magazine holds
+  std::int32_t total = 0;     // all cartridges, the magazine's included
+};
+
+inline constexpr std::uint32_t Unarmed = 0xA2719263;
+
 struct Character {
   std::int32_t handle = 0x1001;
   bool exists = true;
   bool dead = false;
-  std::uint32_t weapon = 0xA2719263;  // unarmed
+  std::uint32_t weapon = Unarmed;
+  std::map<std::uint32_t, WeaponModel> weapons;
 };
 
 struct TextStyleState {
@@ -87,6 +108,18 @@ class Game {
   // What the weapon variable held when the plug-in asked for the weapon.
   std::uint32_t weaponSlotBeforeCall = 0xFFFFFFFF;
 
+  // Gives the character a weapon (or refills it) without drawing it.
+  void GiveWeapon(std::uint32_t hash, std::int32_t clip, std::int32_t magazine, std::int32_t total);
+  // Puts the weapon in hand; like the game, tops up the magazine drawn.
+  void Draw(std::uint32_t hash);
+  WeaponModel& Weapon(std::uint32_t hash) { return character.weapons.at(hash); }
+
+  // Controls disabled, and HUD components hidden, for this frame.
+  std::vector<std::int32_t> disabledControls;
+  std::set<std::int32_t> hiddenHud;
+  int shotsFired = 0;  // whole run
+  int reloads = 0;     // whole run
+
   // Drawn and played this frame.
   std::vector<DrawnText> texts;
   std::vector<DrawnRect> rects;
@@ -103,7 +136,7 @@ class Game {
   // Called by the host around every frame: per-frame effects start empty and
   // the world moves on by one frame afterwards.
   void BeginFrame();
-  void EndFrame();
+  void EndFrame(const Input& input);
 
   bool EntityExists(std::int32_t handle) const;
 
@@ -112,6 +145,14 @@ class Game {
               std::function<void(Invocation&)> run);
   void DefineCharacterNatives();
   void DefineScreenNatives();
+  void DefineWeaponNatives();
+  bool ControlDisabled(std::int32_t control) const;
+  bool IsCharacter(std::int32_t handle) const { return handle == character.handle && character.exists; }
+  WeaponModel* Owned(std::int32_t handle, std::uint32_t hash);
+
+  // Control values the plug-in set for the next frame, and for this one.
+  std::map<std::int32_t, float> controlsNextFrame_;
+  std::map<std::int32_t, float> controlsThisFrame_;
 
   // The style the next text command draws with, and its text so far.
   TextStyleState textStyle_;

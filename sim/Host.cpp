@@ -94,7 +94,7 @@ void Host::RunFrameOn(Fibre& fibre) {
   running_ = &fibre;
   fibre.Resume();
   running_ = nullptr;
-  game.EndFrame();
+  game.EndFrame(input);
   for (std::string& fault : game.faults) Error(std::move(fault));
   game.faults.clear();
 }

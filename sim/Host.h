@@ -18,16 +18,6 @@
 
 namespace sim {
 
-// Keyboard, mouse, pad and clock as the plug-in will find them this frame.
-struct Input {
-  std::array<bool, 256> keys{};
-  bool padConnected = false;
-  std::uint16_t padButtons = 0;
-  std::uint8_t leftTrigger = 0;
-  std::uint8_t rightTrigger = 0;
-  std::uint32_t tick = 0;
-};
-
 // What the operating system answers besides input.
 struct Environment {
   bool libraryLookupFails = false;

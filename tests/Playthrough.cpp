@@ -1,6 +1,7 @@
 #include "Playthrough.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 std::filesystem::path MakeTestFolder() {
@@ -25,7 +26,28 @@ void Playthrough::TearDown() {
 
 void Playthrough::Tap(KeyCode key) {
   Hold(key);
-  host.Frame();
+  Frame();
   Release(key);
+  Frame();
+}
+
+void Playthrough::Frame(std::uint32_t milliseconds) {
+  host.input.tick += milliseconds;
   host.Frame();
+}
+
+bool Playthrough::Drew(const std::string& text) const {
+  for (const sim::DrawnText& drawn : host.game.texts) {
+    if (drawn.text == text) return true;
+  }
+  return false;
+}
+
+int Playthrough::TimesPlayed(std::span<const std::uint8_t> clip) const {
+  int times = 0;
+  for (const sim::SoundRecord& sound : host.frameSounds) {
+    // Compared by content: this program links its own copy of the clips.
+    if (sound.size == clip.size() && std::memcmp(sound.image, clip.data(), clip.size()) == 0) ++times;
+  }
+  return times;
 }

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <span>
+#include <string>
 
 std::filesystem::path MakeTestFolder();
 
@@ -22,6 +24,12 @@ class Playthrough : public ::testing::Test {
   void Release(KeyCode key) { host.input.keys.at(static_cast<std::size_t>(key)) = false; }
   // Holds the key for one frame, then releases it for one frame.
   void Tap(KeyCode key);
+  // Moves the clock on, then runs a frame.
+  void Frame(std::uint32_t milliseconds = 16);
+
+  // What the last frame showed and played.
+  bool Drew(const std::string& text) const;
+  int TimesPlayed(std::span<const std::uint8_t> clip) const;
 
   std::filesystem::path folder;
   sim::Host host;

@@ -37,8 +37,8 @@ void RunPass() {
     VehicleStep(character);
   }
   SafetyKeyStep(facts);
-  if (weapon != PreviousWeapon) WeaponChangeStep(weapon);
-  const bool emptyNow = ClipStep(facts);
+  if (weapon != PreviousWeapon) WeaponChangeStep(character, facts);
+  const bool emptyNow = ClipStep(character, facts);
   SafetyEnforceStep(facts, emptyNow);
   HideAmmoCounterStep();
   SurrenderStep(character);

@@ -3,6 +3,10 @@
 
 #include "weapons/WeaponTables.h"
 
-void WeaponChangeStep(WeaponHash weapon);
-// Returns whether the weapon's magazine counts as empty this pass.
-bool ClipStep(const WeaponFacts& facts);
+#include <cstdint>
+
+// On a weapon change: saves the magazine of the weapon put away and restores
+// the one drawn.
+void WeaponChangeStep(std::int32_t character, const WeaponFacts& facts);
+// Tracks the magazine in hand; returns whether it counts as empty this pass.
+bool ClipStep(std::int32_t character, const WeaponFacts& facts);

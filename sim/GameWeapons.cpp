@@ -1,0 +1,89 @@
+// Weapons and controls: magazines that empty as the character fires and that
+// the game reloads, controls the plug-in disables or presses for one frame,
+// and HUD components it hides.
+#include "Game.h"
+
+#include <algorithm>
+
+namespace sim {
+
+namespace {
+constexpr std::int32_t AttackControl = 24;
+constexpr std::int32_t ReloadControl = 45;
+constexpr int ReloadKey = 'R';  // the game's own reload binding
+}  // namespace
+
+void Game::GiveWeapon(std::uint32_t hash, std::int32_t clip, std::int32_t magazine, std::int32_t total) {
+  character.weapons[hash] = {clip, magazine, total};
+}
+
+void Game::Draw(std::uint32_t hash) {
+  character.weapon = hash;
+  if (auto found = character.weapons.find(hash); found != character.weapons.end()) {
+    WeaponModel& weapon = found->second;
+    weapon.clip = std::min(weapon.magazine, weapon.total);
+  }
+}
+
+bool Game::ControlDisabled(std::int32_t control) const {
+  return std::find(disabledControls.begin(), disabledControls.end(), control) != disabledControls.end();
+}
+
+WeaponModel* Game::Owned(std::int32_t handle, std::uint32_t hash) {
+  if (!IsCharacter(handle)) return nullptr;
+  const auto found = character.weapons.find(hash);
+  return found == character.weapons.end() ? nullptr : &found->second;
+}
+
+void Game::EndFrame(const Input& input) {
+  const auto held = controlsThisFrame_.find(ReloadControl);
+  const bool reloadPressed = input.keys[ReloadKey] || (held != controlsThisFrame_.end() && held->second > 0.5F);
+  controlsThisFrame_ = std::move(controlsNextFrame_);
+  controlsNextFrame_.clear();
+
+  WeaponModel* weapon = Owned(character.handle, character.weapon);
+  if (weapon == nullptr || character.dead) return;
+  // The left mouse button pulls the trigger: one cartridge a frame.
+  if (input.keys[1] && !ControlDisabled(AttackControl) && weapon->clip > 0) {
+    --weapon->clip;
+    --weapon->total;
+    ++shotsFired;
+  }
+  // The game reloads an empty magazine when its reload control is pressed.
+  if (reloadPressed && !ControlDisabled(ReloadControl) && weapon->clip == 0 && weapon->total > 0) {
+    weapon->clip = std::min(weapon->magazine, weapon->total);
+    ++reloads;
+  }
+}
+
+void Game::DefineWeaponNatives() {
+  Define(0xFE99B66D079CF6BC, "disable control", 3, [this](Invocation& call) {
+    if (call.Int(0) != 0 || call.Int(2) != 1) faults.push_back("control disabled outside group 0 or without 1");
+    disabledControls.push_back(call.Int(1));
+  });
+  Define(0xE8A25867FBA3B05E, "set control value next frame", 3, [this](Invocation& call) {
+    if (call.Int(0) != 0) faults.push_back("control value set outside group 0");
+    controlsNextFrame_[call.Int(1)] = call.Float(2);
+    call.Return(true);
+  });
+  Define(0x2E1202248937775C, "get ammo in clip", 3, [this](Invocation& call) {
+    WeaponModel* weapon = Owned(call.Int(0), call.Hash(1));
+    if (weapon != nullptr) *call.Out<std::int32_t>(2) = weapon->clip;
+    call.Return(weapon != nullptr);
+  });
+  Define(0xDCD2A934D65CB497, "set ammo in clip", 3, [this](Invocation& call) {
+    if (WeaponModel* weapon = Owned(call.Int(0), call.Hash(1))) weapon->clip = std::clamp(call.Int(2), 0, weapon->magazine);
+    call.Return(true);
+  });
+  Define(0x015A522136D7F951, "get total ammo", 2, [this](Invocation& call) {
+    WeaponModel* weapon = Owned(call.Int(0), call.Hash(1));
+    call.Return(weapon != nullptr ? weapon->total : 0);
+  });
+  Define(0x14E56BC5B5DB6A19, "set total ammo", 3, [this](Invocation& call) {
+    if (WeaponModel* weapon = Owned(call.Int(0), call.Hash(1))) weapon->total = std::max(0, call.Int(2));
+  });
+  Define(0x6806C51AD12B83B8, "hide HUD component this frame", 1,
+         [this](Invocation& call) { hiddenHud.insert(call.Int(0)); });
+}
+
+}  // namespace sim

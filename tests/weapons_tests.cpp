@@ -1,0 +1,296 @@
+// Playthroughs of the safety catch, manual reloading and ammo counter hiding.
+#include "Playthrough.h"
+#include "feedback/Sound.h"
+
+#include <gmock/gmock.h>
+
+#include <fstream>
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+constexpr std::uint32_t Pistol = 0x1B06D571;
+constexpr std::uint32_t Rifle = 0xBFEFFF6D;
+constexpr std::uint32_t ClipExemptWithSafety = 0x0781FE4C;
+constexpr std::uint32_t FullyExempt = 0x93E220BD;
+constexpr std::uint32_t ExtraClipExempt = 0x13E577CB;
+constexpr KeyCode SafetyKey = 'T';
+constexpr KeyCode ReloadKey = 'R';
+constexpr KeyCode Trigger = 1;
+
+const char* const SafetyOnLine = "~r~SAFETY ON  ~y~";
+const char* const SafetyOffLine = "~g~SAFETY OFF  ~y~";
+const char* const EmptyLine = "~o~EMPTY  ~y~[R]";
+
+class WeaponsTest : public Playthrough {
+ protected:
+  void Arm(std::uint32_t weapon, std::int32_t clip, std::int32_t magazine = 12, std::int32_t total = 60) {
+    host.game.GiveWeapon(weapon, clip, magazine, total);
+    host.game.Draw(weapon);
+    host.game.Weapon(weapon).clip = clip;
+  }
+  sim::WeaponModel& Held() { return host.game.Weapon(host.game.character.weapon); }
+  bool FiringBlocked() const {
+    return host.game.disabledControls == std::vector<std::int32_t>{24, 69, 92, 114, 140, 141, 142, 257, 263, 264, 45, 22};
+  }
+};
+
+TEST_F(WeaponsTest, AMagazineRunsDownToItsLastCartridgeAndWaitsForTheReloadKey) {
+  Arm(Pistol, 3, 12, 40);
+  Frame();
+  Hold(Trigger);
+  Frame();  // fires: 2 left
+  Frame();  // fires: 1 left
+  EXPECT_EQ(Held().clip, 1);
+  EXPECT_EQ(TimesPlayed(DryFireClip), 0);
+
+  Frame();  // the pass sees the last cartridge: click, but nothing blocked yet
+  EXPECT_EQ(TimesPlayed(DryFireClip), 1);
+  EXPECT_FALSE(Drew(EmptyLine));
+  EXPECT_THAT(host.game.disabledControls, IsEmpty());
+
+  Frame();  // from now on the magazine is held at 1 and firing is blocked
+  EXPECT_TRUE(FiringBlocked());
+  EXPECT_TRUE(Drew(EmptyLine));
+  EXPECT_EQ(host.game.hiddenHud, std::set<std::int32_t>{2});
+  const int shots = host.game.shotsFired;
+  Frame();
+  Frame();
+  EXPECT_EQ(host.game.shotsFired, shots);
+  EXPECT_EQ(Held().clip, 1);
+  EXPECT_EQ(TimesPlayed(DryFireClip), 0);  // held trigger: no new click
+
+  Release(Trigger);
+  Frame();
+  Hold(Trigger);
+  Frame(700);  // a new pull clicks and shows the line again
+  EXPECT_EQ(TimesPlayed(DryFireClip), 1);
+  EXPECT_TRUE(Drew(EmptyLine));
+  Release(Trigger);
+  Frame(600);
+  EXPECT_FALSE(Drew(EmptyLine));
+  EXPECT_TRUE(FiringBlocked());
+
+  Hold(ReloadKey);
+  Frame();  // the magazine is emptied and the host's reload pressed for the next frame
+  EXPECT_EQ(Held().clip, 0);
+  Frame();
+  EXPECT_EQ(Held().clip, 12);
+  EXPECT_EQ(host.game.reloads, 1);
+  Release(ReloadKey);
+  Frame();
+  EXPECT_THAT(host.game.disabledControls, IsEmpty());
+  Hold(Trigger);
+  Frame();
+  EXPECT_EQ(Held().clip, 11);
+}
+
+TEST_F(WeaponsTest, AnEmptyWeaponKeepsItsAmmunitionAndStaysEmptyAcrossChangesAndDeath) {
+  Arm(Pistol, 1, 12, 30);
+  Frame();  // one cartridge: Empty at once
+  Frame();
+  ASSERT_TRUE(FiringBlocked());
+
+  host.game.Weapon(Pistol).total += 50;  // picked up while Empty
+  Frame();
+  EXPECT_EQ(host.game.Weapon(Pistol).total, 30);
+
+  host.game.GiveWeapon(Rifle, 20, 30, 90);
+  host.game.Draw(Rifle);
+  Frame();
+  Frame(1000);
+  EXPECT_FALSE(Drew(EmptyLine));
+  host.game.Draw(Pistol);  // the game tops the magazine up as it comes out
+  Frame();
+  EXPECT_EQ(host.game.Weapon(Pistol).clip, 1);
+  EXPECT_EQ(host.game.disabledControls, (std::vector<std::int32_t>{45, 22, 24, 69, 92, 114, 140, 141, 142, 257, 263,
+                                                                   264, 45, 22}));
+  EXPECT_TRUE(Drew(EmptyLine));
+
+  host.game.character.dead = true;
+  Frame();
+  host.game.character.dead = false;
+  host.game.Draw(Pistol);
+  Frame(1000);
+  EXPECT_EQ(host.game.Weapon(Pistol).clip, 1);
+  EXPECT_TRUE(FiringBlocked());
+}
+
+TEST_F(WeaponsTest, EachWeaponGetsItsOwnMagazineBackWhenDrawn) {
+  Arm(Pistol, 7);
+  host.game.GiveWeapon(Rifle, 30, 30, 90);
+  Frame();
+  host.game.Draw(Rifle);
+  Frame();
+  host.game.Weapon(Rifle).clip = 13;
+  Frame();
+  host.game.Draw(Pistol);  // the game would hand it a full magazine
+  Frame();
+  EXPECT_EQ(host.game.Weapon(Pistol).clip, 7);
+  host.game.Draw(Rifle);
+  Frame();
+  EXPECT_EQ(host.game.Weapon(Rifle).clip, 13);
+
+  // The empty hand is never saved nor restored, and clip-exempt weapons are.
+  host.game.GiveWeapon(ClipExemptWithSafety, 3, 5, 10);
+  host.game.Draw(ClipExemptWithSafety);
+  host.game.Weapon(ClipExemptWithSafety).clip = 3;
+  Frame();
+  host.game.Draw(sim::Unarmed);
+  Frame();
+  host.game.Draw(ClipExemptWithSafety);
+  Frame();
+  EXPECT_EQ(host.game.Weapon(ClipExemptWithSafety).clip, 3);
+}
+
+TEST_F(WeaponsTest, OnlyACountOfExactlyOneMakesAWeaponEmpty) {
+  Arm(Pistol, 2);
+  Frame();
+  Held().clip = 0;  // a burst took both: never seen at 1
+  Frame();
+  Frame();
+  EXPECT_EQ(TimesPlayed(DryFireClip), 0);
+  EXPECT_THAT(host.game.disabledControls, IsEmpty());
+
+  Tap(ReloadKey);  // the key does nothing while Ready; the game's own reload does
+  EXPECT_EQ(Held().clip, 12);
+
+  for (std::uint32_t exempt : {ClipExemptWithSafety, ExtraClipExempt, FullyExempt}) {
+    host.game.GiveWeapon(exempt, 1, 1, 5);
+    host.game.Draw(exempt);
+    Frame();
+    Frame();
+    EXPECT_EQ(TimesPlayed(DryFireClip), 0) << std::hex << exempt;
+    EXPECT_THAT(host.game.disabledControls, IsEmpty()) << std::hex << exempt;
+  }
+  host.game.GiveWeapon(Rifle, 1, 1, 5);
+  host.game.Draw(Rifle);
+  Frame();
+  EXPECT_EQ(TimesPlayed(DryFireClip), 1);
+}
+
+TEST_F(WeaponsTest, TheSafetyTogglesOncePerPressAndBlocksFiringWhileOn) {
+  Arm(Pistol, 12);
+  Frame();
+  Hold(SafetyKey);
+  Frame();
+  EXPECT_EQ(TimesPlayed(SafetySwitchClip), 1);
+  EXPECT_TRUE(FiringBlocked());
+  EXPECT_TRUE(Drew(SafetyOnLine));
+  Frame();
+  Frame();
+  EXPECT_EQ(TimesPlayed(SafetySwitchClip), 0);
+  EXPECT_TRUE(FiringBlocked());
+
+  Release(SafetyKey);
+  Hold(Trigger);
+  Frame(1000);
+  EXPECT_EQ(TimesPlayed(DryFireClip), 1);
+  EXPECT_TRUE(Drew(SafetyOnLine));
+  Frame();
+  EXPECT_EQ(TimesPlayed(DryFireClip), 0);
+  EXPECT_EQ(Held().clip, 12);
+  Release(Trigger);
+
+  // Another weapon has its own catch; this one's is still on when it returns.
+  host.game.GiveWeapon(Rifle, 30, 30, 90);
+  host.game.Draw(Rifle);
+  Frame(1000);
+  EXPECT_THAT(host.game.disabledControls, IsEmpty());
+  host.game.Draw(Pistol);
+  Frame();
+  EXPECT_TRUE(FiringBlocked());
+  EXPECT_EQ(TimesPlayed(SafetySwitchClip), 0);
+  EXPECT_FALSE(Drew(SafetyOnLine));
+
+  Tap(SafetyKey);
+  EXPECT_THAT(host.game.disabledControls, IsEmpty());
+  EXPECT_TRUE(Drew(SafetyOffLine));
+}
+
+TEST_F(WeaponsTest, SafetyLinesShowForExactlyTheirWindowsAcrossTheClockWrap) {
+  Arm(Pistol, 12);
+  host.input.tick = 0xFFFFFF00;
+  Frame(0);
+  Hold(SafetyKey);
+  Frame(0);  // on at 0xFFFFFF00
+  Release(SafetyKey);
+  Frame(599);  // the clock has wrapped past zero
+  EXPECT_TRUE(Drew(SafetyOnLine));
+  Frame(1);
+  EXPECT_FALSE(Drew(SafetyOnLine));
+  EXPECT_TRUE(FiringBlocked());
+
+  Hold(SafetyKey);
+  Frame(0);
+  Release(SafetyKey);
+  Frame(799);
+  EXPECT_TRUE(Drew(SafetyOffLine));
+  Frame(1);
+  EXPECT_FALSE(Drew(SafetyOffLine));
+  EXPECT_THAT(host.game.texts, IsEmpty());
+}
+
+TEST_F(WeaponsTest, ExemptWeaponsAndTheEmptyHandNeverCarryASafety) {
+  for (std::uint32_t weapon : {FullyExempt, sim::Unarmed}) {
+    if (weapon != sim::Unarmed) Arm(weapon, 5);
+    host.game.Draw(weapon);
+    Frame(1000);
+    Tap(SafetyKey);
+    EXPECT_EQ(TimesPlayed(SafetySwitchClip), 0);
+    EXPECT_THAT(host.game.disabledControls, IsEmpty());
+    EXPECT_THAT(host.game.texts, IsEmpty());
+  }
+  for (std::uint32_t weapon : {ClipExemptWithSafety, ExtraClipExempt}) {
+    Arm(weapon, 5);
+    Frame(1000);
+    Hold(SafetyKey);
+    Frame();
+    Release(SafetyKey);
+    EXPECT_EQ(TimesPlayed(SafetySwitchClip), 1) << std::hex << weapon;
+    EXPECT_TRUE(FiringBlocked()) << std::hex << weapon;
+  }
+}
+
+TEST_F(WeaponsTest, ASafetyPutOnWhileEmptyTakesOverOnceTheReloadKeyIsPressed) {
+  Arm(Pistol, 1);
+  Frame();
+  Frame();
+  Hold(SafetyKey);
+  Frame(100);
+  Release(SafetyKey);
+  EXPECT_EQ(TimesPlayed(SafetySwitchClip), 1);
+  EXPECT_FALSE(Drew(SafetyOnLine));
+  EXPECT_TRUE(Drew(EmptyLine));
+  EXPECT_TRUE(FiringBlocked());
+
+  Hold(ReloadKey);
+  Frame();
+  Release(ReloadKey);
+  Frame();
+  EXPECT_TRUE(Drew(SafetyOnLine));  // no longer empty: the safety speaks and blocks
+  EXPECT_TRUE(FiringBlocked());
+  Frame();
+  EXPECT_EQ(Held().clip, 0);  // the safety blocks the game's reload too
+
+  Tap(SafetyKey);
+  Tap(ReloadKey);  // now the game's own reload goes through
+  EXPECT_EQ(Held().clip, 12);
+  EXPECT_THAT(host.game.disabledControls, IsEmpty());
+}
+
+TEST_F(WeaponsTest, TheAmmoCounterIsHiddenEveryPassWhileTheSwitchIsOn) {
+  Frame();
+  EXPECT_THAT(host.game.hiddenHud, IsEmpty());
+  host.Unload();
+  std::ofstream(host.Folder() / "Halvane.ini") << "HideAmmoHud=1\n";
+  host.Load();
+  Frame();
+  EXPECT_THAT(host.game.hiddenHud, ElementsAre(2, 20));
+  Frame();
+  EXPECT_THAT(host.game.hiddenHud, ElementsAre(2, 20));
+}
+
+}  // namespace
