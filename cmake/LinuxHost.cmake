@@ -11,6 +11,7 @@ add_library(halvane_sim SHARED
   sim/Game.cpp
   sim/GameScreen.cpp
   sim/GameWeapons.cpp
+  sim/GameVehicles.cpp
   sim/Host.cpp
   sim/Platform.cpp)
 target_include_directories(halvane_sim PUBLIC src sim)

@@ -21,6 +21,8 @@ Game::Game() {
   DefineCharacterNatives();
   DefineScreenNatives();
   DefineWeaponNatives();
+  DefineVehicleNatives();
+  DefineOnFootNatives();
 }
 
 void Game::Define(NativeHash hash, std::string name, std::size_t arity,
@@ -40,7 +42,13 @@ std::string Game::NameOf(NativeHash hash) const {
   return text;
 }
 
-void Game::BeginFrame() {
+void Game::BeginFrame(const Input& input) {
+  leavePressed_ = input.keys[game_key::LeaveVehicle] && !leaveKeyWasDown_;
+  leaveKeyWasDown_ = input.keys[game_key::LeaveVehicle];
+  sprintHeld_ = input.keys[game_key::Sprint];
+  paceCap = 0.0F;
+  actionModeOff = false;
+  leaveTaskFlags = -1;
   disabledControls.clear();
   hiddenHud.clear();
   texts.clear();
@@ -49,7 +57,9 @@ void Game::BeginFrame() {
 }
 
 bool Game::EntityExists(std::int32_t handle) const {
-  return handle == character.handle && character.exists;
+  if (handle == character.handle) return character.exists;
+  const auto vehicle = vehicles.find(handle);
+  return vehicle != vehicles.end() && vehicle->second.exists;
 }
 
 void Game::DefineCharacterNatives() {

@@ -63,12 +63,34 @@ struct WeaponModel {
 
 inline constexpr std::uint32_t Unarmed = 0xA2719263;
 
+struct VehicleModel {
+  bool exists = true;
+  bool engineRunning = false;
+  bool undriveable = false;
+  Vector3 velocity{0.0F, 0.0F, 0.0F};
+  // The game's object behind the handle, as getScriptHandleBaseAddress gives it.
+  std::vector<std::uint8_t> memory = std::vector<std::uint8_t>(0x1000, 0);
+};
+
+// Keys the game itself reads in the model.
+namespace game_key {
+inline constexpr int Fire = 0x01;       // left mouse button: attack
+inline constexpr int Sprint = 0x10;     // Shift
+inline constexpr int Accelerate = 'W';
+inline constexpr int LeaveVehicle = 'F';
+inline constexpr int Reload = 'R';
+}  // namespace game_key
+
 struct Character {
   std::int32_t handle = 0x1001;
   bool exists = true;
   bool dead = false;
   std::uint32_t weapon = Unarmed;
   std::map<std::uint32_t, WeaponModel> weapons;
+  std::int32_t vehicle = 0;  // the vehicle sat in; 0 on foot
+  std::int32_t wantedLevel = 0;
+  bool handsUp = false;
+  int tasksCleared = 0;  // whole run
 };
 
 struct TextStyleState {
@@ -113,6 +135,19 @@ class Game {
   // Puts the weapon in hand; like the game, tops up the magazine drawn.
   void Draw(std::uint32_t hash);
   WeaponModel& Weapon(std::uint32_t hash) { return character.weapons.at(hash); }
+  // A vehicle parked in the world; its handle.
+  std::int32_t SpawnVehicle(bool engineRunning);
+  VehicleModel& Vehicle(std::int32_t handle) { return vehicles.at(handle); }
+  // The character sits down in the vehicle (0: stands on foot).
+  void Enter(std::int32_t vehicle) { character.vehicle = vehicle; }
+  // What getScriptHandleBaseAddress answers for a handle.
+  std::uint8_t* ObjectMemory(std::int32_t handle);
+
+  std::map<std::int32_t, VehicleModel> vehicles;
+  // This frame: the pace cap, the action mode switched off, the leave task given.
+  float paceCap = 0.0F;  // 0: none
+  bool actionModeOff = false;
+  std::int32_t leaveTaskFlags = -1;  // -1: no leave task
 
   // Controls disabled, and HUD components hidden, for this frame.
   std::vector<std::int32_t> disabledControls;
@@ -135,7 +170,7 @@ class Game {
 
   // Called by the host around every frame: per-frame effects start empty and
   // the world moves on by one frame afterwards.
-  void BeginFrame();
+  void BeginFrame(const Input& input);
   void EndFrame(const Input& input);
 
   bool EntityExists(std::int32_t handle) const;
@@ -146,6 +181,15 @@ class Game {
   void DefineCharacterNatives();
   void DefineScreenNatives();
   void DefineWeaponNatives();
+  void DefineVehicleNatives();
+  void DefineOnFootNatives();
+  void MoveVehicles(const Input& input);
+  VehicleModel* FindVehicle(std::int32_t handle);
+  bool leaveKeyWasDown_ = false;
+  bool leavePressed_ = false;  // the leave key went down this frame
+  bool sprintHeld_ = false;
+  std::int32_t pendingWanted_ = -1;
+  std::int32_t nextVehicle_ = 0x2001;
   bool ControlDisabled(std::int32_t control) const;
   bool IsCharacter(std::int32_t handle) const { return handle == character.handle && character.exists; }
   WeaponModel* Owned(std::int32_t handle, std::uint32_t hash);

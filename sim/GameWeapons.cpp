@@ -9,8 +9,8 @@ namespace sim {
 
 namespace {
 constexpr std::int32_t AttackControl = 24;
+constexpr std::int32_t PassengerAttackControl = 92;
 constexpr std::int32_t ReloadControl = 45;
-constexpr int ReloadKey = 'R';  // the game's own reload binding
 }  // namespace
 
 void Game::GiveWeapon(std::uint32_t hash, std::int32_t clip, std::int32_t magazine, std::int32_t total) {
@@ -37,14 +37,17 @@ WeaponModel* Game::Owned(std::int32_t handle, std::uint32_t hash) {
 
 void Game::EndFrame(const Input& input) {
   const auto held = controlsThisFrame_.find(ReloadControl);
-  const bool reloadPressed = input.keys[ReloadKey] || (held != controlsThisFrame_.end() && held->second > 0.5F);
+  MoveVehicles(input);
+  const bool reloadPressed = input.keys[game_key::Reload] || (held != controlsThisFrame_.end() && held->second > 0.5F);
   controlsThisFrame_ = std::move(controlsNextFrame_);
   controlsNextFrame_.clear();
 
   WeaponModel* weapon = Owned(character.handle, character.weapon);
   if (weapon == nullptr || character.dead) return;
-  // The left mouse button pulls the trigger: one cartridge a frame.
-  if (input.keys[1] && !ControlDisabled(AttackControl) && weapon->clip > 0) {
+  // The left mouse button pulls the trigger: one cartridge a frame. A
+  // passenger fires through the passenger attack control.
+  const std::int32_t attack = character.vehicle != 0 ? PassengerAttackControl : AttackControl;
+  if (input.keys[game_key::Fire] && !ControlDisabled(attack) && weapon->clip > 0) {
     --weapon->clip;
     --weapon->total;
     ++shotsFired;

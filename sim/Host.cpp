@@ -90,7 +90,7 @@ void Host::RunFrameOn(Fibre& fibre) {
   frameSounds.clear();
   padReads = 0;
   ++frameNumber;
-  game.BeginFrame();
+  game.BeginFrame(input);
   running_ = &fibre;
   fibre.Resume();
   running_ = nullptr;
@@ -207,4 +207,4 @@ void scriptWait(HostMilliseconds duration) { ActiveHost().OnWait(duration); }
 void nativeInit(std::uint64_t hash) { ActiveHost().OnNativeInit(hash); }
 void nativePush64(std::uint64_t value) { ActiveHost().OnNativePush(value); }
 std::uint64_t* nativeCall() { return ActiveHost().OnNativeCall(); }
-std::uint8_t* getScriptHandleBaseAddress(int) { return nullptr; }
+std::uint8_t* getScriptHandleBaseAddress(int handle) { return ActiveHost().game.ObjectMemory(handle); }

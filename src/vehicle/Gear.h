@@ -14,6 +14,13 @@ struct GearStateRecord {
 };
 extern GearStateRecord GearState;
 
+// Getting into a vehicle: gear 1, and the banner shows anew.
+void GearEntryReset();
+// A binding held across getting in counts as a fresh press.
+void ClearGearLatches();
+// One pass of shifting, limiting and drawing for the vehicle driven.
+void GearStep(std::int32_t vehicle);
+
 // Finds the limiter field of the game's vehicle object, once at start-up.
 void FindLimiterField();
 

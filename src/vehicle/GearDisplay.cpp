@@ -1,0 +1,150 @@
+#include "vehicle/GearDisplay.h"
+
+#include "config/Config.h"
+#include "feedback/ScreenText.h"
+#include "host/Native.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr NativeHash DrawRect = 0x3A618A217E5154F0;
+
+struct Colour {
+  std::int32_t red;
+  std::int32_t green;
+  std::int32_t blue;
+  std::int32_t alpha;
+};
+
+struct GearLook {
+  const char* colourPrefix;
+  float slotX;
+  float slotY;
+  Colour rim;
+};
+
+// Gears 1 to 5: an H gate with 1, 3, 5 at the top and 2, 4 at the bottom.
+constexpr GearLook GearLooks[GearCount] = {
+    {"~r~", 0.922F, 0.806F, {255, 80, 80, 230}},   {"~o~", 0.922F, 0.878F, {255, 160, 60, 230}},
+    {"~y~", 0.946F, 0.806F, {255, 220, 60, 230}},  {"~g~", 0.946F, 0.878F, {80, 220, 120, 230}},
+    {"~b~", 0.970F, 0.806F, {180, 200, 255, 230}},
+};
+constexpr Colour OtherRim = {180, 180, 180, 230};
+constexpr Colour GateColour = {220, 220, 220, 230};
+
+struct Rect {
+  float x;
+  float y;
+  float width;
+  float height;
+};
+constexpr Rect Gate[] = {
+    {0.922F, 0.842F, 0.003F, 0.072F},
+    {0.946F, 0.842F, 0.003F, 0.072F},
+    {0.970F, 0.842F, 0.003F, 0.072F},
+    {0.946F, 0.842F, 0.051F, 0.003F},
+};
+
+constexpr float MilesPerHourPerMetrePerSecond = 2.237F;
+constexpr float KnobRadius = 0.014F;
+constexpr float KnobAspect = 0.5625F;
+constexpr int KnobStrips = 18;
+constexpr int HighlightStrips = 7;
+
+const GearLook& Look(std::int32_t gear) { return GearLooks[gear - 1]; }
+
+void Fill(float x, float y, float width, float height, Colour colour) {
+  CallNative(DrawRect, x, y, width, height, colour.red, colour.green, colour.blue, colour.alpha);
+}
+
+// One horizontal strip from top to bottom; strips overlap slightly so that
+// no gap shows between neighbours.
+void Strip(float x, float top, float bottom, float width, Colour colour) {
+  Fill(x, (top + bottom) / 2.0F, width, bottom - top + 0.0002F, colour);
+}
+
+// Width of the knob's rounded outline at height fraction u from its middle.
+float KnobWidth(float radius, float aspect, float u) {
+  return 2.0F * (radius * aspect - 0.28F * radius * aspect * u * u);
+}
+
+}  // namespace
+
+std::int32_t MilesPerHour(float metresPerSecond) {
+  const float mph = metresPerSecond * MilesPerHourPerMetrePerSecond;
+  if (std::isnan(mph)) return 0;
+  // 2^31 as a float: every float below it converts to a 32-bit integer.
+  constexpr float Limit = 2147483648.0F;
+  if (mph >= Limit) return std::numeric_limits<std::int32_t>::max();
+  if (mph < -Limit) return std::numeric_limits<std::int32_t>::min();
+  return static_cast<std::int32_t>(mph);
+}
+
+void DrawGearBanner(std::int32_t gear) {
+  char text[64];
+  if (gear == GearCount) {
+    FormatText64(text, "~b~GEAR 5  ~w~| No Limit");
+  } else {
+    FormatText64(text, "%sGEAR %d  ~w~| Max ~y~%d mph", Look(gear).colourPrefix, gear,
+                 MilesPerHour(GearSpeed(gear)));
+  }
+  DrawStyledText(text, 0.5F, 0.915F, {0, 0.4F, 255, 255, 255, 255, true});
+}
+
+void DrawGearIndicator(std::int32_t gear) {
+  for (const Rect& line : Gate) Fill(line.x, line.y, line.width, line.height, GateColour);
+  DrawGearKnob(Look(gear).slotX, Look(gear).slotY, KnobRadius, KnobAspect, gear);
+  for (std::int32_t n = 1; n <= GearCount; ++n) {
+    char label[4];
+    FormatText4(label, "%d", n);
+    const bool selected = n == gear;
+    // Labels sit above the top slots and below the bottom ones.
+    const float y = n % 2 == 1 ? Look(n).slotY - 0.046F : Look(n).slotY + 0.024F;
+    DrawStyledText(label, Look(n).slotX, y, {4, selected ? 0.5F : 0.38F, 255, 255, 255, selected ? 255 : 140, true});
+  }
+}
+
+void DrawGearKnob(float x, float y, float r, float a, std::int32_t colourKind) {
+  const Colour rim = colourKind >= 1 && colourKind <= GearCount ? Look(colourKind).rim : OtherRim;
+  const auto strips = static_cast<float>(KnobStrips);
+
+  for (int i = 0; i < KnobStrips; ++i) {  // body, shaded from light at the top to dark
+    const float t0 = static_cast<float>(i) / strips;
+    const float t1 = static_cast<float>(i + 1) / strips;
+    const float m = (t0 + t1) / 2.0F;
+    const float width = KnobWidth(r, a, 2.0F * std::fabs(m - 0.5F));
+    if (width <= 0.0F) continue;
+    const auto shade = static_cast<std::int32_t>((1.0F - m) * 30.0F + 50.0F);
+    Strip(x, y - r + 2.0F * r * t0, y - r + 2.0F * r * t1, width, {shade, shade, shade, 248});
+  }
+
+  const float r2 = r + 0.0018F;
+  for (int i = 0; i < KnobStrips; ++i) {  // rim: the coloured border around the body
+    const float t0 = static_cast<float>(i) / strips;
+    const float t1 = static_cast<float>(i + 1) / strips;
+    const float u = 2.0F * std::fabs((t0 + t1) / 2.0F - 0.5F);
+    const float top = y - r2 + 2.0F * r2 * t0;
+    const float bottom = y - r2 + 2.0F * r2 * t1;
+    const float outer = KnobWidth(r2, a, u);
+    if (outer <= 0.0F) continue;
+    const float inner = 2.0F * (r * a - 0.28F * r * a * u * u - 0.0008F);
+    if (inner <= 0.0F || outer <= inner) {
+      Strip(x, top, bottom, outer, rim);
+    } else {
+      const float side = (outer - inner) / 2.0F;
+      Strip(x - inner / 2.0F - side / 2.0F, top, bottom, side, rim);
+      Strip(x + inner / 2.0F + side / 2.0F, top, bottom, side, rim);
+    }
+  }
+
+  for (int j = 0; j < HighlightStrips; ++j) {  // a faint sheen over the upper half
+    const float s = static_cast<float>(j) / 7.0F;
+    const float c = s + 1.0F / 14.0F;
+    const float width = 2.0F * (0.55F * r * a - 0.55F * 0.28F * r * a * (2.0F * c - 0.5F) * (2.0F * c - 0.5F));
+    const auto alpha = static_cast<std::int32_t>((1.0F - 1.8F * c) * 18.0F);
+    if (width <= 0.0F || alpha <= 0) continue;
+    Strip(x, y - r + s * r, y - r + (s + 1.0F / 7.0F) * r, width, {255, 255, 255, alpha});
+  }
+}
