@@ -41,5 +41,10 @@ add_dependencies(halvane_play halvane_plugin)
 add_executable(make_clips tools/make_clips.cpp)
 target_compile_options(make_clips PRIVATE ${HALVANE_WARNINGS})
 
+# Benchmarks measure the optimised build only (the bench preset).
+if(NOT HALVANE_SANITIZE)
+  add_subdirectory(bench)
+endif()
+
 enable_testing()
 add_subdirectory(tests)
