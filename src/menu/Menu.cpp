@@ -1,7 +1,168 @@
 #include "menu/Menu.h"
 
-constinit MenuStateRecord MenuState = {};
+#include "config/Settings.h"
+#include "feedback/Sound.h"
+#include "input/Input.h"
+#include "menu/KeyCapture.h"
+#include "vehicle/Gear.h"
 
-void MenuToggleStep() {}
-void DrawMenu() {}
-void HandleMenuInput() {}
+constinit MenuStateRecord MenuState = {false, MenuPage::KeybindingsPage, 0, 1, false, -1, false, false, false, false};
+constinit bool MenuKeyLatch = false;
+
+const std::array<BindingRow, 6> BindingRows = {{
+    {"Safety Toggle", &ConfigRecord::SafetyToggle},
+    {"Menu Key", &ConfigRecord::Menu},
+    {"Engine Toggle", &ConfigRecord::Engine},
+    {"Surrender", &ConfigRecord::Surrender},
+    {"Gear Up", &ConfigRecord::GearUp},
+    {"Gear Down", &ConfigRecord::GearDown},
+}};
+
+namespace {
+
+constexpr std::int32_t HideAmmoRow = 6;
+constexpr std::int32_t GearSystemRow = 7;
+constexpr std::int32_t GearSpeedsRow = 8;
+constexpr float LowestGearOneSpeed = 1.0F;
+
+// The six menu actions: a fixed key, or its pad button while a pad is connected.
+struct MenuActions {
+  bool back;
+  bool up;
+  bool down;
+  bool left;
+  bool right;
+  bool select;
+};
+
+bool ActionDown(KeyCode key, std::uint16_t padBit) {
+  return IsKeyDown(key) || (PadState.connected && (PadState.state.Gamepad.wButtons & padBit) != 0);
+}
+
+MenuActions ReadActions() {
+  return {ActionDown(fixed_key::Backspace, pad_bit::B), ActionDown(fixed_key::Up, pad_bit::DpadUp),
+          ActionDown(fixed_key::Down, pad_bit::DpadDown), ActionDown(fixed_key::Left, pad_bit::DpadLeft),
+          ActionDown(fixed_key::Right, pad_bit::DpadRight), ActionDown(fixed_key::Enter, pad_bit::A)};
+}
+
+bool Fires(bool down, bool latch) { return down && !latch; }
+
+void Back() {
+  if (MenuState.capturing) {
+    MenuState.capturing = false;
+    MenuState.captureRow = -1;
+  } else if (MenuState.page == MenuPage::GearSpeedsPage) {
+    MenuState.page = MenuPage::KeybindingsPage;
+    PlayFrontendSound("BACK");
+  } else {
+    MenuState.open = false;
+    PlayFrontendSound("BACK");
+  }
+}
+
+void GearSpeedsPageInput(const MenuActions& actions) {
+  std::int32_t& row = MenuState.gearRow;
+  if (Fires(actions.up, GearState.gearUpLatch)) {
+    row = row == 1 ? 4 : row - 1;
+    PlayFrontendSound("NAV_UP_DOWN");
+  }
+  if (Fires(actions.down, GearState.gearDownLatch)) {
+    row = row == 4 ? 1 : row + 1;
+    PlayFrontendSound("NAV_UP_DOWN");
+  }
+  if (Fires(actions.right, MenuState.rightLatch)) {
+    RaiseGearSpeed(row);
+    SaveSettings();
+    PlayFrontendSound("NAV_UP_DOWN");
+  }
+  if (Fires(actions.left, MenuState.leftLatch)) {
+    LowerGearSpeed(row);
+    SaveSettings();
+    PlayFrontendSound("NAV_UP_DOWN");
+  }
+}
+
+void SelectKeybindingRow() {
+  const std::int32_t row = MenuState.keyRow;
+  if (row < static_cast<std::int32_t>(BindingRows.size())) {
+    MenuState.capturing = true;
+    MenuState.captureRow = row;
+  } else if (row == HideAmmoRow) {
+    Config.HideAmmoHud = !Config.HideAmmoHud;
+    SaveSettings();
+  } else if (row == GearSystemRow) {
+    Config.GearSystem = !Config.GearSystem;
+    if (Config.GearSystem) GearState.gear = 1;
+    SaveSettings();
+  } else if (row == GearSpeedsRow) {
+    MenuState.page = MenuPage::GearSpeedsPage;
+    MenuState.gearRow = 1;
+  }
+}
+
+void KeybindingsPageInput(const MenuActions& actions) {
+  std::int32_t& row = MenuState.keyRow;
+  if (Fires(actions.up, GearState.gearUpLatch)) {
+    row = (row + KeybindingRowCount - 1) % KeybindingRowCount;
+    PlayFrontendSound("NAV_UP_DOWN");
+  }
+  if (Fires(actions.down, GearState.gearDownLatch)) {
+    row = (row + 1) % KeybindingRowCount;
+    PlayFrontendSound("NAV_UP_DOWN");
+  }
+  if (Fires(actions.select, MenuState.selectLatch)) {
+    SelectKeybindingRow();
+    PlayFrontendSound("SELECT");
+  }
+}
+
+}  // namespace
+
+void MenuToggleStep() {
+  if (!KeyFires(MenuKeyLatch, Config.Menu)) return;
+  const bool closing = MenuState.open;
+  MenuState.open = !closing;
+  MenuState.keyRow = 0;
+  MenuState.page = MenuPage::KeybindingsPage;
+  MenuState.gearRow = 1;
+  if (closing) {
+    MenuState.capturing = false;
+    MenuState.captureRow = -1;
+  }
+  PlayFrontendSound(closing ? "BACK" : "CONTINUE");
+}
+
+void HandleMenuInput() {
+  const MenuActions actions = ReadActions();
+  if (Fires(actions.back, MenuState.backLatch)) Back();
+  MenuState.backLatch = actions.back;
+
+  if (MenuState.page == MenuPage::GearSpeedsPage) {
+    GearSpeedsPageInput(actions);
+  } else if (MenuState.capturing) {
+    RunKeyCapture();
+    return;  // the other latches keep what they held when the capture began
+  } else {
+    KeybindingsPageInput(actions);
+  }
+  GearState.gearUpLatch = actions.up;
+  GearState.gearDownLatch = actions.down;
+  MenuState.selectLatch = actions.select;
+  MenuState.leftLatch = actions.left;
+  MenuState.rightLatch = actions.right;
+}
+
+void RaiseGearSpeed(std::int32_t gear) {
+  GearSpeed(gear) += GearSpeedStep;
+  for (std::int32_t g = 1; g <= 3; ++g) {
+    if (GearSpeed(g) >= GearSpeed(g + 1)) GearSpeed(g + 1) = GearSpeed(g) + GearSpeedStep;
+  }
+}
+
+void LowerGearSpeed(std::int32_t gear) {
+  GearSpeed(gear) -= GearSpeedStep;
+  if (GearSpeed(1) < LowestGearOneSpeed) GearSpeed(1) = LowestGearOneSpeed;
+  for (std::int32_t g = 1; g <= 3; ++g) {
+    if (GearSpeed(g) + GearSpeedStep > GearSpeed(g + 1)) GearSpeed(g + 1) = GearSpeed(g) + GearSpeedStep;
+  }
+}

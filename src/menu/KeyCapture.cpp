@@ -1,0 +1,54 @@
+#include "menu/KeyCapture.h"
+
+#include "config/Settings.h"
+#include "feedback/ScreenText.h"
+#include "host/Native.h"
+#include "input/KeyNames.h"
+#include "menu/Menu.h"
+
+namespace {
+
+constexpr NativeHash BeginNotification = 0x202709F4C58A0424;
+constexpr NativeHash AddTextString = 0x6C188BE134E074AA;
+constexpr NativeHash PostNotification = 0x2ED7843F8F801023;
+
+constexpr std::array<KeyCode, 81> MakeCaptureScanOrder() {
+  std::array<KeyCode, 81> order{};
+  std::size_t next = 0;
+  const auto add = [&](KeyCode first, KeyCode last) {
+    for (KeyCode code = first; code <= last; ++code) order[next++] = code;
+  };
+  add(48, 90);    // 0-9, 58-64, A-Z
+  add(112, 123);  // F1-F12
+  add(96, 105);   // numeric keypad 0-9
+  add(5, 6);      // side mouse buttons
+  add(pad_code::X, pad_code::RightTrigger);
+  return order;
+}
+
+}  // namespace
+
+constinit const std::array<KeyCode, 81> CaptureScanOrder = MakeCaptureScanOrder();
+
+bool TryCaptureKey(KeyCode code) {
+  if (!IsKeyDown(code)) return false;
+  const std::int32_t row = MenuState.captureRow;
+  if (row >= 0 && row < static_cast<std::int32_t>(BindingRows.size())) {
+    Config.*BindingRows[static_cast<std::size_t>(row)].binding = code;
+  }
+  SaveSettings();
+  MenuState.capturing = false;
+  MenuState.captureRow = -1;
+  char text[64];
+  FormatText64(text, "Key set to: %s", KeyName(code));
+  CallNative(BeginNotification, "STRING");
+  CallNative(AddTextString, static_cast<const char*>(text));
+  CallNative<std::int32_t>(PostNotification, 0, 0);
+  return true;
+}
+
+void RunKeyCapture() {
+  for (KeyCode code : CaptureScanOrder) {
+    if (TryCaptureKey(code)) return;
+  }
+}

@@ -1,0 +1,140 @@
+// Drawing the open menu: a narrow panel at the left of the screen, drawn
+// whole on every pass while the menu is open.
+#include "config/Config.h"
+#include "feedback/ScreenText.h"
+#include "host/Native.h"
+#include "input/KeyNames.h"
+#include "menu/Menu.h"
+#include "platform/Platform.h"
+#include "vehicle/GearDisplay.h"
+
+namespace {
+
+constexpr NativeHash DrawRect = 0x3A618A217E5154F0;
+
+struct Colour {
+  std::int32_t red;
+  std::int32_t green;
+  std::int32_t blue;
+  std::int32_t alpha;
+};
+
+constexpr Colour White = {255, 255, 255, 255};
+constexpr Colour Marker = {255, 220, 0, 255};
+constexpr Colour KeyValue = {180, 220, 255, 255};
+constexpr Colour On = {100, 255, 100, 255};
+constexpr Colour Off = {255, 100, 100, 255};
+constexpr Colour Grey = {180, 180, 180, 255};
+constexpr Colour Hint = {200, 200, 200, 255};
+constexpr Colour TitleBar = {30, 30, 30, 220};
+constexpr Colour SelectedBar = {60, 60, 60, 200};
+constexpr Colour RowBar = {20, 20, 20, 200};
+
+constexpr float PanelX = 0.15F;
+constexpr float PanelWidth = 0.24F;
+constexpr float TextScale = 0.35F;
+constexpr float ValueScale = 0.33F;
+constexpr float LabelX = 0.055F;
+constexpr float MarkerX = 0.038F;
+constexpr std::uint32_t CaptureBlink = 400;
+
+void Fill(float x, float y, float width, float height, Colour colour) {
+  CallNative(DrawRect, x, y, width, height, colour.red, colour.green, colour.blue, colour.alpha);
+}
+
+void Text(const char* text, float x, float y, float scale, Colour colour) {
+  DrawScreenText(text, x, y, scale, colour.red, colour.green, colour.blue, colour.alpha, false);
+}
+
+float RowTop(std::int32_t row) { return 0.25F + 0.048F * static_cast<float>(row); }
+float RowTextY(std::int32_t row) { return RowTop(row) + 0.01F; }
+
+// The row's bar, lighter and marked when it is selected.
+void RowBase(std::int32_t row, bool selected) {
+  Fill(PanelX, RowTop(row) + 0.024F, PanelWidth, 0.046F, selected ? SelectedBar : RowBar);
+  if (selected) Text("~y~>", MarkerX, RowTextY(row), TextScale, Marker);
+}
+
+void Title(const char* text) {
+  Fill(PanelX, 0.2F, PanelWidth, 0.05F, TitleBar);
+  Text(text, 0.04F, 0.182F, ValueScale, White);
+}
+
+// Below the last of `rows` rows: a bar with a key hint.
+void Footer(std::int32_t rows, const char* hint, float scale) {
+  const float end = RowTop(rows);
+  Fill(PanelX, end + 0.032F, PanelWidth, 0.045F, RowBar);
+  Text(hint, MarkerX, end + 0.016F, scale, Hint);
+}
+
+void Switch(bool on, std::int32_t row) {
+  if (on) {
+    Text("~g~[ON]", 0.2F, RowTextY(row), TextScale, On);
+  } else {
+    Text("~r~[OFF]", 0.2F, RowTextY(row), TextScale, Off);
+  }
+}
+
+const char* KeybindingLabel(std::int32_t row) {
+  constexpr const char* OtherRows[] = {"Hide Ammo Counter", "Gear System", "Gear Speeds"};
+  const auto bindings = static_cast<std::int32_t>(BindingRows.size());
+  return row < bindings ? BindingRows[static_cast<std::size_t>(row)].label : OtherRows[row - bindings];
+}
+
+void DrawKeybindingsPage() {
+  Title("~y~Halvane~w~ | Keybindings");
+  for (std::int32_t row = 0; row < KeybindingRowCount; ++row) {
+    RowBase(row, MenuState.keyRow == row);
+    Text(KeybindingLabel(row), LabelX, RowTextY(row), TextScale, White);
+    if (row < static_cast<std::int32_t>(BindingRows.size())) {
+      if (MenuState.capturing && MenuState.captureRow == row) {
+        const bool odd = (platform::TickCount() / CaptureBlink) % 2 == 1;
+        Text(odd ? "~o~[...]" : "~r~[...]", 0.2F, RowTextY(row), TextScale, White);
+      } else {
+        char value[48];
+        FormatText48(value, "[%s]", KeyName(Config.*BindingRows[static_cast<std::size_t>(row)].binding));
+        Text(value, 0.2F, RowTextY(row), TextScale, KeyValue);
+      }
+    } else if (row == 6) {
+      Switch(Config.HideAmmoHud, row);
+    } else if (row == 7) {
+      Switch(Config.GearSystem, row);
+    } else {
+      Text("[ ENTER ]", 0.185F, RowTextY(row), TextScale, KeyValue);
+    }
+  }
+  Footer(KeybindingRowCount, "~y~UP/DOWN~w~ Nav  ~y~ENTER~w~ Select  ~y~BACK~w~ Close", 0.25F);
+}
+
+void DrawGearSpeedsPage() {
+  Title("~y~Halvane~w~ | Gear Speeds");
+  const char* const labels[] = {"Gear 1", "Gear 2", "Gear 3", "Gear 4"};
+  for (std::int32_t gear = 1; gear <= 4; ++gear) {
+    const std::int32_t row = gear - 1;
+    const bool selected = MenuState.gearRow == gear;
+    RowBase(row, selected);
+    Text(labels[row], LabelX, RowTextY(row), TextScale, White);
+    char value[48];
+    const float limit = GearSpeed(gear);
+    FormatText48(value, "~y~%.2f ~w~m/s  ~c~%d mph", static_cast<double>(limit), MilesPerHour(limit));
+    Text(value, 0.135F, RowTextY(row), ValueScale, White);
+    if (selected) {
+      Text("~g~[+]", 0.225F, RowTextY(row), TextScale, On);
+      Text("~r~[-]", 0.252F, RowTextY(row), TextScale, Off);
+    }
+  }
+  RowBase(4, false);
+  Text("Gear 5", LabelX, RowTextY(4), TextScale, Grey);
+  Text("~b~No Limit~w~ (fixed)", 0.135F, RowTextY(4), ValueScale, Grey);
+  Footer(5, "~y~UP/DOWN~w~ Select  ~y~LEFT/RIGHT~w~ Adjust  ~y~BACK~w~ Keys Menu", 0.24F);
+}
+
+}  // namespace
+
+void DrawMenu() {
+  if (MenuState.page == MenuPage::GearSpeedsPage) {
+    DrawGearSpeedsPage();
+  } else {
+    DrawKeybindingsPage();
+  }
+}

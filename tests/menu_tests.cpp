@@ -1,0 +1,375 @@
+// Playthroughs of the settings menu: opening and closing, navigation, the
+// switches, gear speed adjustments, key capture, and what it draws.
+#include "Playthrough.h"
+#include "config/Config.h"
+#include "menu/KeyCapture.h"
+#include "menu/Menu.h"
+
+#include <gmock/gmock.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+namespace {
+
+constexpr KeyCode F2 = 0x71;
+constexpr KeyCode F5 = 0x74;
+constexpr KeyCode Backspace = 0x08;
+constexpr KeyCode Enter = 0x0D;
+constexpr KeyCode Left = 0x25;
+constexpr KeyCode Up = 0x26;
+constexpr KeyCode Right = 0x27;
+constexpr KeyCode Down = 0x28;
+
+class MenuTest : public Playthrough {
+ protected:
+  std::vector<std::string> Sounds() const {
+    std::vector<std::string> names;
+    for (const auto& sound : host.game.frontendSounds) names.push_back(sound.name);
+    return names;
+  }
+  // The text drawn at the marker's row, or "" when no marker is drawn.
+  float MarkerY() const {
+    for (const auto& text : host.game.texts) {
+      if (text.text == "~y~>") return text.y;
+    }
+    return -1.0F;
+  }
+  const sim::DrawnText* TextAt(float x, float y) const {
+    for (const auto& text : host.game.texts) {
+      if (std::fabs(text.x - x) < 1e-5F && std::fabs(text.y - y) < 1e-5F) return &text;
+    }
+    return nullptr;
+  }
+  std::string File() const {
+    std::ifstream file(host.Folder() / "Halvane.ini");
+    std::ostringstream content;
+    content << file.rdbuf();
+    return content.str();
+  }
+  ino_t FileIdentity() const {
+    struct stat info {};
+    stat((host.Folder() / "Halvane.ini").c_str(), &info);
+    return info.st_ino;
+  }
+  bool FeaturesRan() const {
+    for (const auto& call : host.frameCalls) {
+      if (call.hash == 0x7239B21A38F536BA) return true;  // the vehicle block's guard
+    }
+    return false;
+  }
+  void Open() {
+    Tap(F2);
+    ASSERT_TRUE(MarkerY() > 0.0F);
+  }
+  void GoToGearSpeeds() {
+    Open();
+    Tap(Up);  // row 8
+    Tap(Enter);
+  }
+};
+
+TEST_F(MenuTest, TheMenuKeyOpensAndClosesAndNoFeatureRunsWhileOpen) {
+  constexpr std::uint32_t Pistol = 0x1B06D571;
+  host.game.GiveWeapon(Pistol, 12, 12, 60);
+  host.game.Draw(Pistol);
+  host.game.character.wantedLevel = 2;
+  Frame();
+
+  Hold(F2);
+  Frame();
+  EXPECT_THAT(Sounds(), ElementsAre("CONTINUE"));
+  EXPECT_TRUE(TextAt(0.04F, 0.182F) != nullptr);  // drawn on the very pass it opens
+  EXPECT_EQ(TextAt(0.04F, 0.182F)->text, "~y~Halvane~w~ | Keybindings");
+  EXPECT_FALSE(FeaturesRan());
+  Frame();  // held: stays open
+  Release(F2);
+  for (KeyCode feature : {'T', 'Y', 'G', '3'}) {
+    Tap(feature);
+    EXPECT_FALSE(FeaturesRan());
+  }
+  for (const auto& call : host.frameCalls) {
+    EXPECT_TRUE(call.hash == 0xD80958FC74E988A6 || call.hash == 0x3A87E44BB9A01D54 ||
+                call.hash == 0x3A618A217E5154F0 || host.game.NameOf(call.hash).find("text") != std::string::npos)
+        << host.game.NameOf(call.hash);
+  }
+  EXPECT_FALSE(host.game.character.handsUp);
+  EXPECT_EQ(host.game.character.wantedLevel, 2);
+
+  Hold(F2);
+  Frame();  // the closing pass runs every feature
+  EXPECT_THAT(Sounds(), ElementsAre("BACK"));
+  EXPECT_TRUE(FeaturesRan());
+  EXPECT_LT(MarkerY(), 0.0F);
+  Release(F2);
+  Frame();
+
+  Open();
+  Hold(Backspace);
+  Frame();  // Back closes from the next pass on
+  EXPECT_THAT(Sounds(), ElementsAre("BACK"));
+  EXPECT_FALSE(FeaturesRan());
+  Frame();
+  EXPECT_TRUE(FeaturesRan());
+}
+
+TEST_F(MenuTest, SelectionWrapsAroundOnBothPages) {
+  Open();
+  EXPECT_NEAR(MarkerY(), 0.26F, 1e-6);
+  Tap(Up);
+  EXPECT_NEAR(MarkerY(), 0.644F, 1e-6);
+  Tap(Down);
+  EXPECT_NEAR(MarkerY(), 0.26F, 1e-6);
+  Hold(Down);
+  Frame();
+  Frame();  // no repeat while held
+  Release(Down);
+  EXPECT_NEAR(MarkerY(), 0.308F, 1e-6);
+
+  Tap(Up);
+  Tap(Up);  // row 8: "Gear Speeds"
+  Tap(Enter);
+  EXPECT_EQ(TextAt(0.04F, 0.182F)->text, "~y~Halvane~w~ | Gear Speeds");
+  EXPECT_NEAR(MarkerY(), 0.26F, 1e-6);
+  Tap(Up);
+  EXPECT_NEAR(MarkerY(), 0.404F, 1e-6);  // gear 4
+  Hold(Down);
+  Frame();
+  EXPECT_THAT(Sounds(), ElementsAre("NAV_UP_DOWN"));
+  Release(Down);
+  Frame();
+  EXPECT_NEAR(MarkerY(), 0.26F, 1e-6);
+
+  Tap(Backspace);  // back to the keys, "Gear Speeds" still selected
+  EXPECT_NEAR(MarkerY(), 0.644F, 1e-6);
+}
+
+TEST_F(MenuTest, LoweringGearTwoThirtyTimesStopsOneStepAboveGearOne) {
+  GoToGearSpeeds();
+  Tap(Down);
+  for (int press = 0; press < 30; ++press) {
+    const ino_t before = FileIdentity();
+    Tap(Left);
+    ASSERT_NE(FileIdentity(), before) << "press " << press;  // rewritten every time
+  }
+  EXPECT_THAT(File(), HasSubstr("Gear1=9.72\nGear2=9.9978\nGear3=26.39\n"));
+  EXPECT_EQ(TextAt(0.135F, 0.308F)->text, "~y~10.00 ~w~m/s  ~c~22 mph");
+  Hold(Right);
+  Frame();
+  Frame();  // one step per press
+  EXPECT_THAT(File(), HasSubstr("Gear2=10.2756\n"));
+}
+
+TEST_F(MenuTest, GearSpeedRulesKeepTheGearsInOrder) {
+  // These run on this program's own copy of the settings record.
+  Config = DefaultConfig;
+  while (Config.GearSpeeds[2] < DefaultConfig.GearSpeeds[3]) RaiseGearSpeed(3);
+  EXPECT_EQ(Config.GearSpeeds[3], Config.GearSpeeds[2] + GearSpeedStep);
+  EXPECT_EQ(Config.GearSpeeds[1], DefaultConfig.GearSpeeds[1]);
+
+  Config.GearSpeeds[0] = 1.2F;
+  LowerGearSpeed(1);
+  EXPECT_EQ(Config.GearSpeeds[0], 1.0F);
+  LowerGearSpeed(1);
+  EXPECT_EQ(Config.GearSpeeds[0], 1.0F);
+
+  // A limit loaded out of order is put right by the next adjustment of any gear.
+  Config = DefaultConfig;
+  Config.GearSpeeds[2] = 5.0F;
+  LowerGearSpeed(4);
+  EXPECT_EQ(Config.GearSpeeds[2], Config.GearSpeeds[1] + GearSpeedStep);
+  EXPECT_EQ(Config.GearSpeeds[3], 34.72F - GearSpeedStep);
+  EXPECT_EQ(Config.GearSpeeds[4], 9999.0F);
+}
+
+TEST_F(MenuTest, TheSwitchRowsToggleAndSave) {
+  Open();
+  for (int i = 0; i < 6; ++i) Tap(Down);
+  Tap(Enter);
+  EXPECT_THAT(File(), HasSubstr("HideAmmoHud=1\n"));
+  EXPECT_THAT(Sounds(), IsEmpty());  // the Select sound played on the press
+  EXPECT_EQ(TextAt(0.2F, 0.548F)->text, "~g~[ON]");
+  Tap(F2);
+  EXPECT_THAT(host.game.hiddenHud, ElementsAre(2, 20));
+
+  // Gear System off keeps the gear; back on puts it in gear 1.
+  const std::int32_t car = host.game.SpawnVehicle(true);
+  host.game.Enter(car);
+  Frame();
+  Tap('3');
+  Tap('3');
+  Open();
+  for (int i = 0; i < 7; ++i) Tap(Down);
+  Tap(Enter);
+  EXPECT_THAT(File(), HasSubstr("GearSystem=0\n"));
+  Tap(F2);
+  EXPECT_THAT(host.game.rects, IsEmpty());
+  Open();
+  for (int i = 0; i < 7; ++i) Tap(Down);
+  Tap(Enter);
+  Tap(F2);
+  bool gearOneShown = false;
+  for (const auto& text : host.game.texts) gearOneShown |= text.text == "1" && text.style.scaleX == 0.5F;
+  EXPECT_TRUE(gearOneShown);
+}
+
+TEST_F(MenuTest, ACaptureBindsThePadAndPostsTheName) {
+  host.input.padConnected = true;
+  Open();
+  for (int i = 0; i < 4; ++i) Tap(Down);  // "Gear Up"
+  Hold(Enter);
+  Frame();
+  EXPECT_THAT(Sounds(), ElementsAre("SELECT"));
+  Frame();  // drawn before the input of a pass: the capture shows from the next
+  const std::uint32_t blink = host.input.tick / 400 % 2;
+  EXPECT_EQ(TextAt(0.2F, 0.452F)->text, blink == 1 ? "~o~[...]" : "~r~[...]");
+  Frame(400);
+  EXPECT_EQ(TextAt(0.2F, 0.452F)->text, blink == 1 ? "~r~[...]" : "~o~[...]");
+  EXPECT_EQ(TextAt(0.2F, 0.26F)->text, "[T]");  // the other rows show their keys
+  Release(Enter);  // Enter and pad A are never captured
+  host.input.padButtons = 0x4000;  // pad X
+  Frame();
+  host.input.padButtons = 0;
+  EXPECT_THAT(File(), HasSubstr("GearUp=PAD_X\n"));
+  EXPECT_THAT(host.game.notifications, ElementsAre("Key set to: PAD_X"));
+  EXPECT_THAT(Sounds(), IsEmpty());
+  Frame();
+  EXPECT_EQ(TextAt(0.2F, 0.452F)->text, "[PAD_X]");
+
+  // The D-pad binds during a capture instead of moving the selection.
+  Tap(Down);  // "Gear Down"
+  Tap(Enter);
+  host.input.padButtons = 0x0001;
+  Frame();
+  host.input.padButtons = 0;
+  EXPECT_THAT(File(), HasSubstr("GearDown=PAD_DPAD_UP\n"));
+  EXPECT_NEAR(MarkerY(), 0.5F, 1e-6);
+}
+
+TEST_F(MenuTest, BackEndsACaptureSilentlyAndTheDigitBeatsTheLetter) {
+  Open();
+  Tap(Enter);  // capture "Safety Toggle"
+  Tap(Backspace);
+  EXPECT_THAT(Sounds(), IsEmpty());
+  EXPECT_EQ(TextAt(0.2F, 0.26F)->text, "[T]");
+  Tap(Backspace);  // now Back closes
+  EXPECT_LT(MarkerY(), 0.0F);
+
+  Open();
+  Tap(Enter);
+  Hold('K');
+  Hold('7');
+  Hold(0x77);  // F8
+  Frame();
+  EXPECT_THAT(File(), HasSubstr("SafetyToggle=7\n"));
+  EXPECT_THAT(host.game.notifications, ElementsAre("Key set to: 7"));
+}
+
+TEST_F(MenuTest, CapturingTheMenuKeyTakesEffectAtOnce) {
+  Open();
+  Tap(Down);  // "Menu Key"
+  Tap(Enter);
+  Hold(F5);
+  Frame();  // captured
+  EXPECT_THAT(File(), HasSubstr("Menu=F5\n"));
+  Frame();  // F5 still held: it is now the menu key, and it closes the menu
+  EXPECT_LT(MarkerY(), 0.0F);
+  Release(F5);
+  Tap(F2);
+  EXPECT_LT(MarkerY(), 0.0F);
+  Tap(F5);
+  EXPECT_GT(MarkerY(), 0.0F);
+
+  // The menu key during a capture closes the menu and is never captured.
+  Tap(Enter);
+  Tap(F5);
+  EXPECT_LT(MarkerY(), 0.0F);
+  EXPECT_THAT(File(), HasSubstr("SafetyToggle=T\n"));
+  Tap(F5);
+  EXPECT_EQ(TextAt(0.2F, 0.26F)->text, "[T]");
+}
+
+TEST_F(MenuTest, ThePanelIsDrawnWhereItsTablesSay) {
+  Open();
+  const auto& rects = host.game.rects;
+  ASSERT_EQ(rects.size(), 1U + 9U + 1U);
+  EXPECT_THAT(rects[0].colour, ElementsAre(30, 30, 30, 220));
+  EXPECT_NEAR(rects[1].y, 0.274F, 1e-6);
+  EXPECT_THAT(rects[1].colour, ElementsAre(60, 60, 60, 200));
+  EXPECT_NEAR(rects[9].y, 0.658F, 1e-6);
+  EXPECT_THAT(rects[9].colour, ElementsAre(20, 20, 20, 200));
+  EXPECT_NEAR(rects[10].y, 0.714F, 1e-6);
+  EXPECT_EQ(rects[10].height, 0.045F);
+  const sim::DrawnText* footer = TextAt(0.038F, 0.698F);
+  ASSERT_NE(footer, nullptr);
+  EXPECT_EQ(footer->text, "~y~UP/DOWN~w~ Nav  ~y~ENTER~w~ Select  ~y~BACK~w~ Close");
+  EXPECT_EQ(footer->style.scaleX, 0.25F);
+  EXPECT_THAT(TextAt(0.2F, 0.26F)->style.colour, ElementsAre(180, 220, 255, 255));
+  EXPECT_EQ(TextAt(0.055F, 0.596F)->text, "Gear System");
+  EXPECT_EQ(TextAt(0.2F, 0.596F)->text, "~g~[ON]");
+  EXPECT_EQ(TextAt(0.2F, 0.548F)->text, "~r~[OFF]");
+  EXPECT_THAT(TextAt(0.2F, 0.548F)->style.colour, ElementsAre(255, 100, 100, 255));
+  EXPECT_EQ(TextAt(0.185F, 0.644F)->text, "[ ENTER ]");
+  for (const auto& text : host.game.texts) EXPECT_FALSE(text.style.centred) << text.text;
+
+  Tap(Up);
+  Tap(Enter);
+  const char* const values[] = {"~y~9.72 ~w~m/s  ~c~21 mph", "~y~18.06 ~w~m/s  ~c~40 mph",
+                                "~y~26.39 ~w~m/s  ~c~59 mph", "~y~34.72 ~w~m/s  ~c~77 mph"};
+  for (int gear = 0; gear < 4; ++gear) {
+    const sim::DrawnText* value = TextAt(0.135F, 0.26F + 0.048F * static_cast<float>(gear));
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->text, values[gear]);
+    EXPECT_EQ(value->style.scaleX, 0.33F);
+  }
+  EXPECT_EQ(TextAt(0.225F, 0.26F)->text, "~g~[+]");
+  EXPECT_EQ(TextAt(0.252F, 0.26F)->text, "~r~[-]");
+  EXPECT_EQ(TextAt(0.225F, 0.308F), nullptr);
+  EXPECT_EQ(TextAt(0.135F, 0.452F)->text, "~b~No Limit~w~ (fixed)");
+  EXPECT_EQ(TextAt(0.038F, 0.506F)->text, "~y~UP/DOWN~w~ Select  ~y~LEFT/RIGHT~w~ Adjust  ~y~BACK~w~ Keys Menu");
+  EXPECT_NEAR(host.game.rects.back().y, 0.522F, 1e-6);
+}
+
+TEST(KeyCapture, TheScanOrderHoldsEightyOneCodesInTheirGroups) {
+  EXPECT_EQ(CaptureScanOrder.front(), 48);
+  EXPECT_EQ(CaptureScanOrder[42], 90);
+  EXPECT_EQ(CaptureScanOrder[43], 112);
+  EXPECT_EQ(CaptureScanOrder[55], 96);
+  EXPECT_EQ(CaptureScanOrder[65], 5);
+  EXPECT_EQ(CaptureScanOrder[67], 258);
+  EXPECT_EQ(CaptureScanOrder.back(), 271);
+  for (KeyCode never : {256, 257, 13, 8, 32, 37, 38, 39, 40, 1, 2, 4, 16, 17, 18, 27, 9}) {
+    EXPECT_EQ(std::count(CaptureScanOrder.begin(), CaptureScanOrder.end(), never), 0) << never;
+  }
+}
+
+class HugeLimitsTest : public MenuTest {
+ protected:
+  void SetUp() override {
+    MenuTest::SetUp();
+    host.Unload();
+    std::ofstream(host.Folder() / "Halvane.ini") << "Gear1=3.4e38\nGear2=inf\nGear3=nan\nGear4=-3e38\n";
+    host.Load();
+  }
+};
+
+TEST_F(HugeLimitsTest, HugeOrUnreadableLimitsAreShownCutAndNeverOverflow) {
+  Open();
+  Tap(Up);
+  Tap(Enter);
+  const std::string first = TextAt(0.135F, 0.26F)->text;
+  EXPECT_EQ(first.size(), 47U);
+  EXPECT_EQ(first.substr(0, 13), "~y~3399999952");
+  EXPECT_EQ(TextAt(0.135F, 0.308F)->text, "~y~inf ~w~m/s  ~c~2147483647 mph");
+  EXPECT_EQ(TextAt(0.135F, 0.356F)->text, "~y~nan ~w~m/s  ~c~0 mph");
+  EXPECT_EQ(TextAt(0.135F, 0.404F)->text.substr(0, 5), "~y~-3");
+  EXPECT_LE(TextAt(0.135F, 0.404F)->text.size(), 47U);
+}
+
+}  // namespace
