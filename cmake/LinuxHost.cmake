@@ -13,6 +13,8 @@ add_library(halvane_sim SHARED
   sim/GameWeapons.cpp
   sim/GameVehicles.cpp
   sim/Host.cpp
+  sim/HostFunctions.cpp
+  sim/PluginLoaderPosix.cpp
   sim/Platform.cpp)
 target_include_directories(halvane_sim PUBLIC src sim)
 target_compile_options(halvane_sim PRIVATE ${HALVANE_WARNINGS})

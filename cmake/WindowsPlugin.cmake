@@ -34,3 +34,7 @@ if(MINGW)
   # One self-contained file: the C++ runtime linked in, nothing exported.
   target_link_options(Halvane PRIVATE -static -Wl,--exclude-all-symbols -s)
 endif()
+
+if(MINGW)
+  include(cmake/WineHost.cmake)
+endif()

@@ -30,7 +30,7 @@ thread_local Fibre* starting = nullptr;
 }  // namespace
 
 Fibre::Fibre(Entry entry, std::size_t stackSize)
-    : entry_(entry), stackSize_(stackSize), stack_(new char[stackSize]) {
+    : entry_(entry), stackSize_(stackSize), stack_(std::make_unique<char[]>(stackSize)) {
   if (getcontext(&fibre_) != 0) std::abort();
   fibre_.uc_stack.ss_sp = stack_.get();
   fibre_.uc_stack.ss_size = stackSize_;
@@ -62,7 +62,7 @@ void Fibre::Resume() {
   __sanitizer_finish_switch_fiber(callerFakeStack_, nullptr, nullptr);
 }
 
-void Fibre::Yield() {
+void Fibre::ReturnToCaller() {
   __sanitizer_start_switch_fiber(&fibreFakeStack_, callerStackBottom_, callerStackSize_);
   swapcontext(&fibre_, &caller_);
   __sanitizer_finish_switch_fiber(fibreFakeStack_, &callerStackBottom_, &callerStackSize_);

@@ -1,10 +1,12 @@
 // A script fibre for the substitute host: the entry runs on its own stack and
-// Yield hands control back to whoever last called Resume.
+// ReturnToCaller hands control back to whoever last called Resume.
 #pragma once
 
 #include <cstddef>
 #include <memory>
+#if !defined(_WIN32)
 #include <ucontext.h>
+#endif
 
 namespace sim {
 
@@ -20,18 +22,23 @@ class Fibre {
   // Runs the fibre until it yields.
   void Resume();
   // Called on the fibre: returns to the caller of Resume.
-  void Yield();
+  void ReturnToCaller();
   bool Running() const { return running_; }
 
  private:
-  static void Trampoline();
-
   Entry entry_;
   std::size_t stackSize_;
+  bool running_ = false;
+#if defined(_WIN32)
+  static void __stdcall Trampoline(void* self);
+  void* caller_ = nullptr;  // Windows fibers
+  void* fibre_ = nullptr;
+#else
+  static void Trampoline();
   std::unique_ptr<char[]> stack_;
   ucontext_t caller_{};
   ucontext_t fibre_{};
-  bool running_ = false;
+#endif
   // AddressSanitizer's view of the two stacks across switches.
   void* callerFakeStack_ = nullptr;
   void* fibreFakeStack_ = nullptr;

@@ -1,6 +1,6 @@
 #include "Host.h"
 
-#include <dlfcn.h>
+#include "PluginLoader.h"
 
 #include <cstdio>
 #include <system_error>
@@ -9,10 +9,6 @@ namespace sim {
 
 namespace {
 Host* active = nullptr;
-
-using LibraryMain = int (*)(HostModule, std::uint32_t, void*);
-constexpr std::uint32_t ProcessDetach = 0;
-constexpr std::uint32_t ProcessAttach = 1;
 
 std::string Hex(std::uint64_t value) {
   char text[24];
@@ -43,36 +39,36 @@ void Host::Load() {
   }
   active = this;
   std::filesystem::create_directories(folder_);
-  installed_ = folder_ / "Halvane.so";
-  std::filesystem::copy_file(plugin_, installed_, std::filesystem::copy_options::overwrite_existing);
-  library_ = dlopen(installed_.c_str(), RTLD_NOW | RTLD_LOCAL);
+  installed_ = folder_ / PluginFileName;
+  std::error_code same;
+  if (!std::filesystem::equivalent(plugin_, installed_, same)) {
+    std::filesystem::remove(installed_);  // a fresh copy, as an update would install it
+    std::filesystem::copy_file(plugin_, installed_);
+  }
+  registered_ = nullptr;
+  std::string error;
+  library_ = LoadPlugin(installed_, error);
   if (library_ == nullptr) {
-    Error(std::string("cannot load the plug-in: ") + dlerror());
+    Error("cannot load the plug-in: " + error);
     return;
   }
-  auto main = reinterpret_cast<LibraryMain>(dlsym(library_, "DllMain"));
-  if (main == nullptr) {
-    Error("the plug-in has no library entry");
-    return;
-  }
-  main(Module(), ProcessAttach, nullptr);
+  if (entry_ == nullptr) Error("the plug-in did not register a script entry when it was loaded");
+  if (registered_ != Module()) Error("scriptRegister with a module handle that is not the plug-in's");
 }
 
 void Host::Unload() {
   if (!Loaded()) return;
-  if (auto main = reinterpret_cast<LibraryMain>(dlsym(library_, "DllMain"))) {
-    main(Module(), ProcessDetach, nullptr);
-  }
+  const HostModule module = Module();
+  unregistered_ = nullptr;
   // The host stops resuming the script fibre once it is unregistered.
-  fibre_.reset();
-  entry_ = nullptr;
-  dlclose(library_);
+  const bool unloaded = UnloadPlugin(library_, installed_, [this] {
+    fibre_.reset();
+    entry_ = nullptr;
+  });
   library_ = nullptr;
+  if (unregistered_ != module) Error("scriptUnregister missing, or with a module handle that is not the plug-in's");
   // A library that stays mapped would keep its state into the next load.
-  if (void* still = dlopen(installed_.c_str(), RTLD_NOW | RTLD_NOLOAD)) {
-    dlclose(still);
-    Error("the plug-in stayed loaded after unloading");
-  }
+  if (!unloaded) Error("the plug-in stayed loaded after unloading");
 }
 
 void Host::Frame() {
@@ -104,7 +100,7 @@ thread_local const std::function<void()>* testScript = nullptr;
 
 [[noreturn]] void RunTestScript() {
   (*testScript)();
-  for (;;) scriptWait(0);
+  for (;;) Host::Active()->OnWait(0);
 }
 }  // namespace
 
@@ -129,14 +125,14 @@ std::vector<const NativeCallRecord*> Host::CallsTo(NativeHash hash) const {
 
 void Host::OnRegister(HostModule module, ScriptEntry entry) {
   hostCalls.push_back({HostCallRecord::Kind::Register, module, 0});
-  if (module != Module()) Error("scriptRegister with a module handle that is not the plug-in's");
   if (entry_ != nullptr) Error("scriptRegister called twice");
+  registered_ = module;
   entry_ = entry;
 }
 
 void Host::OnUnregister(HostModule module) {
   hostCalls.push_back({HostCallRecord::Kind::Unregister, module, 0});
-  if (module != Module()) Error("scriptUnregister with a module handle that is not the plug-in's");
+  unregistered_ = module;
 }
 
 void Host::OnWait(HostMilliseconds milliseconds) {
@@ -145,7 +141,7 @@ void Host::OnWait(HostMilliseconds milliseconds) {
     Error("scriptWait called outside the script fibre");
     return;
   }
-  running_->Yield();
+  running_->ReturnToCaller();
 }
 
 void Host::OnNativeInit(NativeHash hash) {
@@ -188,23 +184,3 @@ std::uint64_t* Host::OnNativeCall() {
 
 }  // namespace sim
 
-// The seven host functions, as the plug-in imports them.
-
-namespace {
-sim::Host& ActiveHost() {
-  sim::Host* host = sim::Host::Active();
-  if (host == nullptr) {
-    std::fputs("substitute host: host function called with no host active\n", stderr);
-    std::abort();
-  }
-  return *host;
-}
-}  // namespace
-
-void scriptRegister(HostModule module, ScriptEntry entry) { ActiveHost().OnRegister(module, entry); }
-void scriptUnregister(HostModule module) { ActiveHost().OnUnregister(module); }
-void scriptWait(HostMilliseconds duration) { ActiveHost().OnWait(duration); }
-void nativeInit(std::uint64_t hash) { ActiveHost().OnNativeInit(hash); }
-void nativePush64(std::uint64_t value) { ActiveHost().OnNativePush(value); }
-std::uint64_t* nativeCall() { return ActiveHost().OnNativeCall(); }
-std::uint8_t* getScriptHandleBaseAddress(int handle) { return ActiveHost().game.ObjectMemory(handle); }

@@ -99,6 +99,8 @@ class Host {
   std::filesystem::path installed_;
   void* library_ = nullptr;
   ScriptEntry entry_ = nullptr;
+  HostModule registered_ = nullptr;
+  HostModule unregistered_ = nullptr;
   std::unique_ptr<Fibre> fibre_;
   Fibre* running_ = nullptr;  // the fibre of the frame being run
   std::optional<NativeCallRecord> pending_;

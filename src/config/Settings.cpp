@@ -7,8 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <locale>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -68,6 +67,54 @@ void LoadLine(const std::string& line) {
   }
 }
 
+// The file is read and written with the C library's streams in text mode:
+// C++ file streams would set up locale state that a DLL cannot give back when
+// it is unloaded.
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// One line without its line feed, however long; false at the end of the file.
+bool ReadLine(std::FILE* file, std::string& line) {
+  line.clear();
+  char chunk[256];
+  while (std::fgets(chunk, sizeof chunk, file) != nullptr) {
+    line += chunk;
+    if (!line.empty() && line.back() == '\n') {
+      line.pop_back();
+      return true;
+    }
+  }
+  return !line.empty();
+}
+
+// General notation with six significant digits, as a default output stream
+// writes a number, with a point for the decimal separator whatever the
+// locale of the C library says.
+std::string SpeedText(float speed) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", static_cast<double>(speed));
+  for (char& c : text) {
+    if (c == ',') c = '.';
+  }
+  return text;
+}
+
+bool WriteSettings(std::FILE* file) {
+  bool written = std::fputs("[Keybindings]\n", file) >= 0;
+  for (const BindingKey& binding : BindingKeys) {
+    written &= std::fprintf(file, "%.*s=%s\n", static_cast<int>(binding.key.size()), binding.key.data(),
+                            KeyName(Config.*binding.field)) >= 0;
+  }
+  written &= std::fprintf(file, "[Settings]\nHideAmmoHud=%c\nGearSystem=%c\n[GearSpeeds]\n",
+                          Config.HideAmmoHud ? '1' : '0', Config.GearSystem ? '1' : '0') >= 0;
+  for (int gear = 1; gear <= 4; ++gear) {
+    written &= std::fprintf(file, "Gear%d=%s\n", gear, SpeedText(GearSpeed(gear)).c_str()) >= 0;
+  }
+  return written;
+}
+
 }  // namespace
 
 void ResolveSettingsPath() {
@@ -82,13 +129,13 @@ void ResolveSettingsPath() {
 }
 
 void LoadSettings() {
-  std::ifstream file(SettingsPath);
-  if (!file.is_open()) {
+  const File file(std::fopen(SettingsPath.c_str(), "r"));
+  if (file == nullptr) {
     SaveSettings();
     return;
   }
   std::string line;
-  while (std::getline(file, line)) LoadLine(line);
+  while (ReadLine(file.get(), line)) LoadLine(line);
 }
 
 // The new content goes to a temporary file beside the settings file, which
@@ -96,22 +143,10 @@ void LoadSettings() {
 // leaves the old file whole, and a save that fails leaves no trace.
 void SaveSettings() {
   const std::string temporary = SettingsPath + ".tmp";
-  {
-    std::ofstream file(temporary, std::ios::out | std::ios::trunc);
-    if (!file.is_open()) return;
-    file.imbue(std::locale::classic());  // a point as the decimal separator, whatever the game set
-    file << "[Keybindings]\n";
-    for (const BindingKey& binding : BindingKeys) file << binding.key << '=' << KeyName(Config.*binding.field) << '\n';
-    file << "[Settings]\n";
-    file << "HideAmmoHud=" << (Config.HideAmmoHud ? '1' : '0') << '\n';
-    file << "GearSystem=" << (Config.GearSystem ? '1' : '0') << '\n';
-    file << "[GearSpeeds]\n";
-    for (int gear = 1; gear <= 4; ++gear) file << GearKeys[gear - 1] << '=' << double{GearSpeed(gear)} << '\n';
-    file.close();
-    if (file.fail()) {
-      std::remove(temporary.c_str());
-      return;
-    }
+  std::FILE* file = std::fopen(temporary.c_str(), "w");
+  if (file == nullptr) return;
+  const bool written = WriteSettings(file);
+  if (std::fclose(file) != 0 || !written || !platform::MoveOver(temporary.c_str(), SettingsPath.c_str())) {
+    std::remove(temporary.c_str());
   }
-  if (!platform::MoveOver(temporary.c_str(), SettingsPath.c_str())) std::remove(temporary.c_str());
 }

@@ -1,0 +1,393 @@
+// Runs the real Halvane.asi under Wine: loads it from a fresh folder, points
+// its imports of the keyboard, pad, clock and sound at the substitute host's
+// scripted input, runs frames on a fiber through the substitute
+// ScriptHookV.dll, and checks what a player would see.
+//
+//   halvane_runner.exe <scenario> <Halvane.asi> <folder>
+#include "Host.h"
+#include "HostCallbacks.h"
+
+#include <windows.h>
+// windows.h first: these need its types.
+#include <psapi.h>
+#include <xinput.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+
+// The limiter's store instruction with its field offset, once in this
+// program's image, where the plug-in searches for it at start-up.
+extern "C" __attribute__((used)) const unsigned char LimiterStoreInImage[14] = {
+    0x76, 0x03, 0x0F, 0x28, 0xF0, 0xF3, 0x44, 0x0F, 0x11, 0x83, 0xCC, 0x08, 0x00, 0x00};
+constexpr std::size_t LimiterOffset = 0x8CC;
+
+namespace {
+
+sim::Host& Active() { return *sim::Host::Active(); }
+
+// ---- The host functions, reached through the substitute ScriptHookV.dll.
+
+const HostCallbacks Callbacks = {
+    [](HostModule module, ScriptEntry entry) { Active().OnRegister(module, entry); },
+    [](HostModule module) { Active().OnUnregister(module); },
+    [](std::uint32_t milliseconds) { Active().OnWait(milliseconds); },
+    [](std::uint64_t hash) { Active().OnNativeInit(hash); },
+    [](std::uint64_t value) { Active().OnNativePush(value); },
+    []() { return Active().OnNativeCall(); },
+    [](int handle) { return Active().game.ObjectMemory(handle); },
+};
+
+// ---- Scripted input: the plug-in's imports are pointed here.
+
+SHORT WINAPI ScriptedKeyState(int key) {
+  if (key < 0 || key > 255) return 0;
+  return Active().input.keys[static_cast<std::size_t>(key)] ? static_cast<SHORT>(0x8000) : 0;
+}
+
+DWORD WINAPI ScriptedPad(DWORD index, XINPUT_STATE* state) {
+  sim::Host& host = Active();
+  ++host.padReads;
+  if (index != 0 || !host.input.padConnected) return ERROR_DEVICE_NOT_CONNECTED;
+  ++state->dwPacketNumber;
+  state->Gamepad.wButtons = host.input.padButtons;
+  state->Gamepad.bLeftTrigger = host.input.leftTrigger;
+  state->Gamepad.bRightTrigger = host.input.rightTrigger;
+  return ERROR_SUCCESS;
+}
+
+DWORD WINAPI ScriptedTickCount() { return Active().input.tick; }
+
+DWORD soundFlags = 0;
+BOOL WINAPI ScriptedPlaySound(LPCSTR sound, HMODULE, DWORD flags) {
+  soundFlags = flags;
+  const auto* image = reinterpret_cast<const std::uint8_t*>(sound);
+  std::uint32_t riffSize;
+  std::memcpy(&riffSize, image + 4, sizeof riffSize);
+  Active().frameSounds.push_back({image, riffSize + 8});
+  return TRUE;
+}
+
+// Points the import of `dll` named `name` (or imported by `ordinal` when
+// name is null) at `replacement`; false when the module has no such import.
+bool PatchImport(HMODULE module, const char* dll, const char* name, WORD ordinal, void* replacement) {
+  auto* base = reinterpret_cast<std::uint8_t*>(module);
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  if (directory.VirtualAddress == 0) return false;
+  for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
+       entry->Name != 0; ++entry) {
+    if (_stricmp(reinterpret_cast<const char*>(base + entry->Name), dll) != 0) continue;
+    const auto* lookup = reinterpret_cast<const IMAGE_THUNK_DATA64*>(base + entry->OriginalFirstThunk);
+    auto* address = reinterpret_cast<IMAGE_THUNK_DATA64*>(base + entry->FirstThunk);
+    for (; lookup->u1.AddressOfData != 0; ++lookup, ++address) {
+      bool match;
+      if (IMAGE_SNAP_BY_ORDINAL64(lookup->u1.Ordinal)) {
+        match = name == nullptr && IMAGE_ORDINAL64(lookup->u1.Ordinal) == ordinal;
+      } else {
+        const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + lookup->u1.AddressOfData);
+        match = name != nullptr && std::strcmp(reinterpret_cast<const char*>(byName->Name), name) == 0;
+      }
+      if (!match) continue;
+      DWORD protection;
+      VirtualProtect(&address->u1.Function, sizeof address->u1.Function, PAGE_READWRITE, &protection);
+      address->u1.Function = reinterpret_cast<ULONGLONG>(replacement);
+      VirtualProtect(&address->u1.Function, sizeof address->u1.Function, protection, &protection);
+      return true;
+    }
+  }
+  return false;
+}
+
+// ---- Checks.
+
+int failures = 0;
+
+void Check(bool condition, const std::string& what) {
+  if (condition) return;
+  ++failures;
+  std::printf("FAILED: %s\n", what.c_str());
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream content;
+  content << file.rdbuf();
+  return content.str();
+}
+
+const char* const DefaultFile =
+    "[Keybindings]\r\nSafetyToggle=T\r\nReload=R\r\nMenu=F2\r\nEngine=G\r\nSurrender=Y\r\nGearUp=3\r\nGearDown=1\r\n"
+    "[Settings]\r\nHideAmmoHud=0\r\nGearSystem=1\r\n"
+    "[GearSpeeds]\r\nGear1=9.72\r\nGear2=18.06\r\nGear3=26.39\r\nGear4=34.72\r\n";
+
+// A loaded plug-in with scripted input, as a player would install it.
+class Session {
+ public:
+  Session(const std::filesystem::path& plugin, const std::filesystem::path& folder) : host(plugin, folder) {}
+
+  bool Load() {
+    host.Load();
+    if (!host.Loaded()) return false;
+    const auto module = reinterpret_cast<HMODULE>(host.Module());
+    const bool patched = PatchImport(module, "USER32.dll", "GetAsyncKeyState", 0, reinterpret_cast<void*>(&ScriptedKeyState)) &
+                         PatchImport(module, "XINPUT1_4.dll", nullptr, 2, reinterpret_cast<void*>(&ScriptedPad)) &
+                         PatchImport(module, "KERNEL32.dll", "GetTickCount", 0, reinterpret_cast<void*>(&ScriptedTickCount)) &
+                         PatchImport(module, "WINMM.dll", "PlaySoundA", 0, reinterpret_cast<void*>(&ScriptedPlaySound));
+    Check(patched, "the plug-in imports GetAsyncKeyState, XInputGetState by ordinal 2, GetTickCount and PlaySoundA");
+    return patched;
+  }
+  void Frame(std::uint32_t milliseconds = 16) {
+    host.input.tick += milliseconds;
+    host.Frame();
+  }
+  void Tap(int key) {
+    host.input.keys[static_cast<std::size_t>(key)] = true;
+    Frame();
+    host.input.keys[static_cast<std::size_t>(key)] = false;
+    Frame();
+  }
+  bool Drew(const std::string& text) const {
+    for (const auto& drawn : host.game.texts) {
+      if (drawn.text == text) return true;
+    }
+    return false;
+  }
+  bool Played(std::size_t clipSize) const {
+    for (const auto& sound : host.frameSounds) {
+      if (sound.size == clipSize) return true;
+    }
+    return false;
+  }
+  void Finish() {
+    host.Unload();
+    for (const std::string& error : host.errors) Check(false, "substitute host: " + error);
+  }
+
+  sim::Host host;
+};
+
+// ---- Scenarios.
+
+void LoadAndUnload(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  const auto& calls = session.host.hostCalls;
+  Check(calls.size() == 1 && calls[0].kind == sim::HostCallRecord::Kind::Register &&
+            calls[0].module == session.host.Module(),
+        "exactly one scriptRegister, with the DLL's own module handle");
+  session.Frame();
+  const HostModule module = session.host.Module();
+  session.Finish();
+  int registers = 0;
+  int unregisters = 0;
+  for (const auto& call : calls) {
+    registers += call.kind == sim::HostCallRecord::Kind::Register;
+    if (call.kind == sim::HostCallRecord::Kind::Unregister) {
+      ++unregisters;
+      Check(call.module == module, "scriptUnregister with the DLL's own module handle");
+    }
+  }
+  Check(registers == 1 && unregisters == 1, "FreeLibrary brings exactly one scriptUnregister");
+  Check(GetModuleHandleA("Halvane.asi") == nullptr, "the DLL has left the process");
+}
+
+void FirstStart(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  session.Frame();
+  Check(ReadFile(folder / "Halvane.ini") == DefaultFile, "Halvane.ini holds the sixteen default lines, CR LF each");
+  Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
+  session.Finish();
+}
+
+void PreparedSettings(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  std::filesystem::create_directories(folder);
+  const std::string prepared = "; tuned by hand\r\nMenu=F5\r\nGear1=12.5abc\r\n";
+  std::ofstream(folder / "Halvane.ini", std::ios::binary) << prepared;
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  session.Frame();
+  Check(ReadFile(folder / "Halvane.ini") == prepared, "a readable file is not rewritten at start-up");
+  session.Tap(VK_F2);
+  Check(!session.Drew("~y~Halvane~w~ | Keybindings"), "F2 no longer opens the menu");
+  session.host.input.keys[VK_F5] = true;
+  session.Frame();
+  Check(session.Drew("~y~Halvane~w~ | Keybindings"), "F5 opens the menu");
+  session.host.input.keys[VK_F5] = false;
+  session.Frame();
+  session.Tap(VK_F5);
+  const std::int32_t car = session.host.game.SpawnVehicle(true);
+  session.host.game.Enter(car);
+  session.host.game.Vehicle(car).velocity = {20.0F, 0.0F, 0.0F};
+  session.Frame();
+  Check(session.host.game.Vehicle(car).velocity.x == 12.5F, "gear 1 is limited to the 12.5 m/s of the file");
+  session.Finish();
+}
+
+void Playthrough(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  constexpr std::uint32_t Pistol = 0x1B06D571;
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  sim::Game& game = session.host.game;
+  game.GiveWeapon(Pistol, 3, 12, 40);
+  game.Draw(Pistol);
+  game.Weapon(Pistol).clip = 3;
+  session.Frame();
+
+  // Safety on, and a dry click on the trigger.
+  session.host.input.keys['T'] = true;
+  session.Frame();
+  session.host.input.keys['T'] = false;
+  Check(session.Played(3692), "the safety switch clip plays from memory");
+  Check(soundFlags == (SND_ASYNC | SND_MEMORY), "clips play with SND_ASYNC | SND_MEMORY");
+  Check(session.Drew("~r~SAFETY ON  ~y~"), "the safety-on line shows");
+  session.host.input.keys[VK_LBUTTON] = true;
+  session.Frame();
+  Check(session.Played(7568), "a trigger pull with the safety on clicks");
+  Check(game.Weapon(Pistol).clip == 3, "nothing is fired with the safety on");
+  session.host.input.keys[VK_LBUTTON] = false;
+  session.Tap('T');
+
+  // The magazine run down and reloaded with the key.
+  session.host.input.keys[VK_LBUTTON] = true;
+  for (int i = 0; i < 5; ++i) session.Frame();
+  session.host.input.keys[VK_LBUTTON] = false;
+  session.Frame();
+  Check(game.Weapon(Pistol).clip == 1 && session.Drew("~o~EMPTY  ~y~[R]"), "the magazine is held at its last cartridge");
+  session.Tap('R');
+  session.Frame();
+  Check(game.Weapon(Pistol).clip == 12, "the reload key has the game reload");
+
+  // Into a car: engine on, shift, and the limiter with its field write.
+  const std::int32_t car = game.SpawnVehicle(false);
+  game.Enter(car);
+  session.Frame();
+  Check(!game.Vehicle(car).engineRunning && game.Vehicle(car).undriveable, "the engine stays off until switched on");
+  session.Tap('G');
+  Check(game.Vehicle(car).engineRunning, "G starts the engine");
+  session.host.input.keys['3'] = true;
+  session.Frame();
+  Check(session.Played(50766), "shifting plays the gear clip");
+  session.host.input.keys['3'] = false;
+  game.Vehicle(car).velocity = {0.0F, 30.0F, 0.0F};
+  session.Frame();
+  Check(game.Vehicle(car).velocity.y == 18.06F, "gear 2 holds the car at 18.06 m/s");
+  float field;
+  std::memcpy(&field, game.Vehicle(car).memory.data() + LimiterOffset, sizeof field);
+  Check(field == 0.6F, "the limiter field found in the game image holds 0.6");
+  Check(session.Drew("~o~GEAR 2  ~w~| Max ~y~40 mph"), "the gear banner shows");
+
+  // A menu change rewrites the file.
+  session.Tap(VK_F2);
+  for (int i = 0; i < 6; ++i) session.Tap(VK_DOWN);
+  session.Tap(VK_RETURN);
+  Check(ReadFile(folder / "Halvane.ini").find("HideAmmoHud=1\r\n") != std::string::npos,
+        "the menu's change is saved at once");
+  session.Tap(VK_F2);
+  Check(game.hiddenHud.count(20) == 1, "the ammo counter is hidden");
+  session.Finish();
+}
+
+std::size_t PrivateBytes() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) {
+    std::printf("GetProcessMemoryInfo failed: %lu\n", GetLastError());
+  }
+  return counters.PagefileUsage;
+}
+
+// The lowest free handle slot: Wine hands out the first free one, so handles
+// that leak push it up.
+std::uintptr_t HandleProbe() {
+  HANDLE probe = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  const auto value = reinterpret_cast<std::uintptr_t>(probe);
+  CloseHandle(probe);
+  return value;
+}
+
+void HotReload(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  constexpr std::uint32_t Pistol = 0x1B06D571;
+  // The game keeps the script host and these system libraries loaded; were
+  // they loaded and unloaded with the plug-in, their own set-up would cost
+  // handles on every cycle and hide the plug-in's.
+  for (const char* library : {"ScriptHookV.dll", "user32.dll", "winmm.dll", "shell32.dll", "xinput1_4.dll"}) {
+    LoadLibraryA(library);
+  }
+  DWORD handlesAt10 = 0;
+  std::uintptr_t probeAt10 = 0;
+  std::size_t memoryAt10 = 0;
+  for (int cycle = 0; cycle < 100; ++cycle) {
+    Session session(plugin, folder);
+    if (!session.Load()) return;
+    session.host.game.GiveWeapon(Pistol, 12, 12, 40);
+    session.host.game.Draw(Pistol);
+    session.Frame();
+    session.Frame();
+    // Every load starts from its defaults (no safety) and the saved file.
+    Check(session.host.game.disabledControls.empty(), "cycle " + std::to_string(cycle) + " starts with no safety on");
+    Check((cycle == 0) != (session.host.game.hiddenHud.count(20) == 1),
+          "cycle " + std::to_string(cycle) + " reads the saved switch");
+    session.Tap('T');
+    if (cycle == 0) {
+      std::ofstream(folder / "Halvane.ini", std::ios::binary) << "HideAmmoHud=1\r\n";
+    }
+    session.Finish();
+    if (failures > 0) return;
+    if (cycle == 9) {
+      GetProcessHandleCount(GetCurrentProcess(), &handlesAt10);
+      probeAt10 = HandleProbe();
+      memoryAt10 = PrivateBytes();
+    }
+  }
+  DWORD handles = 0;
+  GetProcessHandleCount(GetCurrentProcess(), &handles);
+  const std::size_t memory = PrivateBytes();
+  const std::uintptr_t probe = HandleProbe();
+  std::printf("handle count %lu -> %lu, free handle slot %zu -> %zu, committed bytes %zu -> %zu\n", handlesAt10,
+              handles, static_cast<std::size_t>(probeAt10), static_cast<std::size_t>(probe), memoryAt10, memory);
+  Check(memoryAt10 > 0 && probeAt10 > 0, "the process's handles and memory can be measured");
+  Check(handles <= handlesAt10 && probe <= probeAt10, "the handles do not grow over 90 reloads");
+  Check(memory <= memoryAt10 + 4 * 1024 * 1024, "private memory does not grow over 90 reloads");
+}
+
+void ReadOnlyFolder(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // The folder was made read-only with the DLL already in it.
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  session.Frame();
+  Check(!std::filesystem::exists(folder / "Halvane.ini"), "no settings file can appear in a read-only folder");
+  session.Tap(VK_F2);
+  for (int i = 0; i < 6; ++i) session.Tap(VK_DOWN);
+  session.Tap(VK_RETURN);
+  session.Tap(VK_F2);
+  Check(session.host.game.hiddenHud.count(20) == 1, "a change that cannot be saved stays in force");
+  session.Finish();
+}
+
+}  // namespace
+
+extern "C" __declspec(dllexport) const HostCallbacks* HalvaneSimCallbacks() { return &Callbacks; }
+
+int main(int argc, char** argv) {
+  const std::map<std::string, std::function<void(const std::filesystem::path&, const std::filesystem::path&)>>
+      scenarios = {{"load", LoadAndUnload},         {"first-start", FirstStart}, {"prepared-settings", PreparedSettings},
+                   {"playthrough", Playthrough},    {"hot-reload", HotReload},   {"read-only-folder", ReadOnlyFolder}};
+  const auto scenario = argc == 4 ? scenarios.find(argv[1]) : scenarios.end();
+  if (scenario == scenarios.end()) {
+    std::fprintf(stderr, "usage: halvane_runner <scenario> <Halvane.asi> <folder>; scenarios:");
+    for (const auto& [name, run] : scenarios) std::fprintf(stderr, " %s", name.c_str());
+    std::fprintf(stderr, "\n");
+    return 2;
+  }
+  scenario->second(argv[2], argv[3]);
+  std::printf("%s: %s\n", argv[1], failures == 0 ? "passed" : "FAILED");
+  return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine, headless and quiet, in a prefix of its
+# own that is made on first use.
+set -euo pipefail
+export WINEPREFIX=${HALVANE_WINEPREFIX:-/tmp/halvane-wine-prefix}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winealsa.drv,winepulse.drv=d"
+wine=/usr/lib/wine/wine64
+(
+  flock 9
+  if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+    "$wine" wineboot -i >/dev/null 2>&1
+  fi
+) 9>"$WINEPREFIX.lock"
+exec "$wine" "$@"

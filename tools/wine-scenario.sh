@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Runs one playthrough of the real Halvane.asi under Wine:
+#   wine-scenario.sh <windows build folder> <scenario> <work folder>
+# The plug-in is installed into <work folder>/<scenario>, made afresh.
+set -euo pipefail
+build=$(realpath "$1")
+scenario=$2
+folder=$(realpath -m "$3/$scenario")
+here=$(dirname "$(realpath "$0")")
+
+windows_path() { local path=${1//\//\\}; echo "Z:$path"; }
+
+[[ -d "$folder" ]] && chattr -i "$folder" 2>/dev/null || true
+rm -rf "$folder"
+mkdir -p "$folder"
+plugin=$build/Halvane.asi
+if [[ $scenario == read-only-folder ]]; then
+  # Installed first, then the folder is locked: not even root may write in it.
+  cp "$plugin" "$folder/Halvane.asi"
+  plugin=$folder/Halvane.asi
+  chattr +i "$folder"
+  trap 'chattr -i "$folder"' EXIT
+  if touch "$folder/probe" 2>/dev/null; then
+    echo "wine-scenario: cannot make $folder read-only here" >&2
+    exit 1
+  fi
+fi
+"$here/wine-run.sh" "$build/wine/halvane_runner.exe" "$scenario" "$(windows_path "$plugin")" "$(windows_path "$folder")"
