@@ -33,11 +33,20 @@ target_include_directories(halvane_core PUBLIC src)
 target_compile_options(halvane_core PRIVATE ${HALVANE_WARNINGS})
 set_target_properties(halvane_core PROPERTIES POSITION_INDEPENDENT_CODE ON)
 
-add_executable(halvane_play tools/play.cpp)
-target_compile_options(halvane_play PRIVATE ${HALVANE_WARNINGS})
-target_link_libraries(halvane_play PRIVATE halvane_sim)
-target_compile_definitions(halvane_play PRIVATE HALVANE_PLUGIN_FILE="$<TARGET_FILE:halvane_plugin>")
-add_dependencies(halvane_play halvane_plugin)
+# Pictures of a frame's overlay.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
+add_library(halvane_render STATIC sim/Render.cpp)
+target_include_directories(halvane_render PUBLIC sim)
+target_compile_options(halvane_render PRIVATE ${HALVANE_WARNINGS})
+target_link_libraries(halvane_render PUBLIC halvane_sim PkgConfig::CAIRO)
+
+# The demo player: a scripted session told frame by frame, with screenshots.
+add_executable(halvane_demo tools/demo.cpp $<TARGET_OBJECTS:halvane_core>)
+target_compile_options(halvane_demo PRIVATE ${HALVANE_WARNINGS})
+target_link_libraries(halvane_demo PRIVATE halvane_sim halvane_render)
+target_compile_definitions(halvane_demo PRIVATE HALVANE_PLUGIN_FILE="$<TARGET_FILE:halvane_plugin>")
+add_dependencies(halvane_demo halvane_plugin)
 
 # Writes src/feedback/Clips.cpp; a test checks the committed file is its output.
 add_executable(make_clips tools/make_clips.cpp)

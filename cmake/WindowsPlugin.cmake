@@ -23,7 +23,10 @@ foreach(def IN LISTS HALVANE_IMPORT_DEFS)
 endforeach()
 add_custom_target(halvane_imports DEPENDS ${HALVANE_IMPORT_LIBS})
 
-add_library(Halvane SHARED ${HALVANE_SOURCES} src/platform/Win32Platform.cpp)
+enable_language(RC)
+configure_file(src/host/Version.rc.in ${CMAKE_CURRENT_BINARY_DIR}/Version.rc @ONLY)
+
+add_library(Halvane SHARED ${HALVANE_SOURCES} src/platform/Win32Platform.cpp ${CMAKE_CURRENT_BINARY_DIR}/Version.rc)
 add_dependencies(Halvane halvane_imports)
 set_target_properties(Halvane PROPERTIES PREFIX "" SUFFIX ".asi" OUTPUT_NAME Halvane)
 target_include_directories(Halvane PRIVATE src)

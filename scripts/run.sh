@@ -1,10 +1,21 @@
 #!/usr/bin/env bash
-# The main job: builds both targets and plays a scripted session through the
-# substitute host, printing what the plug-in does frame by frame.
+# The main job: builds both targets, plays the demo tour through the
+# substitute host (the story goes to the terminal, screenshots to
+# out/screenshots) and packs the players' release zip.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh
-mkdir -p out
+version=$(sed -n 's/^project(Halvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+rm -rf out
+mkdir -p out/package
+LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
+  build/linux/halvane_demo demo/tour.txt out | tee out/story.txt
 cp build/windows/Halvane.asi out/
-build/linux/halvane_play out/play
-echo "Halvane.asi is in out/"
+cp build/windows/Halvane.asi docs/Halvane-Readme.txt out/package/
+(cd out/package && zip -q -X "../Halvane-$version.zip" Halvane.asi Halvane-Readme.txt)
+rm -rf out/package out/game
+echo
+echo "Done. In out/:"
+echo "  Halvane.asi               the plug-in, ready to copy into the game folder"
+echo "  Halvane-$version.zip        the players' package (plug-in and guide)"
+echo "  screenshots/*.png         the overlay at moments of the tour"

@@ -53,6 +53,7 @@ void Game::BeginFrame(const Input& input) {
   hiddenHud.clear();
   texts.clear();
   rects.clear();
+  drawCount = 0;
   frontendSounds.clear();
 }
 

@@ -107,6 +107,7 @@ struct DrawnText {
   TextStyleState style;
   float x;
   float y;
+  int order;  // place among all of the frame's drawing
 };
 
 struct DrawnRect {
@@ -115,6 +116,7 @@ struct DrawnRect {
   float width;
   float height;
   std::array<std::int32_t, 4> colour;
+  int order;
 };
 
 struct FrontendSound {
@@ -158,6 +160,7 @@ class Game {
   // Drawn and played this frame.
   std::vector<DrawnText> texts;
   std::vector<DrawnRect> rects;
+  int drawCount = 0;
   std::vector<FrontendSound> frontendSounds;
   // Every notification posted, whole run.
   std::vector<std::string> notifications;

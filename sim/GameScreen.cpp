@@ -31,7 +31,7 @@ void Game::DefineScreenNatives() {
   });
   Define(0xCD015E5BB0D96A57, "draw text", 2, [this](Invocation& call) {
     if (!textOpen_) faults.push_back("text drawn without a text command");
-    texts.push_back({textBody_, textStyle_, call.Float(0), call.Float(1)});
+    texts.push_back({textBody_, textStyle_, call.Float(0), call.Float(1), drawCount++});
     // The host's text style lasts for one text command only.
     textStyle_ = {};
     textOpen_ = false;
@@ -49,7 +49,7 @@ void Game::DefineScreenNatives() {
   });
   Define(0x3A618A217E5154F0, "draw rectangle", 8, [this](Invocation& call) {
     rects.push_back({call.Float(0), call.Float(1), call.Float(2), call.Float(3),
-                     {call.Int(4), call.Int(5), call.Int(6), call.Int(7)}});
+                     {call.Int(4), call.Int(5), call.Int(6), call.Int(7)}, drawCount++});
   });
   Define(0x67C540AA08E4A6F5, "play frontend sound", 4, [this](Invocation& call) {
     if (call.Int(0) != -1) faults.push_back("frontend sound with a sound id other than -1");

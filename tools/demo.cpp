@@ -1,0 +1,321 @@
+// Plays a scripted session through the substitute host and the real
+// FrameLoop, tells what happens frame by frame, and takes screenshots.
+//
+//   halvane_demo <script> <output folder>
+//
+// The script has one action a line ('#' starts a comment):
+//   say <text>                    print a line of narration
+//   frames <n> | wait <ms>        let n frames, or ms milliseconds, pass (16 ms a frame)
+//   hold <key> | release <key>    keep a key or pad button down, or let it go
+//   tap <key>                     down for one frame, then up for one
+//   pad connect | pad disconnect  the gamepad
+//   weapon <hash> <clip> <magazine> <total> | weapon unarmed
+//   clip <n> | ammo <n>           the weapon in hand's magazine or total
+//   car running | car off         a car appears and the player sits in it
+//   speed <m/s>                   the car's speed
+//   wanted <n> | dead yes|no
+//   shot <name>                   a screenshot of the last frame, <name>.png
+// Keys: the settings file's key names (T, F2, PAD_A, ...) and LMB, RMB, MMB,
+// BACKSPACE, TAB, ENTER, SHIFT, CTRL, SPACE, LEFT, UP, RIGHT, DOWN.
+#include "Host.h"
+#include "Render.h"
+#include "input/KeyNames.h"
+
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::uint32_t FrameMilliseconds = 16;
+
+struct ScriptError {
+  std::string message;
+};
+
+std::optional<KeyCode> ParseKey(const std::string& name) {
+  static const std::map<std::string, KeyCode> extra = {
+      {"LMB", 0x01},   {"RMB", 0x02},  {"MMB", 0x04},   {"BACKSPACE", 0x08}, {"TAB", 0x09},
+      {"ENTER", 0x0D}, {"SHIFT", 0x10}, {"CTRL", 0x11}, {"SPACE", 0x20},     {"LEFT", 0x25},
+      {"UP", 0x26},    {"RIGHT", 0x27}, {"DOWN", 0x28}};
+  if (const auto found = extra.find(name); found != extra.end()) return found->second;
+  const KeyCode code = KeyCodeFromName(name);
+  if (code == -1) return std::nullopt;
+  return code;
+}
+
+template <class T>
+T Number(const std::string& text, const char* what) {
+  T value{};
+  const int base = text.rfind("0x", 0) == 0 ? 16 : 10;
+  const char* first = text.data() + (base == 16 ? 2 : 0);
+  const char* last = text.data() + text.size();
+  std::from_chars_result result;
+  if constexpr (std::is_floating_point_v<T>) {
+    result = std::from_chars(first, last, value);
+  } else {
+    result = std::from_chars(first, last, value, base);
+  }
+  if (text.empty() || result.ec != std::errc() || result.ptr != last) {
+    throw ScriptError{std::string("expected ") + what + ", found '" + text + "'"};
+  }
+  return value;
+}
+
+const char* ClipName(std::size_t size) {
+  switch (size) {
+    case 7568: return "dry-fire click";
+    case 3692: return "safety switch";
+    case 50766: return "gear shift clunk";
+    default: return "unknown clip";
+  }
+}
+
+// What the player can see and hear, to tell what changed between frames.
+struct Scene {
+  std::set<std::string> lines;  // status lines and banner
+  bool menuOpen = false;
+  int gear = 0;
+  std::map<std::int32_t, bool> engines;
+  bool handsUp = false;
+  std::int32_t wanted = 0;
+  float pace = 0.0F;
+  bool firingBlocked = false;
+  std::string settings;
+};
+
+class Demo {
+ public:
+  Demo(const std::filesystem::path& output)
+      : output_(output), host_(HALVANE_PLUGIN_FILE, output / "game") {
+    std::filesystem::remove_all(output / "game");  // every play starts from a fresh install
+    std::filesystem::create_directories(output / "screenshots");
+  }
+
+  void Start() {
+    host_.Load();
+    std::printf("Halvane loaded from %s\n", host_.LibraryFile().c_str());
+  }
+
+  void Run(const std::vector<std::string>& words) {
+    const std::string& command = words[0];
+    const auto argument = [&](std::size_t i) -> const std::string& {
+      if (i >= words.size()) throw ScriptError{"'" + command + "' needs " + std::to_string(i) + " argument(s)"};
+      return words[i];
+    };
+    sim::Game& game = host_.game;
+    if (command == "say") {
+      std::string text;
+      for (std::size_t i = 1; i < words.size(); ++i) text += (i > 1 ? " " : "") + words[i];
+      std::printf("\n== %s\n", text.c_str());
+    } else if (command == "frames") {
+      Frames(Number<int>(argument(1), "a frame count"));
+    } else if (command == "wait") {
+      const auto milliseconds = Number<std::uint32_t>(argument(1), "milliseconds");
+      Frames(static_cast<int>((milliseconds + FrameMilliseconds - 1) / FrameMilliseconds));
+    } else if (command == "hold" || command == "release" || command == "tap") {
+      const KeyCode key = Key(argument(1));
+      SetKey(key, command != "release");
+      if (command == "tap") {
+        Frames(1);
+        SetKey(key, false);
+        Frames(1);
+      }
+    } else if (command == "pad") {
+      const std::string& state = argument(1);
+      if (state != "connect" && state != "disconnect") throw ScriptError{"pad takes connect or disconnect"};
+      host_.input.padConnected = state == "connect";
+    } else if (command == "weapon") {
+      if (argument(1) == "unarmed") {
+        game.Draw(sim::Unarmed);
+      } else {
+        const auto hash = Number<std::uint32_t>(argument(1), "a weapon hash");
+        const auto clip = Number<std::int32_t>(argument(2), "a clip count");
+        game.GiveWeapon(hash, clip, Number<std::int32_t>(argument(3), "a magazine size"),
+                        Number<std::int32_t>(argument(4), "a total"));
+        game.Draw(hash);
+        game.Weapon(hash).clip = clip;
+      }
+    } else if (command == "clip" || command == "ammo") {
+      if (!game.character.weapons.contains(game.character.weapon)) throw ScriptError{"no weapon in hand"};
+      const auto value = Number<std::int32_t>(argument(1), "a count");
+      (command == "clip" ? game.Weapon(game.character.weapon).clip : game.Weapon(game.character.weapon).total) = value;
+    } else if (command == "car") {
+      const std::string& state = argument(1);
+      if (state != "running" && state != "off") throw ScriptError{"car takes running or off"};
+      car_ = game.SpawnVehicle(state == "running");
+      game.Enter(car_);
+    } else if (command == "speed") {
+      if (car_ == 0) throw ScriptError{"no car yet"};
+      game.Vehicle(car_).velocity = {Number<float>(argument(1), "a speed"), 0.0F, 0.0F};
+    } else if (command == "wanted") {
+      game.character.wantedLevel = Number<std::int32_t>(argument(1), "a wanted level");
+    } else if (command == "dead") {
+      game.character.dead = argument(1) == "yes";
+    } else if (command == "shot") {
+      const std::filesystem::path file = output_ / "screenshots" / (argument(1) + ".png");
+      if (!sim::RenderFrame(game, file.string())) throw ScriptError{"cannot write " + file.string()};
+      std::printf("%s screenshot %s\n", Stamp().c_str(), file.c_str());
+    } else {
+      throw ScriptError{"unknown action '" + command + "'"};
+    }
+  }
+
+  int Finish() {
+    host_.Unload();
+    for (const std::string& error : host_.errors) std::printf("host error: %s\n", error.c_str());
+    std::printf("\nHalvane unloaded after %d frames.\n", host_.frameNumber);
+    return host_.errors.empty() ? 0 : 1;
+  }
+
+ private:
+  KeyCode Key(const std::string& name) {
+    const std::optional<KeyCode> key = ParseKey(name);
+    if (!key) throw ScriptError{"unknown key '" + name + "'"};
+    return *key;
+  }
+
+  void SetKey(KeyCode key, bool down) {
+    static const std::map<KeyCode, std::uint16_t> padBits = {
+        {256, 0x1000}, {257, 0x2000}, {258, 0x4000}, {259, 0x8000}, {260, 0x0100}, {261, 0x0200}, {262, 0x0020},
+        {263, 0x0010}, {264, 0x0040}, {265, 0x0080}, {266, 0x0001}, {267, 0x0002}, {268, 0x0004}, {269, 0x0008}};
+    if (key < 256) {
+      host_.input.keys[static_cast<std::size_t>(key)] = down;
+    } else if (key == 270 || key == 271) {
+      (key == 270 ? host_.input.leftTrigger : host_.input.rightTrigger) = down ? 255 : 0;
+    } else {
+      const std::uint16_t bit = padBits.at(key);
+      host_.input.padButtons = static_cast<std::uint16_t>(down ? host_.input.padButtons | bit : host_.input.padButtons & ~bit);
+    }
+  }
+
+  std::string Stamp() const {
+    char text[48];
+    std::snprintf(text, sizeof text, "[frame %4d, %6.2f s]", host_.frameNumber,
+                  static_cast<double>(host_.frameNumber) * FrameMilliseconds / 1000.0);
+    return text;
+  }
+
+  void Frames(int count) {
+    for (int i = 0; i < count; ++i) {
+      host_.input.tick += FrameMilliseconds;
+      host_.Frame();
+      Tell();
+    }
+  }
+
+  Scene Look() const {
+    const sim::Game& game = host_.game;
+    Scene scene;
+    for (const auto& text : game.texts) {
+      if (text.y == 0.92F || text.y == 0.915F) scene.lines.insert(text.text);
+      if (text.y == 0.182F) scene.menuOpen = true;
+      if (text.style.font == 4 && text.style.scaleX == 0.5F) scene.gear = std::stoi(text.text);
+    }
+    for (const auto& [handle, vehicle] : game.vehicles) scene.engines[handle] = vehicle.engineRunning;
+    scene.handsUp = game.character.handsUp;
+    scene.wanted = game.character.wantedLevel;
+    scene.pace = game.paceCap;
+    scene.firingBlocked = std::find(game.disabledControls.begin(), game.disabledControls.end(), 24) !=
+                          game.disabledControls.end();
+    std::ifstream file(host_.Folder() / "Halvane.ini");
+    std::ostringstream settings;
+    settings << file.rdbuf();
+    scene.settings = settings.str();
+    return scene;
+  }
+
+  void Say(const std::string& what) const { std::printf("%s %s\n", Stamp().c_str(), what.c_str()); }
+
+  void Tell() {
+    const sim::Game& game = host_.game;
+    const Scene now = Look();
+    for (const auto& sound : host_.frameSounds) Say(std::string("plays the ") + ClipName(sound.size));
+    for (const auto& sound : game.frontendSounds) Say("plays the frontend sound " + sound.name);
+    for (std::size_t i = notificationsSeen_; i < game.notifications.size(); ++i) {
+      Say("posts a notification: " + game.notifications[i]);
+    }
+    notificationsSeen_ = game.notifications.size();
+    for (const std::string& line : now.lines) {
+      if (!seen_.lines.contains(line)) Say("shows \"" + line + "\"");
+    }
+    if (now.menuOpen != seen_.menuOpen) Say(now.menuOpen ? "opens the settings menu" : "closes the settings menu");
+    if (now.gear != seen_.gear && now.gear != 0) Say("gear indicator shows gear " + std::to_string(now.gear));
+    for (const auto& [handle, running] : now.engines) {
+      const auto before = seen_.engines.find(handle);
+      if (before == seen_.engines.end() || before->second != running) {
+        Say(std::string("engine of car ") + std::to_string(handle) + (running ? " is running" : " is off"));
+      }
+    }
+    if (now.firingBlocked != seen_.firingBlocked) Say(now.firingBlocked ? "blocks firing" : "lets the weapon fire");
+    if (game.shotsFired != shots_) Say("the weapon fires (" + std::to_string(game.shotsFired - shots_) + ")");
+    shots_ = game.shotsFired;
+    if (game.reloads != reloads_) Say("the game reloads the magazine");
+    reloads_ = game.reloads;
+    if (now.handsUp != seen_.handsUp) Say(now.handsUp ? "the player raises the hands" : "the player lowers the hands");
+    if (now.wanted != seen_.wanted) Say("wanted level is " + std::to_string(now.wanted));
+    // The pace is capped only on foot with the menu closed.
+    if (now.pace != seen_.pace && game.character.vehicle == 0 && !now.menuOpen) {
+      Say(now.pace == 1.0F ? "holds the player to walking pace"
+                           : now.pace == 3.0F ? "lets the player sprint" : "lets the player move freely");
+    }
+    if (now.settings != seen_.settings) Say("Halvane.ini is written");
+    seen_ = now;
+  }
+
+  std::filesystem::path output_;
+  sim::Host host_;
+  Scene seen_;
+  std::size_t notificationsSeen_ = 0;
+  int shots_ = 0;
+  int reloads_ = 0;
+  std::int32_t car_ = 0;
+};
+
+std::vector<std::string> Words(const std::string& line) {
+  std::istringstream stream(line.substr(0, line.find('#')));
+  std::vector<std::string> words;
+  for (std::string word; stream >> word;) words.push_back(word);
+  return words;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: halvane_demo <script> <output folder>\n");
+    return 2;
+  }
+  std::ifstream script(argv[1]);
+  if (!script) {
+    std::fprintf(stderr, "%s: cannot be read\n", argv[1]);
+    return 2;
+  }
+  // The whole script is read first; a wrong action stops the play with its line number.
+  std::vector<std::pair<int, std::vector<std::string>>> actions;
+  std::string line;
+  for (int number = 1; std::getline(script, line); ++number) {
+    std::vector<std::string> words = Words(line);
+    if (!words.empty()) actions.emplace_back(number, std::move(words));
+  }
+  Demo demo(argv[2]);
+  demo.Start();
+  for (const auto& [number, words] : actions) {
+    try {
+      demo.Run(words);
+    } catch (const ScriptError& error) {
+      std::fprintf(stderr, "%s:%d: %s\n", argv[1], number, error.message.c_str());
+      demo.Finish();
+      return 2;
+    }
+  }
+  return demo.Finish();
+}
