@@ -7,6 +7,7 @@ if(HALVANE_SANITIZE)
 endif()
 
 add_library(halvane_sim SHARED
+  sim/Allocations.cpp
   sim/Fibre.cpp
   sim/Game.cpp
   sim/GameScreen.cpp

@@ -15,6 +15,7 @@ add_executable(halvane_runner
   sim/win/FibreWin.cpp
   sim/win/PluginLoaderWin.cpp
   sim/Host.cpp
+  sim/Allocations.cpp
   sim/Game.cpp
   sim/GameScreen.cpp
   sim/GameWeapons.cpp

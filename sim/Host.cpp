@@ -1,5 +1,6 @@
 #include "Host.h"
 
+#include "Allocations.h"
 #include "PluginLoader.h"
 
 #include <cstdio>
@@ -88,7 +89,9 @@ void Host::RunFrameOn(Fibre& fibre) {
   ++frameNumber;
   game.BeginFrame(input);
   running_ = &fibre;
+  StartCountingAllocations();
   fibre.Resume();
+  pluginAllocations = StopCountingAllocations();
   running_ = nullptr;
   game.EndFrame(input);
   for (std::string& fault : game.faults) Error(std::move(fault));
@@ -124,6 +127,7 @@ std::vector<const NativeCallRecord*> Host::CallsTo(NativeHash hash) const {
 }
 
 void Host::OnRegister(HostModule module, ScriptEntry entry) {
+  const HostCode hostCode;
   hostCalls.push_back({HostCallRecord::Kind::Register, module, 0});
   if (entry_ != nullptr) Error("scriptRegister called twice");
   registered_ = module;
@@ -131,11 +135,13 @@ void Host::OnRegister(HostModule module, ScriptEntry entry) {
 }
 
 void Host::OnUnregister(HostModule module) {
+  const HostCode hostCode;
   hostCalls.push_back({HostCallRecord::Kind::Unregister, module, 0});
   unregistered_ = module;
 }
 
 void Host::OnWait(HostMilliseconds milliseconds) {
+  const HostCode hostCode;
   hostCalls.push_back({HostCallRecord::Kind::Wait, nullptr, milliseconds});
   if (running_ == nullptr) {
     Error("scriptWait called outside the script fibre");
@@ -145,12 +151,14 @@ void Host::OnWait(HostMilliseconds milliseconds) {
 }
 
 void Host::OnNativeInit(NativeHash hash) {
+  const HostCode hostCode;
   if (pending_) Error("nativeInit " + Hex(hash) + " while " + Hex(pending_->hash) + " was not called");
   if (running_ == nullptr) Error("native " + Hex(hash) + " called outside the script fibre");
   pending_ = NativeCallRecord{hash, {}, {}};
 }
 
 void Host::OnNativePush(std::uint64_t value) {
+  const HostCode hostCode;
   if (!pending_) {
     Error("nativePush64 without nativeInit");
     return;
@@ -159,6 +167,7 @@ void Host::OnNativePush(std::uint64_t value) {
 }
 
 std::uint64_t* Host::OnNativeCall() {
+  const HostCode hostCode;
   invocation_ = Invocation{};
   if (!pending_) {
     Error("nativeCall without nativeInit");

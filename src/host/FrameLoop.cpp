@@ -19,7 +19,9 @@ constexpr NativeHash CurrentWeapon = 0x3A87E44BB9A01D54;
 constexpr NativeHash EntityExists = 0x7239B21A38F536BA;
 constexpr NativeHash EntityIsDead = 0x5F9532F3B5CC2551;
 
-void RunPass() {
+}  // namespace
+
+void RunFramePass() {
   SamplePad();
   const std::int32_t character = CallNative<std::int32_t>(PlayerCharacter);
   WeaponHash weapon = 0;
@@ -44,14 +46,12 @@ void RunPass() {
   SurrenderStep(character);
 }
 
-}  // namespace
-
 void FrameLoop() {
   ResolveSettingsPath();
   LoadSettings();
   FindLimiterField();
   for (;;) {
-    RunPass();
+    RunFramePass();
     scriptWait(0);
   }
 }

@@ -2,3 +2,6 @@
 #pragma once
 
 [[noreturn]] void FrameLoop();
+
+// One pass of the frame, without the wait that ends it.
+void RunFramePass();

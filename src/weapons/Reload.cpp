@@ -35,8 +35,7 @@ void SetClip(std::int32_t character, WeaponHash weapon, std::int32_t count) {
 
 // While a weapon is Empty its total ammunition is held at what was recorded.
 void RestoreTotalAmmo(std::int32_t character, WeaponHash weapon) {
-  const auto saved = SavedAmmo.find(weapon);
-  if (saved != SavedAmmo.end()) CallNative(SetTotalAmmo, character, weapon, saved->second);
+  if (const auto saved = SavedCount(SavedAmmo, weapon)) CallNative(SetTotalAmmo, character, weapon, *saved);
 }
 
 void ShowEmptyNotice(std::uint32_t now) {
@@ -59,8 +58,8 @@ void HoldEmptyMagazine(std::int32_t character, WeaponHash weapon) {
   TriggerLatch = trigger;
   if (KeyFires(ReloadKeyLatch, Config.Reload)) {
     SetClip(character, weapon, 0);
-    SavedClip.erase(weapon);
-    SavedAmmo.erase(weapon);
+    SavedClip[weapon].reset();
+    SavedAmmo[weapon].reset();
     ClipEmpty[weapon] = false;
     ReloadPending[weapon] = true;
     CallNative(SetControlValueNextFrame, 0, ReloadControl, 1.0F);
@@ -83,8 +82,8 @@ void WeaponChangeStep(std::int32_t character, const WeaponFacts& facts) {
       CallNative(DisableControl, 0, ReloadControl, 1);
       CallNative(DisableControl, 0, CoverControl, 1);
       EmptyNoticeTime = platform::TickCount();
-    } else if (const auto saved = SavedClip.find(weapon); saved != SavedClip.end()) {
-      SetClip(character, weapon, saved->second);
+    } else if (const auto saved = SavedCount(SavedClip, weapon)) {
+      SetClip(character, weapon, *saved);
     }
   }
   ReloadKeyLatch = false;

@@ -17,3 +17,8 @@ WeaponFacts LookUpWeapon(WeaponHash weapon) {
   const bool safetyExempt = SafetyExemptWeapons.contains(weapon);
   return {weapon, clipExempt, safetyExempt, SafetyOn[weapon]};
 }
+
+std::optional<std::int32_t> SavedCount(const WeaponCounts& counts, WeaponHash weapon) {
+  const auto found = counts.find(weapon);
+  return found == counts.end() ? std::nullopt : found->second;
+}

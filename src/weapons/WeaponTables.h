@@ -2,12 +2,15 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
 using WeaponHash = std::uint32_t;
 using WeaponFlags = std::unordered_map<WeaponHash, bool>;
-using WeaponCounts = std::unordered_map<WeaponHash, std::int32_t>;
+// A weapon whose count was forgotten keeps its node with no value, so that
+// forgetting and storing again on the next pass costs no allocation.
+using WeaponCounts = std::unordered_map<WeaponHash, std::optional<std::int32_t>>;
 using WeaponGroup = std::unordered_set<WeaponHash>;
 
 // The hash the host reports when the character holds no weapon.
@@ -32,6 +35,9 @@ extern std::uint32_t EmptyNoticeTime;
 extern bool SafetyKeyLatch;
 extern bool ReloadKeyLatch;
 extern bool TriggerLatch;
+
+// The count stored for the weapon, if any.
+std::optional<std::int32_t> SavedCount(const WeaponCounts& counts, WeaponHash weapon);
 
 // What every pass knows about the weapon in hand.
 struct WeaponFacts {
