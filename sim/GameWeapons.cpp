@@ -49,7 +49,7 @@ void Game::EndFrame(const Input& input) {
   const std::int32_t attack = character.vehicle != 0 ? PassengerAttackControl : AttackControl;
   if (input.keys[game_key::Fire] && !ControlDisabled(attack) && weapon->clip > 0) {
     --weapon->clip;
-    --weapon->total;
+    weapon->total = std::max(0, weapon->total - 1);
     ++shotsFired;
   }
   // The game reloads an empty magazine when its reload control is pressed.
@@ -75,6 +75,7 @@ void Game::DefineWeaponNatives() {
     call.Return(weapon != nullptr);
   });
   Define(0xDCD2A934D65CB497, "set ammo in clip", 3, [this](Invocation& call) {
+    if (call.Int(2) < 0) faults.push_back("a magazine set to a negative count");
     if (WeaponModel* weapon = Owned(call.Int(0), call.Hash(1))) weapon->clip = std::clamp(call.Int(2), 0, weapon->magazine);
     call.Return(true);
   });
