@@ -47,6 +47,10 @@ constexpr Rect Gate[] = {
     {0.946F, 0.842F, 0.051F, 0.003F},
 };
 
+// The gear numbers as FormatText4 with "%d" writes them, made once rather
+// than formatted anew on every pass.
+constexpr const char* GearLabels[GearCount] = {"1", "2", "3", "4", "5"};
+
 constexpr float MilesPerHourPerMetrePerSecond = 2.237F;
 constexpr float KnobRadius = 0.014F;
 constexpr float KnobAspect = 0.5625F;
@@ -97,8 +101,7 @@ void DrawGearIndicator(std::int32_t gear) {
   for (const Rect& line : Gate) Fill(line.x, line.y, line.width, line.height, GateColour);
   DrawGearKnob(Look(gear).slotX, Look(gear).slotY, KnobRadius, KnobAspect, gear);
   for (std::int32_t n = 1; n <= GearCount; ++n) {
-    char label[4];
-    FormatText4(label, "%d", n);
+    const char* const label = GearLabels[n - 1];
     const bool selected = n == gear;
     // Labels sit above the top slots and below the bottom ones.
     const float y = n % 2 == 1 ? Look(n).slotY - 0.046F : Look(n).slotY + 0.024F;

@@ -1,0 +1,14 @@
+# Fuzz targets (clang's libFuzzer, with AddressSanitizer and
+# UndefinedBehaviorSanitizer) over the plug-in's logic and the null host.
+set(HALVANE_FUZZ_FLAGS -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -g)
+
+add_library(halvane_fuzz_core OBJECT ${HALVANE_SOURCES} sim/NullHost.cpp)
+target_include_directories(halvane_fuzz_core PUBLIC src sim)
+target_compile_options(halvane_fuzz_core PRIVATE ${HALVANE_FUZZ_FLAGS} ${HALVANE_WARNINGS})
+
+foreach(target settings keynames menu)
+  add_executable(fuzz_${target} fuzz/${target}_fuzz.cpp $<TARGET_OBJECTS:halvane_fuzz_core>)
+  target_include_directories(fuzz_${target} PRIVATE src sim)
+  target_compile_options(fuzz_${target} PRIVATE ${HALVANE_FUZZ_FLAGS} ${HALVANE_WARNINGS})
+  target_link_options(fuzz_${target} PRIVATE -fsanitize=fuzzer,address,undefined)
+endforeach()

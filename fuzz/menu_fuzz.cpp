@@ -1,0 +1,58 @@
+// The menu and the gears driven by random frames of input: whatever is
+// pressed, the gear, the rows and the capture stay in range and the speed
+// limits stay numbers.
+#include "NullHost.h"
+#include "config/Config.h"
+#include "config/Settings.h"
+#include "host/FrameLoop.h"
+#include "input/Input.h"
+#include "menu/Menu.h"
+#include "vehicle/Gear.h"
+#include "vehicle/Vehicle.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+// The keys a frame can hold, one bit each.
+constexpr KeyCode Keys[] = {0x71, 0x26, 0x28, 0x25, 0x27, 0x0D, 0x08, '3', '1', 'G', 'T', 'R', 'K', '7', 0x74, 0x01};
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const std::string path = "/tmp/halvane-fuzz-menu-" + std::to_string(getpid()) + ".ini";
+  SettingsPath = path;
+  Config = DefaultConfig;
+  MenuState = {false, MenuPage::KeybindingsPage, 0, 1, false, -1, false, false, false, false};
+  MenuKeyLatch = false;
+  GearState = {1, 0, false, false, 0};
+  EngineState = {};
+  null_host::SetAnswer(0x7239B21A38F536BA, null_host::IntAnswer(1));  // the character exists
+  null_host::SetAnswer(0xAE31E7DF9B5B132E, null_host::IntAnswer(1));  // engines run
+  null_host::SetAnswer(0x9A9112A0FE9A4713, null_host::IntAnswer(0x2001));
+  null_host::SetAnswer(0xD5037BA82E12416F, null_host::FloatAnswer(40.0F));
+
+  for (std::size_t at = 0; at + 4 <= size; at += 4) {
+    const unsigned held = data[at] | static_cast<unsigned>(data[at + 1]) << 8;
+    for (std::size_t k = 0; k < std::size(Keys); ++k) null_host::Keys[static_cast<std::size_t>(Keys[k])] = (held >> k & 1) != 0;
+    null_host::PadConnected = (data[at + 2] & 0x80) != 0;
+    null_host::PadButtons = static_cast<std::uint16_t>(data[at + 2] << 8 | data[at + 2]);
+    null_host::SetAnswer(0x997ABD671D25CA0B, null_host::IntAnswer(data[at + 3] & 1));  // in a car
+    null_host::Tick += data[at + 3];
+    RunFramePass();
+
+    Check(GearState.gear >= 1 && GearState.gear <= 5);
+    Check(MenuState.keyRow >= 0 && MenuState.keyRow <= 8);
+    Check(MenuState.gearRow >= 1 && MenuState.gearRow <= 4);
+    Check(MenuState.capturing ? MenuState.captureRow >= 0 && MenuState.captureRow <= 5 : MenuState.captureRow == -1);
+    for (float speed : Config.GearSpeeds) Check(std::isfinite(speed) && speed >= 1.0F);
+  }
+  return 0;
+}

@@ -1,0 +1,111 @@
+#include "NullHost.h"
+
+#include "platform/Platform.h"
+
+#include <cstdio>
+#include <unordered_map>
+
+namespace null_host {
+
+std::array<bool, 256> Keys{};
+bool PadConnected = false;
+std::uint16_t PadButtons = 0;
+std::uint32_t Tick = 5'000'000;
+std::array<std::uint8_t, 4096> ObjectMemory{};
+
+namespace {
+
+std::unordered_map<NativeHash, Answer> answers;
+const Answer* current = nullptr;
+Answer none;
+std::array<std::uint64_t, 3> result{};
+std::array<std::uint64_t, 16> args{};
+std::size_t argCount = 0;
+bool recording = false;
+std::vector<RecordedCall> recorded;
+std::int32_t scratch = 0;
+
+}  // namespace
+
+void SetAnswer(NativeHash hash, const Answer& answer) { answers[hash] = answer; }
+
+Answer IntAnswer(std::int32_t value) { return {{static_cast<std::uint32_t>(value), 0, 0}, -1, 0}; }
+Answer FloatAnswer(float value) { return {{std::bit_cast<std::uint32_t>(value), 0, 0}, -1, 0}; }
+Answer VectorAnswer(float x, float y, float z) {
+  return {{std::bit_cast<std::uint32_t>(x), std::bit_cast<std::uint32_t>(y), std::bit_cast<std::uint32_t>(z)}, -1, 0};
+}
+Answer OutAnswer(int argument, std::int32_t value) { return {{1, 0, 0}, argument, value}; }
+
+void StartRecording() {
+  recorded.clear();
+  recording = true;
+}
+
+std::vector<RecordedCall> StopRecording() {
+  recording = false;
+  return std::move(recorded);
+}
+
+void Replay(const std::vector<RecordedCall>& calls) {
+  for (const RecordedCall& call : calls) {
+    nativeInit(call.hash);
+    const auto found = answers.find(call.hash);
+    const int out = found == answers.end() ? -1 : found->second.outArgument;
+    for (std::size_t i = 0; i < call.args.size(); ++i) {
+      nativePush64(static_cast<int>(i) == out ? reinterpret_cast<std::uintptr_t>(&scratch) : call.args[i]);
+    }
+    nativeCall();
+  }
+}
+
+}  // namespace null_host
+
+using namespace null_host;
+
+void scriptRegister(HostModule, ScriptEntry) {}
+void scriptUnregister(HostModule) {}
+void scriptWait(HostMilliseconds) {}
+
+void nativeInit(std::uint64_t hash) {
+  const auto found = answers.find(hash);
+  current = found == answers.end() ? &none : &found->second;
+  argCount = 0;
+  if (recording) recorded.push_back({hash, {}});
+}
+
+void nativePush64(std::uint64_t value) {
+  if (argCount < args.size()) args[argCount++] = value;
+  if (recording) recorded.back().args.push_back(value);
+}
+
+std::uint64_t* nativeCall() {
+  if (current->outArgument >= 0 && static_cast<std::size_t>(current->outArgument) < argCount) {
+    *reinterpret_cast<std::int32_t*>(args[static_cast<std::size_t>(current->outArgument)]) = current->outValue;
+  }
+  result = current->result;
+  return result.data();
+}
+
+std::uint8_t* getScriptHandleBaseAddress(int) { return ObjectMemory.data(); }
+
+namespace platform {
+
+std::int16_t AsyncKeyState(int key) {
+  return key >= 0 && key < 256 && Keys[static_cast<std::size_t>(key)] ? std::int16_t{-0x8000} : std::int16_t{0};
+}
+
+std::uint32_t ReadPad(PadSample& sample) {
+  if (!null_host::PadConnected) return 1167;
+  sample.Gamepad.wButtons = null_host::PadButtons;
+  return 0;
+}
+
+std::uint32_t TickCount() { return Tick; }
+void PlayWave(const std::uint8_t*, std::size_t) {}
+std::optional<std::string> LibraryFileName(const void*) { return std::nullopt; }
+std::optional<std::string> RoamingAppDataFolder() { return std::nullopt; }
+bool MoveOver(const char* source, const char* target) { return std::rename(source, target) == 0; }
+const char PathSeparator = '/';
+MemoryImage MainImage() { return {nullptr, 0}; }
+
+}  // namespace platform

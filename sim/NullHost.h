@@ -1,0 +1,46 @@
+// A host that answers every native at once from a small table, for measuring
+// the plug-in's own cost and for fuzzing it in one process. It implements
+// the seven host functions and the platform services.
+#pragma once
+
+#include "host/Native.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace null_host {
+
+struct Answer {
+  std::array<std::uint64_t, 3> result{};
+  int outArgument = -1;  // which argument is an address the native writes
+  std::int32_t outValue = 0;
+};
+
+struct RecordedCall {
+  NativeHash hash;
+  std::vector<std::uint64_t> args;
+};
+
+// The world as the plug-in finds it.
+extern std::array<bool, 256> Keys;
+extern bool PadConnected;
+extern std::uint16_t PadButtons;
+extern std::uint32_t Tick;
+extern std::array<std::uint8_t, 4096> ObjectMemory;
+
+// What a native answers from now on.
+void SetAnswer(NativeHash hash, const Answer& answer);
+Answer IntAnswer(std::int32_t value);
+Answer FloatAnswer(float value);
+Answer VectorAnswer(float x, float y, float z);
+Answer OutAnswer(int argument, std::int32_t value);
+
+// Records the calls until StopRecording returns them.
+void StartRecording();
+std::vector<RecordedCall> StopRecording();
+// Issues the recorded calls again, with the same arguments (out-arguments
+// pointed at scratch memory).
+void Replay(const std::vector<RecordedCall>& calls);
+
+}  // namespace null_host
