@@ -12,6 +12,7 @@
 #include "weapons/WeaponTables.h"
 
 #include <benchmark/benchmark.h>
+#include <valgrind/callgrind.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -68,7 +69,7 @@ const std::map<std::string, std::function<void()>> Modes = {
 void Reset() {
   MenuState.open = false;
   EngineState = {};
-  ClipEmpty.clear();
+  ClipEmpty[Pistol] = false;  // entries are never removed: the plug-in keeps references to them
   PreviousWeapon = Pistol;
 }
 
@@ -109,9 +110,13 @@ void SaveSettingsFile(benchmark::State& state) {
 // Prints the ratio of each pass to its calls after the usual table.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
+  // With repetitions, the medians are compared; else the single runs.
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    for (const Run& run : runs) {
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
+      times_[run.run_name.function_name] = run.GetAdjustedRealTime();
+    }
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
@@ -127,9 +132,35 @@ class RatioReporter : public benchmark::ConsoleReporter {
   std::map<std::string, double> times_;
 };
 
+// Under callgrind: 1000 passes and 1000 replays of each mode, each batch
+// dumped on its own, so that tools/pass-instructions.sh can compare their
+// instruction counts (repeatable, unlike times on a shared machine).
+void CountInstructions() {
+  constexpr int Batch = 1000;
+  for (const auto& [mode, setUp] : Modes) {
+    Reset();
+    setUp();
+    RunFramePass();
+    null_host::StartRecording();
+    RunFramePass();
+    const std::vector<null_host::RecordedCall> calls = null_host::StopRecording();
+    const std::string passName = "pass/" + mode;
+    const std::string callsName = "calls/" + mode;
+    CALLGRIND_ZERO_STATS;
+    for (int i = 0; i < Batch; ++i) RunFramePass();
+    CALLGRIND_DUMP_STATS_AT(passName.c_str());
+    for (int i = 0; i < Batch; ++i) null_host::Replay(calls);
+    CALLGRIND_DUMP_STATS_AT(callsName.c_str());
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == "--count-instructions") {
+    CountInstructions();
+    return 0;
+  }
   for (const auto& [mode, setUp] : Modes) {
     benchmark::RegisterBenchmark(("Pass/" + mode).c_str(), Pass, mode);
     benchmark::RegisterBenchmark(("Calls/" + mode).c_str(), Calls, mode);

@@ -49,10 +49,8 @@ std::vector<RecordedCall> StopRecording() {
 void Replay(const std::vector<RecordedCall>& calls) {
   for (const RecordedCall& call : calls) {
     nativeInit(call.hash);
-    const auto found = answers.find(call.hash);
-    const int out = found == answers.end() ? -1 : found->second.outArgument;
     for (std::size_t i = 0; i < call.args.size(); ++i) {
-      nativePush64(static_cast<int>(i) == out ? reinterpret_cast<std::uintptr_t>(&scratch) : call.args[i]);
+      nativePush64(static_cast<int>(i) == call.outArgument ? reinterpret_cast<std::uintptr_t>(&scratch) : call.args[i]);
     }
     nativeCall();
   }
@@ -62,23 +60,27 @@ void Replay(const std::vector<RecordedCall>& calls) {
 
 using namespace null_host;
 
+// The host functions live in another library in the game, so the replay must
+// not get them inlined where the plug-in cannot.
+#define HALVANE_HOST_CALL __attribute__((noinline))
+
 void scriptRegister(HostModule, ScriptEntry) {}
 void scriptUnregister(HostModule) {}
 void scriptWait(HostMilliseconds) {}
 
-void nativeInit(std::uint64_t hash) {
+HALVANE_HOST_CALL void nativeInit(std::uint64_t hash) {
   const auto found = answers.find(hash);
   current = found == answers.end() ? &none : &found->second;
   argCount = 0;
-  if (recording) recorded.push_back({hash, {}});
+  if (recording) recorded.push_back({hash, {}, current->outArgument});
 }
 
-void nativePush64(std::uint64_t value) {
+HALVANE_HOST_CALL void nativePush64(std::uint64_t value) {
   if (argCount < args.size()) args[argCount++] = value;
   if (recording) recorded.back().args.push_back(value);
 }
 
-std::uint64_t* nativeCall() {
+HALVANE_HOST_CALL std::uint64_t* nativeCall() {
   if (current->outArgument >= 0 && static_cast<std::size_t>(current->outArgument) < argCount) {
     *reinterpret_cast<std::int32_t*>(args[static_cast<std::size_t>(current->outArgument)]) = current->outValue;
   }

@@ -20,6 +20,7 @@ struct Answer {
 struct RecordedCall {
   NativeHash hash;
   std::vector<std::uint64_t> args;
+  int outArgument;  // replayed as the address of scratch memory; -1: none
 };
 
 // The world as the plug-in finds it.

@@ -366,6 +366,26 @@ TEST_F(GearIndicatorTest, TheGateTheKnobAndFiveLabels) {
   }
 }
 
+TEST_F(GearIndicatorTest, TheIndicatorsKnobsAreTheKnobsWorkedOutNow) {
+  // The indicator's knobs are shaped by the compiler; shaping them while the
+  // game runs must give the very same rectangles, bit for bit.
+  const float slots[5][2] = {{0.922F, 0.806F}, {0.922F, 0.878F}, {0.946F, 0.806F}, {0.946F, 0.878F}, {0.970F, 0.806F}};
+  for (int gear = 1; gear <= 5; ++gear) {
+    host.RunScript([gear] { DrawGearIndicator(gear); });
+    const std::vector<sim::DrawnRect> indicator(host.game.rects.begin() + 4, host.game.rects.end());
+    host.RunScript([&] { DrawGearKnob(slots[gear - 1][0], slots[gear - 1][1], 0.014F, 0.5625F, gear); });
+    ASSERT_EQ(indicator.size(), host.game.rects.size()) << "gear " << gear;
+    for (std::size_t i = 0; i < indicator.size(); ++i) {
+      const sim::DrawnRect& now = host.game.rects[i];
+      EXPECT_EQ(std::bit_cast<std::uint32_t>(indicator[i].x), std::bit_cast<std::uint32_t>(now.x));
+      EXPECT_EQ(std::bit_cast<std::uint32_t>(indicator[i].y), std::bit_cast<std::uint32_t>(now.y));
+      EXPECT_EQ(std::bit_cast<std::uint32_t>(indicator[i].width), std::bit_cast<std::uint32_t>(now.width));
+      EXPECT_EQ(std::bit_cast<std::uint32_t>(indicator[i].height), std::bit_cast<std::uint32_t>(now.height));
+      EXPECT_EQ(indicator[i].colour, now.colour);
+    }
+  }
+}
+
 TEST_F(GearIndicatorTest, AKnobOfAnotherKindHasAGreyRim) {
   host.RunScript([] { DrawGearKnob(0.5F, 0.5F, 0.014F, 0.5625F, 9); });
   ASSERT_EQ(host.game.rects.size(), 18U + 36U + 4U);

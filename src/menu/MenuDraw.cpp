@@ -8,6 +8,9 @@
 #include "platform/Platform.h"
 #include "vehicle/GearDisplay.h"
 
+#include <array>
+#include <bit>
+
 namespace {
 
 constexpr NativeHash DrawRect = 0x3A618A217E5154F0;
@@ -75,6 +78,37 @@ void Switch(bool on, std::int32_t row) {
   }
 }
 
+// "[", the key's name, "]".
+std::array<char, 24> BracketedKeyName(KeyCode code) {
+  std::array<char, 24> text{};
+  const char* name = KeyName(code);
+  std::size_t length = 0;
+  text[length++] = '[';
+  while (*name != '\0' && length + 2 < text.size()) text[length++] = *name++;
+  text[length] = ']';
+  return text;
+}
+
+// A gear's limit as the page shows it; formatted again only when the limit
+// has changed since the last pass that showed it.
+struct FormattedLimit {
+  bool made;
+  std::uint32_t limitBits;
+  char text[48];
+};
+constinit std::array<FormattedLimit, 4> formattedLimits = {};
+
+const char* GearValueText(std::int32_t gear) {
+  const float limit = GearSpeed(gear);
+  FormattedLimit& formatted = formattedLimits[static_cast<std::size_t>(gear - 1)];
+  if (!formatted.made || formatted.limitBits != std::bit_cast<std::uint32_t>(limit)) {
+    FormatText48(formatted.text, "~y~%.2f ~w~m/s  ~c~%d mph", static_cast<double>(limit), MilesPerHour(limit));
+    formatted.limitBits = std::bit_cast<std::uint32_t>(limit);
+    formatted.made = true;
+  }
+  return formatted.text;
+}
+
 const char* KeybindingLabel(std::int32_t row) {
   constexpr const char* OtherRows[] = {"Hide Ammo Counter", "Gear System", "Gear Speeds"};
   const auto bindings = static_cast<std::int32_t>(BindingRows.size());
@@ -91,9 +125,8 @@ void DrawKeybindingsPage() {
         const bool odd = (platform::TickCount() / CaptureBlink) % 2 == 1;
         Text(odd ? "~o~[...]" : "~r~[...]", 0.2F, RowTextY(row), TextScale, White);
       } else {
-        char value[48];
-        FormatText48(value, "[%s]", KeyName(Config.*BindingRows[static_cast<std::size_t>(row)].binding));
-        Text(value, 0.2F, RowTextY(row), TextScale, KeyValue);
+        Text(BracketedKeyName(Config.*BindingRows[static_cast<std::size_t>(row)].binding).data(), 0.2F,
+             RowTextY(row), TextScale, KeyValue);
       }
     } else if (row == 6) {
       Switch(Config.HideAmmoHud, row);
@@ -114,10 +147,7 @@ void DrawGearSpeedsPage() {
     const bool selected = MenuState.gearRow == gear;
     RowBase(row, selected);
     Text(labels[row], LabelX, RowTextY(row), TextScale, White);
-    char value[48];
-    const float limit = GearSpeed(gear);
-    FormatText48(value, "~y~%.2f ~w~m/s  ~c~%d mph", static_cast<double>(limit), MilesPerHour(limit));
-    Text(value, 0.135F, RowTextY(row), ValueScale, White);
+    Text(GearValueText(gear), 0.135F, RowTextY(row), ValueScale, White);
     if (selected) {
       Text("~g~[+]", 0.225F, RowTextY(row), TextScale, On);
       Text("~r~[-]", 0.252F, RowTextY(row), TextScale, Off);

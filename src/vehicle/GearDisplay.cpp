@@ -4,6 +4,8 @@
 #include "feedback/ScreenText.h"
 #include "host/Native.h"
 
+#include <array>
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -63,15 +65,88 @@ void Fill(float x, float y, float width, float height, Colour colour) {
   CallNative(DrawRect, x, y, width, height, colour.red, colour.green, colour.blue, colour.alpha);
 }
 
-// One horizontal strip from top to bottom; strips overlap slightly so that
-// no gap shows between neighbours.
-void Strip(float x, float top, float bottom, float width, Colour colour) {
-  Fill(x, (top + bottom) / 2.0F, width, bottom - top + 0.0002F, colour);
+// Width of the knob's rounded outline at height fraction u from its middle.
+constexpr float KnobWidth(float radius, float aspect, float u) {
+  return 2.0F * (radius * aspect - 0.28F * radius * aspect * u * u);
 }
 
-// Width of the knob's rounded outline at height fraction u from its middle.
-float KnobWidth(float radius, float aspect, float u) {
-  return 2.0F * (radius * aspect - 0.28F * radius * aspect * u * u);
+constexpr float Magnitude(float value) { return value < 0.0F ? -value : value; }
+
+// The knob as rectangles: body, rim and highlight strips, in drawing order.
+struct KnobShape {
+  std::array<Rect, 18 + 36 + 7> rects{};
+  std::array<Colour, 18 + 36 + 7> colours{};
+  std::size_t count = 0;
+
+  // One horizontal strip from top to bottom; strips overlap slightly so that
+  // no gap shows between neighbours.
+  constexpr void Strip(float x, float top, float bottom, float width, Colour colour) {
+    rects[count] = {x, (top + bottom) / 2.0F, width, bottom - top + 0.0002F};
+    colours[count] = colour;
+    ++count;
+  }
+};
+
+constexpr KnobShape ShapeKnob(float x, float y, float r, float a, std::int32_t colourKind) {
+  KnobShape knob;
+  const Colour rim = colourKind >= 1 && colourKind <= GearCount ? GearLooks[colourKind - 1].rim : OtherRim;
+  const auto strips = static_cast<float>(KnobStrips);
+
+  for (int i = 0; i < KnobStrips; ++i) {  // body, shaded from light at the top to dark
+    const float t0 = static_cast<float>(i) / strips;
+    const float t1 = static_cast<float>(i + 1) / strips;
+    const float m = (t0 + t1) / 2.0F;
+    const float width = KnobWidth(r, a, 2.0F * Magnitude(m - 0.5F));
+    if (width <= 0.0F) continue;
+    const auto shade = static_cast<std::int32_t>((1.0F - m) * 30.0F + 50.0F);
+    knob.Strip(x, y - r + 2.0F * r * t0, y - r + 2.0F * r * t1, width, {shade, shade, shade, 248});
+  }
+
+  const float r2 = r + 0.0018F;
+  for (int i = 0; i < KnobStrips; ++i) {  // rim: the coloured border around the body
+    const float t0 = static_cast<float>(i) / strips;
+    const float t1 = static_cast<float>(i + 1) / strips;
+    const float u = 2.0F * Magnitude((t0 + t1) / 2.0F - 0.5F);
+    const float top = y - r2 + 2.0F * r2 * t0;
+    const float bottom = y - r2 + 2.0F * r2 * t1;
+    const float outer = KnobWidth(r2, a, u);
+    if (outer <= 0.0F) continue;
+    const float inner = 2.0F * (r * a - 0.28F * r * a * u * u - 0.0008F);
+    if (inner <= 0.0F || outer <= inner) {
+      knob.Strip(x, top, bottom, outer, rim);
+    } else {
+      const float side = (outer - inner) / 2.0F;
+      knob.Strip(x - inner / 2.0F - side / 2.0F, top, bottom, side, rim);
+      knob.Strip(x + inner / 2.0F + side / 2.0F, top, bottom, side, rim);
+    }
+  }
+
+  for (int j = 0; j < HighlightStrips; ++j) {  // a faint sheen over the upper half
+    const float s = static_cast<float>(j) / 7.0F;
+    const float c = s + 1.0F / 14.0F;
+    const float width = 2.0F * (0.55F * r * a - 0.55F * 0.28F * r * a * (2.0F * c - 0.5F) * (2.0F * c - 0.5F));
+    const auto alpha = static_cast<std::int32_t>((1.0F - 1.8F * c) * 18.0F);
+    if (width <= 0.0F || alpha <= 0) continue;
+    knob.Strip(x, y - r + s * r, y - r + (s + 1.0F / 7.0F) * r, width, {255, 255, 255, alpha});
+  }
+  return knob;
+}
+
+// The indicator's five knobs never change: they are worked out by the
+// compiler, once.
+constexpr std::array<KnobShape, GearCount> IndicatorKnobs = {
+    ShapeKnob(GearLooks[0].slotX, GearLooks[0].slotY, KnobRadius, KnobAspect, 1),
+    ShapeKnob(GearLooks[1].slotX, GearLooks[1].slotY, KnobRadius, KnobAspect, 2),
+    ShapeKnob(GearLooks[2].slotX, GearLooks[2].slotY, KnobRadius, KnobAspect, 3),
+    ShapeKnob(GearLooks[3].slotX, GearLooks[3].slotY, KnobRadius, KnobAspect, 4),
+    ShapeKnob(GearLooks[4].slotX, GearLooks[4].slotY, KnobRadius, KnobAspect, 5),
+};
+
+void DrawKnob(const KnobShape& knob) {
+  for (std::size_t i = 0; i < knob.count; ++i) {
+    const Rect& rect = knob.rects[i];
+    Fill(rect.x, rect.y, rect.width, rect.height, knob.colours[i]);
+  }
 }
 
 }  // namespace
@@ -87,19 +162,30 @@ std::int32_t MilesPerHour(float metresPerSecond) {
 }
 
 void DrawGearBanner(std::int32_t gear) {
-  char text[64];
-  if (gear == GearCount) {
-    FormatText64(text, "~b~GEAR 5  ~w~| No Limit");
-  } else {
-    FormatText64(text, "%sGEAR %d  ~w~| Max ~y~%d mph", Look(gear).colourPrefix, gear,
-                 MilesPerHour(GearSpeed(gear)));
+  // The banner shows for a second and a half after each shift: its text is
+  // formatted again only when the gear or its limit has changed.
+  static constinit struct {
+    std::int32_t gear;
+    std::uint32_t limitBits;
+    char text[64];
+  } banner = {};
+  const std::uint32_t limitBits = gear == GearCount ? 0 : std::bit_cast<std::uint32_t>(GearSpeed(gear));
+  if (banner.gear != gear || banner.limitBits != limitBits) {
+    if (gear == GearCount) {
+      FormatText64(banner.text, "~b~GEAR 5  ~w~| No Limit");
+    } else {
+      FormatText64(banner.text, "%sGEAR %d  ~w~| Max ~y~%d mph", Look(gear).colourPrefix, gear,
+                   MilesPerHour(GearSpeed(gear)));
+    }
+    banner.gear = gear;
+    banner.limitBits = limitBits;
   }
-  DrawStyledText(text, 0.5F, 0.915F, {0, 0.4F, 255, 255, 255, 255, true});
+  DrawStyledText(banner.text, 0.5F, 0.915F, {0, 0.4F, 255, 255, 255, 255, true});
 }
 
 void DrawGearIndicator(std::int32_t gear) {
   for (const Rect& line : Gate) Fill(line.x, line.y, line.width, line.height, GateColour);
-  DrawGearKnob(Look(gear).slotX, Look(gear).slotY, KnobRadius, KnobAspect, gear);
+  DrawKnob(IndicatorKnobs[static_cast<std::size_t>(gear - 1)]);
   for (std::int32_t n = 1; n <= GearCount; ++n) {
     const char* const label = GearLabels[n - 1];
     const bool selected = n == gear;
@@ -109,45 +195,7 @@ void DrawGearIndicator(std::int32_t gear) {
   }
 }
 
-void DrawGearKnob(float x, float y, float r, float a, std::int32_t colourKind) {
-  const Colour rim = colourKind >= 1 && colourKind <= GearCount ? Look(colourKind).rim : OtherRim;
-  const auto strips = static_cast<float>(KnobStrips);
-
-  for (int i = 0; i < KnobStrips; ++i) {  // body, shaded from light at the top to dark
-    const float t0 = static_cast<float>(i) / strips;
-    const float t1 = static_cast<float>(i + 1) / strips;
-    const float m = (t0 + t1) / 2.0F;
-    const float width = KnobWidth(r, a, 2.0F * std::fabs(m - 0.5F));
-    if (width <= 0.0F) continue;
-    const auto shade = static_cast<std::int32_t>((1.0F - m) * 30.0F + 50.0F);
-    Strip(x, y - r + 2.0F * r * t0, y - r + 2.0F * r * t1, width, {shade, shade, shade, 248});
-  }
-
-  const float r2 = r + 0.0018F;
-  for (int i = 0; i < KnobStrips; ++i) {  // rim: the coloured border around the body
-    const float t0 = static_cast<float>(i) / strips;
-    const float t1 = static_cast<float>(i + 1) / strips;
-    const float u = 2.0F * std::fabs((t0 + t1) / 2.0F - 0.5F);
-    const float top = y - r2 + 2.0F * r2 * t0;
-    const float bottom = y - r2 + 2.0F * r2 * t1;
-    const float outer = KnobWidth(r2, a, u);
-    if (outer <= 0.0F) continue;
-    const float inner = 2.0F * (r * a - 0.28F * r * a * u * u - 0.0008F);
-    if (inner <= 0.0F || outer <= inner) {
-      Strip(x, top, bottom, outer, rim);
-    } else {
-      const float side = (outer - inner) / 2.0F;
-      Strip(x - inner / 2.0F - side / 2.0F, top, bottom, side, rim);
-      Strip(x + inner / 2.0F + side / 2.0F, top, bottom, side, rim);
-    }
-  }
-
-  for (int j = 0; j < HighlightStrips; ++j) {  // a faint sheen over the upper half
-    const float s = static_cast<float>(j) / 7.0F;
-    const float c = s + 1.0F / 14.0F;
-    const float width = 2.0F * (0.55F * r * a - 0.55F * 0.28F * r * a * (2.0F * c - 0.5F) * (2.0F * c - 0.5F));
-    const auto alpha = static_cast<std::int32_t>((1.0F - 1.8F * c) * 18.0F);
-    if (width <= 0.0F || alpha <= 0) continue;
-    Strip(x, y - r + s * r, y - r + (s + 1.0F / 7.0F) * r, width, {255, 255, 255, alpha});
-  }
+void DrawGearKnob(float x, float y, float radius, float aspect, std::int32_t colourKind) {
+  DrawKnob(ShapeKnob(x, y, radius, aspect, colourKind));
 }
+

@@ -34,8 +34,8 @@ void SetClip(std::int32_t character, WeaponHash weapon, std::int32_t count) {
 }
 
 // While a weapon is Empty its total ammunition is held at what was recorded.
-void RestoreTotalAmmo(std::int32_t character, WeaponHash weapon) {
-  if (const auto saved = SavedCount(SavedAmmo, weapon)) CallNative(SetTotalAmmo, character, weapon, *saved);
+void RestoreTotalAmmo(std::int32_t character, const WeaponFacts& facts) {
+  if (facts.savedAmmo) CallNative(SetTotalAmmo, character, facts.weapon, *facts.savedAmmo);
 }
 
 void ShowEmptyNotice(std::uint32_t now) {
@@ -44,10 +44,11 @@ void ShowEmptyNotice(std::uint32_t now) {
 
 // An Empty weapon in hand: the magazine held at 1, firing and the host's
 // reload blocked, until the reload key empties it and has the host reload.
-void HoldEmptyMagazine(std::int32_t character, WeaponHash weapon) {
+void HoldEmptyMagazine(std::int32_t character, const WeaponFacts& facts) {
+  const WeaponHash weapon = facts.weapon;
   CallNative(HideHudComponentThisFrame, AmmoCounterComponent);
   SetClip(character, weapon, 1);
-  RestoreTotalAmmo(character, weapon);
+  RestoreTotalAmmo(character, facts);
   BlockFiring();
   const bool trigger = IsKeyDown(fixed_key::LeftMouse);
   if (trigger && !TriggerLatch) {
@@ -58,10 +59,10 @@ void HoldEmptyMagazine(std::int32_t character, WeaponHash weapon) {
   TriggerLatch = trigger;
   if (KeyFires(ReloadKeyLatch, Config.Reload)) {
     SetClip(character, weapon, 0);
-    SavedClip[weapon].reset();
-    SavedAmmo[weapon].reset();
-    ClipEmpty[weapon] = false;
-    ReloadPending[weapon] = true;
+    facts.savedClip.reset();
+    facts.savedAmmo.reset();
+    facts.clipEmpty = false;
+    facts.reloadPending = true;
     CallNative(SetControlValueNextFrame, 0, ReloadControl, 1.0F);
   }
 }
@@ -76,14 +77,14 @@ void WeaponChangeStep(std::int32_t character, const WeaponFacts& facts) {
     if (!ClipEmpty[previous]) SavedClip[previous] = count;
   }
   if (weapon != UnarmedHash) {
-    if (!facts.clipExempt && ClipEmpty[weapon]) {
+    if (!facts.clipExempt && facts.clipEmpty) {
       SetClip(character, weapon, 1);
-      RestoreTotalAmmo(character, weapon);
+      RestoreTotalAmmo(character, facts);
       CallNative(DisableControl, 0, ReloadControl, 1);
       CallNative(DisableControl, 0, CoverControl, 1);
       EmptyNoticeTime = platform::TickCount();
-    } else if (const auto saved = SavedCount(SavedClip, weapon)) {
-      SetClip(character, weapon, *saved);
+    } else if (facts.savedClip) {
+      SetClip(character, weapon, *facts.savedClip);
     }
   }
   ReloadKeyLatch = false;
@@ -98,26 +99,26 @@ bool ClipStep(std::int32_t character, const WeaponFacts& facts) {
   }
   const std::int32_t count = ReadClip(character, weapon);
   if (facts.clipExempt) {
-    ReloadPending[weapon] = false;
-    ClipEmpty[weapon] = false;
+    facts.reloadPending = false;
+    facts.clipEmpty = false;
     ReloadKeyLatch = false;
     return false;
   }
-  if (ReloadPending[weapon]) {
+  if (facts.reloadPending) {
     if (count >= 2) {
-      ReloadPending[weapon] = false;
-      ClipEmpty[weapon] = false;
+      facts.reloadPending = false;
+      facts.clipEmpty = false;
     }
-  } else if (ClipEmpty[weapon]) {
-    HoldEmptyMagazine(character, weapon);
-    return ClipEmpty[weapon];
+  } else if (facts.clipEmpty) {
+    HoldEmptyMagazine(character, facts);
+    return facts.clipEmpty;
   } else if (count == 1) {
-    ClipEmpty[weapon] = true;
+    facts.clipEmpty = true;
     PlayClip(DryFireClip);
     EmptyNoticeTime = platform::TickCount();
   }
-  SavedClip[weapon] = count;
-  SavedAmmo[weapon] = CallNative<std::int32_t>(GetTotalAmmo, character, weapon);
+  facts.savedClip = count;
+  facts.savedAmmo = CallNative<std::int32_t>(GetTotalAmmo, character, weapon);
   ReloadKeyLatch = false;
-  return ClipEmpty[weapon];
+  return facts.clipEmpty;
 }

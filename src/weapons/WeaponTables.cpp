@@ -11,14 +11,35 @@ constinit bool SafetyKeyLatch = false;
 constinit bool ReloadKeyLatch = false;
 constinit bool TriggerLatch = false;
 
-WeaponFacts LookUpWeapon(WeaponHash weapon) {
-  const bool clipExempt =
-      ClipExemptWeapons.contains(weapon) || ClipExemptExtraWeapons.contains(weapon);
-  const bool safetyExempt = SafetyExemptWeapons.contains(weapon);
-  return {weapon, clipExempt, safetyExempt, SafetyOn[weapon]};
-}
+namespace {
+struct RememberedWeapon {
+  bool valid;
+  WeaponHash weapon;
+  bool clipExempt;
+  bool safetyExempt;
+  bool* safetyOn;
+  bool* reloadPending;
+  bool* clipEmpty;
+  std::optional<std::int32_t>* savedClip;
+  std::optional<std::int32_t>* savedAmmo;
+};
+constinit RememberedWeapon remembered = {};
+}  // namespace
 
-std::optional<std::int32_t> SavedCount(const WeaponCounts& counts, WeaponHash weapon) {
-  const auto found = counts.find(weapon);
-  return found == counts.end() ? std::nullopt : found->second;
+WeaponFacts LookUpWeapon(WeaponHash weapon) {
+  if (!remembered.valid || remembered.weapon != weapon) {
+    const bool clipExempt = ClipExemptWeapons.contains(weapon) || ClipExemptExtraWeapons.contains(weapon);
+    remembered = {true,
+                  weapon,
+                  clipExempt,
+                  SafetyExemptWeapons.contains(weapon),
+                  &SafetyOn[weapon],
+                  &ReloadPending[weapon],
+                  &ClipEmpty[weapon],
+                  &SavedClip[weapon],
+                  &SavedAmmo[weapon]};
+  }
+  return {weapon,           remembered.clipExempt, remembered.safetyExempt,
+          *remembered.safetyOn, *remembered.reloadPending, *remembered.clipEmpty,
+          *remembered.savedClip, *remembered.savedAmmo};
 }

@@ -17,7 +17,9 @@ using WeaponGroup = std::unordered_set<WeaponHash>;
 inline constexpr WeaponHash UnarmedHash = 0xA2719263;
 
 // Bool maps read through operator[]: a missing weapon reads false and gains
-// an entry. The count maps tell a missing weapon from a stored value.
+// an entry. The count maps tell a missing weapon from a stored value. No
+// entry is ever removed and no map cleared, so a reference to an entry stays
+// good for the life of the library.
 extern WeaponFlags SafetyOn;
 extern WeaponFlags ReloadPending;
 extern WeaponFlags ClipEmpty;
@@ -36,15 +38,18 @@ extern bool SafetyKeyLatch;
 extern bool ReloadKeyLatch;
 extern bool TriggerLatch;
 
-// The count stored for the weapon, if any.
-std::optional<std::int32_t> SavedCount(const WeaponCounts& counts, WeaponHash weapon);
-
-// What every pass knows about the weapon in hand.
+// What every pass knows about the weapon in hand, with its table entries.
 struct WeaponFacts {
   WeaponHash weapon;
   bool clipExempt;
   bool safetyExempt;
-  bool& safetyOn;  // the weapon's SafetyOn entry
+  bool& safetyOn;
+  bool& reloadPending;
+  bool& clipEmpty;
+  std::optional<std::int32_t>& savedClip;
+  std::optional<std::int32_t>& savedAmmo;
 };
 
+// The facts of a weapon, creating its entries when it is new. The lookups
+// are made again only when the weapon differs from the last one asked for.
 WeaponFacts LookUpWeapon(WeaponHash weapon);
