@@ -1,6 +1,7 @@
 #include "feedback/ScreenText.h"
 
 #include "host/Native.h"
+#include "host/SharedNatives.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -14,7 +15,6 @@ constexpr NativeHash SetTextColour = 0xBE6B23FFA53FB442;
 constexpr NativeHash SetTextOutline = 0x2513DFB0FB8400FE;
 constexpr NativeHash SetTextCentre = 0xC02F4DBFB51D988B;
 constexpr NativeHash BeginTextCommand = 0x25FBB336DF1804CB;
-constexpr NativeHash AddTextString = 0x6C188BE134E074AA;
 constexpr NativeHash EndTextCommandDraw = 0xCD015E5BB0D96A57;
 
 constexpr TextStyle StatusLineStyle = {0, 0.45F, 255, 255, 255, 255, true};
@@ -36,6 +36,10 @@ int FormatBounded(char* buffer, std::size_t size, const char* format, std::va_li
 
 }  // namespace
 
+void DrawRectangle(float x, float y, float width, float height, Colour colour) {
+  CallNative(shared_native::DrawRect, x, y, width, height, colour.red, colour.green, colour.blue, colour.alpha);
+}
+
 void DrawStyledText(const char* text, float x, float y, const TextStyle& style) {
   CallNative(SetTextFont, style.font);
   CallNative(SetTextScale, style.scale, style.scale);
@@ -43,7 +47,7 @@ void DrawStyledText(const char* text, float x, float y, const TextStyle& style) 
   CallNative(SetTextOutline);
   CallNative(SetTextCentre, style.centred);
   CallNative(BeginTextCommand, "STRING");
-  CallNative(AddTextString, text);
+  CallNative(shared_native::AddTextString, text);
   CallNative(EndTextCommandDraw, x, y);
 }
 

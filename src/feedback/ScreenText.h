@@ -3,6 +3,16 @@
 
 #include <cstdint>
 
+struct Colour {
+  std::int32_t red;
+  std::int32_t green;
+  std::int32_t blue;
+  std::int32_t alpha;
+};
+
+// A filled rectangle for this frame, given by its centre and size.
+void DrawRectangle(float x, float y, float width, float height, Colour colour);
+
 struct TextStyle {
   std::int32_t font;
   float scale;

@@ -2,6 +2,7 @@
 
 #include "config/Settings.h"
 #include "host/Native.h"
+#include "host/SharedNatives.h"
 #include "input/Input.h"
 #include "menu/Menu.h"
 #include "onfoot/Surrender.h"
@@ -16,8 +17,6 @@ namespace {
 
 constexpr NativeHash PlayerCharacter = 0xD80958FC74E988A6;
 constexpr NativeHash CurrentWeapon = 0x3A87E44BB9A01D54;
-constexpr NativeHash EntityExists = 0x7239B21A38F536BA;
-constexpr NativeHash EntityIsDead = 0x5F9532F3B5CC2551;
 
 }  // namespace
 
@@ -35,7 +34,7 @@ void RunFramePass() {
     return;
   }
 
-  if (CallNative<bool>(EntityExists, character) && !CallNative<bool>(EntityIsDead, character)) {
+  if (CallNative<bool>(shared_native::EntityExists, character) && !CallNative<bool>(shared_native::EntityIsDead, character)) {
     VehicleStep(character);
   }
   SafetyKeyStep(facts);

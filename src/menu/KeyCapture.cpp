@@ -3,13 +3,13 @@
 #include "config/Settings.h"
 #include "feedback/ScreenText.h"
 #include "host/Native.h"
+#include "host/SharedNatives.h"
 #include "input/KeyNames.h"
 #include "menu/Menu.h"
 
 namespace {
 
 constexpr NativeHash BeginNotification = 0x202709F4C58A0424;
-constexpr NativeHash AddTextString = 0x6C188BE134E074AA;
 constexpr NativeHash PostNotification = 0x2ED7843F8F801023;
 
 constexpr std::array<KeyCode, 81> MakeCaptureScanOrder() {
@@ -42,7 +42,7 @@ bool TryCaptureKey(KeyCode code) {
   char text[64];
   FormatText64(text, "Key set to: %s", KeyName(code));
   CallNative(BeginNotification, "STRING");
-  CallNative(AddTextString, static_cast<const char*>(text));
+  CallNative(shared_native::AddTextString, static_cast<const char*>(text));
   CallNative<std::int32_t>(PostNotification, 0, 0);
   return true;
 }

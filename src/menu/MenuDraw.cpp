@@ -2,7 +2,6 @@
 // whole on every pass while the menu is open.
 #include "config/Config.h"
 #include "feedback/ScreenText.h"
-#include "host/Native.h"
 #include "input/KeyNames.h"
 #include "menu/Menu.h"
 #include "platform/Platform.h"
@@ -13,14 +12,6 @@
 
 namespace {
 
-constexpr NativeHash DrawRect = 0x3A618A217E5154F0;
-
-struct Colour {
-  std::int32_t red;
-  std::int32_t green;
-  std::int32_t blue;
-  std::int32_t alpha;
-};
 
 constexpr Colour White = {255, 255, 255, 255};
 constexpr Colour Marker = {255, 220, 0, 255};
@@ -41,10 +32,6 @@ constexpr float LabelX = 0.055F;
 constexpr float MarkerX = 0.038F;
 constexpr std::uint32_t CaptureBlink = 400;
 
-void Fill(float x, float y, float width, float height, Colour colour) {
-  CallNative(DrawRect, x, y, width, height, colour.red, colour.green, colour.blue, colour.alpha);
-}
-
 void Text(const char* text, float x, float y, float scale, Colour colour) {
   DrawScreenText(text, x, y, scale, colour.red, colour.green, colour.blue, colour.alpha, false);
 }
@@ -54,19 +41,19 @@ float RowTextY(std::int32_t row) { return RowTop(row) + 0.01F; }
 
 // The row's bar, lighter and marked when it is selected.
 void RowBase(std::int32_t row, bool selected) {
-  Fill(PanelX, RowTop(row) + 0.024F, PanelWidth, 0.046F, selected ? SelectedBar : RowBar);
+  DrawRectangle(PanelX, RowTop(row) + 0.024F, PanelWidth, 0.046F, selected ? SelectedBar : RowBar);
   if (selected) Text("~y~>", MarkerX, RowTextY(row), TextScale, Marker);
 }
 
 void Title(const char* text) {
-  Fill(PanelX, 0.2F, PanelWidth, 0.05F, TitleBar);
+  DrawRectangle(PanelX, 0.2F, PanelWidth, 0.05F, TitleBar);
   Text(text, 0.04F, 0.182F, ValueScale, White);
 }
 
 // Below the last of `rows` rows: a bar with a key hint.
 void Footer(std::int32_t rows, const char* hint, float scale) {
   const float end = RowTop(rows);
-  Fill(PanelX, end + 0.032F, PanelWidth, 0.045F, RowBar);
+  DrawRectangle(PanelX, end + 0.032F, PanelWidth, 0.045F, RowBar);
   Text(hint, MarkerX, end + 0.016F, scale, Hint);
 }
 

@@ -2,6 +2,7 @@
 
 #include "config/Config.h"
 #include "host/Native.h"
+#include "host/SharedNatives.h"
 #include "input/Input.h"
 
 constinit SurrenderStateRecord SurrenderState = {};
@@ -14,8 +15,6 @@ constexpr NativeHash SetWantedLevel = 0x39FF19C64EF7DA5B;
 constexpr NativeHash ApplyWantedLevelNow = 0xE0A7D1E497FFCD6F;
 constexpr NativeHash TaskHandsUp = 0xF2EAB31979A7F910;
 constexpr NativeHash ClearTasks = 0xE1EF3C1216AFF2CD;
-constexpr NativeHash EntityIsDead = 0x5F9532F3B5CC2551;
-constexpr NativeHash IsInAnyVehicle = 0x997ABD671D25CA0B;
 
 constexpr KeyCode CancelKeys[] = {fixed_key::W,         fixed_key::A,          fixed_key::S,
                                   fixed_key::D,         fixed_key::Tab,        fixed_key::LeftMouse,
@@ -61,8 +60,8 @@ void SurrenderStep(std::int32_t character) {
     SurrenderState.surrenderKeyLatch = held;
     if (!SurrenderState.surrendered) return;
   }
-  if (CancelKeyDown() || CallNative<bool>(EntityIsDead, character) ||
-      CallNative<bool>(IsInAnyVehicle, character, 0)) {
+  if (CancelKeyDown() || CallNative<bool>(shared_native::EntityIsDead, character) ||
+      CallNative<bool>(shared_native::IsInAnyVehicle, character, 0)) {
     EndSurrender(character);
   }
 }

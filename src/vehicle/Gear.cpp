@@ -3,6 +3,7 @@
 #include "config/Config.h"
 #include "feedback/Sound.h"
 #include "host/Native.h"
+#include "host/SharedNatives.h"
 #include "input/Input.h"
 #include "platform/Platform.h"
 #include "vehicle/GearDisplay.h"
@@ -15,7 +16,6 @@ constinit GearStateRecord GearState = {1, 0, false, false, 0};
 namespace {
 
 constexpr NativeHash VehicleSpeed = 0xD5037BA82E12416F;
-constexpr NativeHash SetControlValueNextFrame = 0xE8A25867FBA3B05E;
 constexpr NativeHash VehicleVelocity = 0x4805D2B1D8CF94A9;
 constexpr NativeHash SetVehicleVelocity = 0x1C99BB7B6E96D16F;
 
@@ -33,7 +33,7 @@ constexpr char LimiterMask[] = "xxxxxxxxxx";
 void LimitSpeed(std::int32_t vehicle, float limit) {
   const float speed = CallNative<float>(VehicleSpeed, vehicle);
   if (!(speed >= limit)) return;
-  CallNative(SetControlValueNextFrame, 0, AccelerateControl, 0.0F);
+  CallNative(shared_native::SetControlValueNextFrame, 0, AccelerateControl, 0.0F);
   if (speed > limit) {
     const Vector3 velocity = CallNative<Vector3>(VehicleVelocity, vehicle);
     const float k = limit / speed;

@@ -2,7 +2,6 @@
 
 #include "config/Config.h"
 #include "feedback/ScreenText.h"
-#include "host/Native.h"
 
 #include <array>
 #include <bit>
@@ -11,14 +10,6 @@
 
 namespace {
 
-constexpr NativeHash DrawRect = 0x3A618A217E5154F0;
-
-struct Colour {
-  std::int32_t red;
-  std::int32_t green;
-  std::int32_t blue;
-  std::int32_t alpha;
-};
 
 struct GearLook {
   const char* colourPrefix;
@@ -60,10 +51,6 @@ constexpr int KnobStrips = 18;
 constexpr int HighlightStrips = 7;
 
 const GearLook& Look(std::int32_t gear) { return GearLooks[gear - 1]; }
-
-void Fill(float x, float y, float width, float height, Colour colour) {
-  CallNative(DrawRect, x, y, width, height, colour.red, colour.green, colour.blue, colour.alpha);
-}
 
 // Width of the knob's rounded outline at height fraction u from its middle.
 constexpr float KnobWidth(float radius, float aspect, float u) {
@@ -145,7 +132,7 @@ constexpr std::array<KnobShape, GearCount> IndicatorKnobs = {
 void DrawKnob(const KnobShape& knob) {
   for (std::size_t i = 0; i < knob.count; ++i) {
     const Rect& rect = knob.rects[i];
-    Fill(rect.x, rect.y, rect.width, rect.height, knob.colours[i]);
+    DrawRectangle(rect.x, rect.y, rect.width, rect.height, knob.colours[i]);
   }
 }
 
@@ -184,7 +171,7 @@ void DrawGearBanner(std::int32_t gear) {
 }
 
 void DrawGearIndicator(std::int32_t gear) {
-  for (const Rect& line : Gate) Fill(line.x, line.y, line.width, line.height, GateColour);
+  for (const Rect& line : Gate) DrawRectangle(line.x, line.y, line.width, line.height, GateColour);
   DrawKnob(IndicatorKnobs[static_cast<std::size_t>(gear - 1)]);
   for (std::int32_t n = 1; n <= GearCount; ++n) {
     const char* const label = GearLabels[n - 1];

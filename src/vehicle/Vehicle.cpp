@@ -2,6 +2,7 @@
 
 #include "config/Config.h"
 #include "host/Native.h"
+#include "host/SharedNatives.h"
 #include "input/Input.h"
 #include "onfoot/WalkPace.h"
 #include "platform/Platform.h"
@@ -11,15 +12,12 @@ constinit EngineStateRecord EngineState = {};
 
 namespace {
 
-constexpr NativeHash IsInAnyVehicle = 0x997ABD671D25CA0B;
 constexpr NativeHash VehicleOfCharacter = 0x9A9112A0FE9A4713;
 constexpr NativeHash EngineRunning = 0xAE31E7DF9B5B132E;
 constexpr NativeHash SetEngine = 0x2497C4717C8B881E;
 constexpr NativeHash SetUndriveable = 0x8ABA6AF54B942B95;
-constexpr NativeHash EntityExists = 0x7239B21A38F536BA;
 constexpr NativeHash ControlJustPressed = 0x580417101DDB492F;
 constexpr NativeHash DisabledControlJustPressed = 0x91AEF906BCA88877;
-constexpr NativeHash DisableControl = 0xFE99B66D079CF6BC;
 constexpr NativeHash TaskLeaveVehicle = 0xD3DBCE61A490BE02;
 
 constexpr std::int32_t AccelerateControl = 71;
@@ -68,7 +66,7 @@ void InVehicleSequence(std::int32_t character) {
   // The game's own exit would stop the engine; the plug-in's leave task does not.
   if (CallNative<bool>(ControlJustPressed, 0, LeaveVehicleControl) ||
       CallNative<bool>(DisabledControlJustPressed, 0, LeaveVehicleControl)) {
-    CallNative(DisableControl, 0, LeaveVehicleControl, 1);
+    CallNative(shared_native::DisableControl, 0, LeaveVehicleControl, 1);
     CallNative(TaskLeaveVehicle, character, vehicle, LeaveWithoutStoppingFlag);
   }
   if (Config.GearSystem) {
@@ -80,7 +78,7 @@ void InVehicleSequence(std::int32_t character) {
 }
 
 bool TrackedVehicleExists() {
-  return EngineState.trackedVehicle != 0 && CallNative<bool>(EntityExists, EngineState.trackedVehicle);
+  return EngineState.trackedVehicle != 0 && CallNative<bool>(shared_native::EntityExists, EngineState.trackedVehicle);
 }
 
 void OnFootSequence(std::int32_t character) {
@@ -97,13 +95,13 @@ void OnFootSequence(std::int32_t character) {
 }  // namespace
 
 void VehicleStep(std::int32_t character) {
-  const bool inVehicle = CallNative<bool>(IsInAnyVehicle, character, 0);
+  const bool inVehicle = CallNative<bool>(shared_native::IsInAnyVehicle, character, 0);
   if (inVehicle) {
     InVehicleSequence(character);
   } else {
     OnFootSequence(character);
   }
   if (TrackedVehicleExists() && inVehicle && !EngineState.engineOn) {
-    CallNative(DisableControl, 0, AccelerateControl, 1);
+    CallNative(shared_native::DisableControl, 0, AccelerateControl, 1);
   }
 }

@@ -4,6 +4,7 @@
 #include "feedback/ScreenText.h"
 #include "feedback/Sound.h"
 #include "host/Native.h"
+#include "host/SharedNatives.h"
 #include "input/Input.h"
 #include "platform/Platform.h"
 #include "weapons/Safety.h"
@@ -14,9 +15,6 @@ constexpr NativeHash GetAmmoInClip = 0x2E1202248937775C;
 constexpr NativeHash SetAmmoInClip = 0xDCD2A934D65CB497;
 constexpr NativeHash GetTotalAmmo = 0x015A522136D7F951;
 constexpr NativeHash SetTotalAmmo = 0x14E56BC5B5DB6A19;
-constexpr NativeHash DisableControl = 0xFE99B66D079CF6BC;
-constexpr NativeHash SetControlValueNextFrame = 0xE8A25867FBA3B05E;
-constexpr NativeHash HideHudComponentThisFrame = 0x6806C51AD12B83B8;
 
 constexpr std::int32_t ReloadControl = 45;
 constexpr std::int32_t CoverControl = 22;
@@ -46,7 +44,7 @@ void ShowEmptyNotice(std::uint32_t now) {
 // reload blocked, until the reload key empties it and has the host reload.
 void HoldEmptyMagazine(std::int32_t character, const WeaponFacts& facts) {
   const WeaponHash weapon = facts.weapon;
-  CallNative(HideHudComponentThisFrame, AmmoCounterComponent);
+  CallNative(shared_native::HideHudComponentThisFrame, AmmoCounterComponent);
   SetClip(character, weapon, 1);
   RestoreTotalAmmo(character, facts);
   BlockFiring();
@@ -63,7 +61,7 @@ void HoldEmptyMagazine(std::int32_t character, const WeaponFacts& facts) {
     facts.savedAmmo.reset();
     facts.clipEmpty = false;
     facts.reloadPending = true;
-    CallNative(SetControlValueNextFrame, 0, ReloadControl, 1.0F);
+    CallNative(shared_native::SetControlValueNextFrame, 0, ReloadControl, 1.0F);
   }
 }
 
@@ -80,8 +78,8 @@ void WeaponChangeStep(std::int32_t character, const WeaponFacts& facts) {
     if (!facts.clipExempt && facts.clipEmpty) {
       SetClip(character, weapon, 1);
       RestoreTotalAmmo(character, facts);
-      CallNative(DisableControl, 0, ReloadControl, 1);
-      CallNative(DisableControl, 0, CoverControl, 1);
+      CallNative(shared_native::DisableControl, 0, ReloadControl, 1);
+      CallNative(shared_native::DisableControl, 0, CoverControl, 1);
       EmptyNoticeTime = platform::TickCount();
     } else if (facts.savedClip) {
       SetClip(character, weapon, *facts.savedClip);

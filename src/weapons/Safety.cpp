@@ -4,12 +4,12 @@
 #include "feedback/ScreenText.h"
 #include "feedback/Sound.h"
 #include "host/Native.h"
+#include "host/SharedNatives.h"
 #include "input/Input.h"
 #include "platform/Platform.h"
 
 namespace {
 
-constexpr NativeHash DisableControl = 0xFE99B66D079CF6BC;
 constexpr std::int32_t FireControlList[] = {24, 69, 92, 114, 140, 141, 142, 257, 263, 264, 45, 22};
 
 constexpr std::uint32_t SafetyOnWindow = 600;
@@ -20,7 +20,7 @@ bool CarriesNoSafety(const WeaponFacts& facts) { return facts.weapon == UnarmedH
 }  // namespace
 
 void BlockFiring() {
-  for (std::int32_t control : FireControlList) CallNative(DisableControl, 0, control, 1);
+  for (std::int32_t control : FireControlList) CallNative(shared_native::DisableControl, 0, control, 1);
 }
 
 void SafetyKeyStep(const WeaponFacts& facts) {
