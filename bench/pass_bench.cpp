@@ -27,39 +27,43 @@ constexpr std::int32_t Car = 0x2001;
 
 void AnswerTheWorld(bool inVehicle, std::int32_t clip) {
   using namespace null_host;
-  SetAnswer(0xD80958FC74E988A6, IntAnswer(0x1001));                           // player character
+  SetAnswer(0xD80958FC74E988A6, IntAnswer(0x1001));                                // player character
   SetAnswer(0x3A87E44BB9A01D54, OutAnswer(1, static_cast<std::int32_t>(Pistol)));  // current weapon
-  SetAnswer(0x7239B21A38F536BA, IntAnswer(1));                                // exists
-  SetAnswer(0x997ABD671D25CA0B, IntAnswer(inVehicle ? 1 : 0));                // in any vehicle
-  SetAnswer(0x9A9112A0FE9A4713, IntAnswer(Car));                              // vehicle of character
-  SetAnswer(0xAE31E7DF9B5B132E, IntAnswer(1));                                // engine running
-  SetAnswer(0xD5037BA82E12416F, FloatAnswer(30.0F));                          // speed
-  SetAnswer(0x4805D2B1D8CF94A9, VectorAnswer(30.0F, 1.0F, 0.0F));             // velocity
-  SetAnswer(0x2E1202248937775C, OutAnswer(2, clip));                          // ammo in clip
-  SetAnswer(0x015A522136D7F951, IntAnswer(40));                               // total ammo
+  SetAnswer(0x7239B21A38F536BA, IntAnswer(1));                                     // exists
+  SetAnswer(0x997ABD671D25CA0B, IntAnswer(inVehicle ? 1 : 0));                     // in any vehicle
+  SetAnswer(0x9A9112A0FE9A4713, IntAnswer(Car));                                   // vehicle of character
+  SetAnswer(0xAE31E7DF9B5B132E, IntAnswer(1));                                     // engine running
+  SetAnswer(0xD5037BA82E12416F, FloatAnswer(30.0F));                               // speed
+  SetAnswer(0x4805D2B1D8CF94A9, VectorAnswer(30.0F, 1.0F, 0.0F));                  // velocity
+  SetAnswer(0x2E1202248937775C, OutAnswer(2, clip));                               // ammo in clip
+  SetAnswer(0x015A522136D7F951, IntAnswer(40));                                    // total ammo
 }
 
 // The plug-in's state for each mode, set the way playing would leave it.
 const std::map<std::string, std::function<void()>> Modes = {
     {"on foot, idle", [] { AnswerTheWorld(false, 10); }},
-    {"driving, limiter acting", [] {
+    {"driving, limiter acting",
+     [] {
        AnswerTheWorld(true, 10);
        EngineState = {Car, true, false, 0, true};
        GearState.gear = 1;
        GearState.gearChangeTime = null_host::Tick;  // the banner shows
        GearState.LimiterFieldOffset = 16;
      }},
-    {"weapon empty, line shown", [] {
+    {"weapon empty, line shown",
+     [] {
        AnswerTheWorld(false, 1);
        ClipEmpty[Pistol] = true;
        EmptyNoticeTime = null_host::Tick;
      }},
-    {"menu, keybindings page", [] {
+    {"menu, keybindings page",
+     [] {
        AnswerTheWorld(false, 10);
        MenuState.open = true;
        MenuState.page = MenuPage::KeybindingsPage;
      }},
-    {"menu, gear speeds page", [] {
+    {"menu, gear speeds page",
+     [] {
        AnswerTheWorld(false, 10);
        MenuState.open = true;
        MenuState.page = MenuPage::GearSpeedsPage;
@@ -124,7 +128,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
     for (const auto& [mode, setUp] : Modes) {
       const double pass = times_["Pass/" + mode];
       const double calls = times_["Calls/" + mode];
-      if (pass > 0 && calls > 0) std::printf("%-28s %10.0f %10.0f %7.2f\n", mode.c_str(), pass, calls, pass / calls);
+      if (pass > 0 && calls > 0)
+        std::printf("%-28s %10.0f %10.0f %7.2f\n", mode.c_str(), pass, calls, pass / calls);
     }
   }
 

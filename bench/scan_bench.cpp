@@ -33,10 +33,12 @@ std::vector<std::uint8_t> MakeImage(bool code, bool withPattern) {
   image.reserve(ImageSize);
   if (code) {
     std::ifstream file("/lib/x86_64-linux-gnu/libc.so.6", std::ios::binary);
-    const std::vector<std::uint8_t> library((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::vector<std::uint8_t> library((std::istreambuf_iterator<char>(file)),
+                                            std::istreambuf_iterator<char>());
     while (!library.empty() && image.size() < ImageSize) {
-      image.insert(image.end(), library.begin(),
-                   library.begin() + static_cast<std::ptrdiff_t>(std::min(library.size(), ImageSize - image.size())));
+      image.insert(
+          image.end(), library.begin(),
+          library.begin() + static_cast<std::ptrdiff_t>(std::min(library.size(), ImageSize - image.size())));
     }
   }
   std::mt19937_64 random(42);
@@ -50,15 +52,16 @@ std::vector<std::uint8_t> MakeImage(bool code, bool withPattern) {
 }
 
 const std::vector<std::uint8_t>& Image(std::int64_t kind) {
-  static const std::vector<std::uint8_t> images[] = {
-      MakeImage(false, true), MakeImage(false, false), MakeImage(true, true), MakeImage(true, false)};
+  static const std::vector<std::uint8_t> images[] = {MakeImage(false, true), MakeImage(false, false),
+                                                     MakeImage(true, true), MakeImage(true, false)};
   return images[kind];
 }
 
 void SetLabel(benchmark::State& state) {
   static const char* const labels[] = {"random, near end", "random, none", "code, near end", "code, none"};
   state.SetLabel(labels[state.range(0)]);
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(ImageSize));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(ImageSize));
 }
 
 void Plain(benchmark::State& state) {
@@ -69,7 +72,8 @@ void Plain(benchmark::State& state) {
 
 void Memmem(benchmark::State& state) {
   const auto& image = Image(state.range(0));
-  for (auto _ : state) benchmark::DoNotOptimize(memmem(image.data(), image.size() - 1, Pattern, sizeof Pattern));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(memmem(image.data(), image.size() - 1, Pattern, sizeof Pattern));
   SetLabel(state);
 }
 

@@ -10,15 +10,16 @@
 #include "vehicle/Gear.h"
 #include "vehicle/Vehicle.h"
 
+#include <unistd.h>
 #include <cmath>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
 // The keys a frame can hold, one bit each.
-constexpr KeyCode Keys[] = {0x71, 0x26, 0x28, 0x25, 0x27, 0x0D, 0x08, '3', '1', 'G', 'T', 'R', 'K', '7', 0x74, 0x01};
+constexpr KeyCode Keys[] = {0x71, 0x26, 0x28, 0x25, 0x27, 0x0D, 0x08, '3',
+                            '1',  'G',  'T',  'R',  'K',  '7',  0x74, 0x01};
 
 void Check(bool condition) {
   if (!condition) std::abort();
@@ -41,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   for (std::size_t at = 0; at + 4 <= size; at += 4) {
     const unsigned held = data[at] | static_cast<unsigned>(data[at + 1]) << 8;
-    for (std::size_t k = 0; k < std::size(Keys); ++k) null_host::Keys[static_cast<std::size_t>(Keys[k])] = (held >> k & 1) != 0;
+    for (std::size_t k = 0; k < std::size(Keys); ++k)
+      null_host::Keys[static_cast<std::size_t>(Keys[k])] = (held >> k & 1) != 0;
     null_host::PadConnected = (data[at + 2] & 0x80) != 0;
     null_host::PadButtons = static_cast<std::uint16_t>(data[at + 2] << 8 | data[at + 2]);
     null_host::SetAnswer(0x997ABD671D25CA0B, null_host::IntAnswer(data[at + 3] & 1));  // in a car
@@ -51,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(GearState.gear >= 1 && GearState.gear <= 5);
     Check(MenuState.keyRow >= 0 && MenuState.keyRow <= 8);
     Check(MenuState.gearRow >= 1 && MenuState.gearRow <= 4);
-    Check(MenuState.capturing ? MenuState.captureRow >= 0 && MenuState.captureRow <= 5 : MenuState.captureRow == -1);
+    Check(MenuState.capturing ? MenuState.captureRow >= 0 && MenuState.captureRow <= 5
+                              : MenuState.captureRow == -1);
     for (float speed : Config.GearSpeeds) Check(std::isfinite(speed) && speed >= 1.0F);
   }
   return 0;

@@ -4,11 +4,11 @@
 #include "config/Settings.h"
 #include "input/KeyNames.h"
 
+#include <unistd.h>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -24,13 +24,14 @@ std::string ReadAll(const std::string& path) {
 
 bool Same(const ConfigRecord& a, const ConfigRecord& b) {
   for (std::size_t i = 0; i < a.GearSpeeds.size(); ++i) {
-    if (!(a.GearSpeeds[i] == b.GearSpeeds[i] || (std::isnan(a.GearSpeeds[i]) && std::isnan(b.GearSpeeds[i])))) {
+    if (!(a.GearSpeeds[i] == b.GearSpeeds[i] ||
+          (std::isnan(a.GearSpeeds[i]) && std::isnan(b.GearSpeeds[i])))) {
       return false;
     }
   }
-  return a.SafetyToggle == b.SafetyToggle && a.Reload == b.Reload && a.Menu == b.Menu && a.Engine == b.Engine &&
-         a.Surrender == b.Surrender && a.GearUp == b.GearUp && a.GearDown == b.GearDown &&
-         a.HideAmmoHud == b.HideAmmoHud && a.GearSystem == b.GearSystem;
+  return a.SafetyToggle == b.SafetyToggle && a.Reload == b.Reload && a.Menu == b.Menu &&
+         a.Engine == b.Engine && a.Surrender == b.Surrender && a.GearUp == b.GearUp &&
+         a.GearDown == b.GearDown && a.HideAmmoHud == b.HideAmmoHud && a.GearSystem == b.GearSystem;
 }
 
 void LoadFresh() {

@@ -2,7 +2,8 @@
 
 #include <cstddef>
 
-extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*mallocHook)(const volatile void*, std::size_t),
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*mallocHook)(const volatile void*,
+                                                                            std::size_t),
                                                          void (*freeHook)(const volatile void*))
     __attribute__((weak));
 

@@ -23,7 +23,9 @@ struct Invocation {
   std::span<const std::uint64_t> args;
   std::array<std::uint64_t, 3> result{};
 
-  std::int32_t Int(std::size_t i) const { return static_cast<std::int32_t>(static_cast<std::uint32_t>(args[i])); }
+  std::int32_t Int(std::size_t i) const {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(args[i]));
+  }
   std::uint32_t Hash(std::size_t i) const { return static_cast<std::uint32_t>(args[i]); }
   bool Bool(std::size_t i) const { return args[i] != 0; }
   float Float(std::size_t i) const;
@@ -74,8 +76,8 @@ struct VehicleModel {
 
 // Keys the game itself reads in the model.
 namespace game_key {
-inline constexpr int Fire = 0x01;       // left mouse button: attack
-inline constexpr int Sprint = 0x10;     // Shift
+inline constexpr int Fire = 0x01;    // left mouse button: attack
+inline constexpr int Sprint = 0x10;  // Shift
 inline constexpr int Accelerate = 'W';
 inline constexpr int LeaveVehicle = 'F';
 inline constexpr int Reload = 'R';
@@ -179,8 +181,7 @@ class Game {
   bool EntityExists(std::int32_t handle) const;
 
  private:
-  void Define(NativeHash hash, std::string name, std::size_t arity,
-              std::function<void(Invocation&)> run);
+  void Define(NativeHash hash, std::string name, std::size_t arity, std::function<void(Invocation&)> run);
   void DefineCharacterNatives();
   void DefineScreenNatives();
   void DefineWeaponNatives();

@@ -13,9 +13,11 @@ void Game::DefineScreenNatives() {
     textStyle_.colour = {call.Int(0), call.Int(1), call.Int(2), call.Int(3)};
   });
   Define(0x2513DFB0FB8400FE, "set text outline", 0, [this](Invocation&) { textStyle_.outline = true; });
-  Define(0xC02F4DBFB51D988B, "set text centre", 1, [this](Invocation& call) { textStyle_.centred = call.Bool(0); });
+  Define(0xC02F4DBFB51D988B, "set text centre", 1,
+         [this](Invocation& call) { textStyle_.centred = call.Bool(0); });
   Define(0x25FBB336DF1804CB, "begin text command", 1, [this](Invocation& call) {
-    if (std::string(call.Text(0)) != "STRING") faults.push_back("text command with a format other than STRING");
+    if (std::string(call.Text(0)) != "STRING")
+      faults.push_back("text command with a format other than STRING");
     if (textOpen_) faults.push_back("text command begun twice");
     textOpen_ = true;
     textBody_.clear();
@@ -37,7 +39,8 @@ void Game::DefineScreenNatives() {
     textOpen_ = false;
   });
   Define(0x202709F4C58A0424, "begin notification", 1, [this](Invocation& call) {
-    if (std::string(call.Text(0)) != "STRING") faults.push_back("notification with a format other than STRING");
+    if (std::string(call.Text(0)) != "STRING")
+      faults.push_back("notification with a format other than STRING");
     notificationOpen_ = true;
     notificationBody_.clear();
   });
@@ -48,8 +51,12 @@ void Game::DefineScreenNatives() {
     call.Return(static_cast<std::int32_t>(notifications.size()));
   });
   Define(0x3A618A217E5154F0, "draw rectangle", 8, [this](Invocation& call) {
-    rects.push_back({call.Float(0), call.Float(1), call.Float(2), call.Float(3),
-                     {call.Int(4), call.Int(5), call.Int(6), call.Int(7)}, drawCount++});
+    rects.push_back({call.Float(0),
+                     call.Float(1),
+                     call.Float(2),
+                     call.Float(3),
+                     {call.Int(4), call.Int(5), call.Int(6), call.Int(7)},
+                     drawCount++});
   });
   Define(0x67C540AA08E4A6F5, "play frontend sound", 4, [this](Invocation& call) {
     if (call.Int(0) != -1) faults.push_back("frontend sound with a sound id other than -1");

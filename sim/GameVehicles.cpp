@@ -50,8 +50,9 @@ void Game::MoveVehicles(const Input& input) {
 }
 
 void Game::DefineVehicleNatives() {
-  Define(0x997ABD671D25CA0B, "is in any vehicle", 2,
-         [this](Invocation& call) { call.Return(IsCharacter(call.Int(0)) && FindVehicle(character.vehicle)); });
+  Define(0x997ABD671D25CA0B, "is in any vehicle", 2, [this](Invocation& call) {
+    call.Return(IsCharacter(call.Int(0)) && FindVehicle(character.vehicle));
+  });
   Define(0x9A9112A0FE9A4713, "vehicle of character", 2, [this](Invocation& call) {
     call.Return(IsCharacter(call.Int(0)) && FindVehicle(character.vehicle) ? character.vehicle : 0);
   });
@@ -71,7 +72,8 @@ void Game::DefineVehicleNatives() {
   Define(0x91AEF906BCA88877, "disabled control just pressed", 2,
          [this](Invocation& call) { call.Return(call.Int(1) == LeaveVehicleControl && leavePressed_); });
   Define(0xD3DBCE61A490BE02, "task leave vehicle", 3, [this](Invocation& call) {
-    if (!IsCharacter(call.Int(0)) || call.Int(1) != character.vehicle) faults.push_back("leave task for another vehicle");
+    if (!IsCharacter(call.Int(0)) || call.Int(1) != character.vehicle)
+      faults.push_back("leave task for another vehicle");
     leaveTaskFlags = call.Int(2);
   });
   Define(0xD5037BA82E12416F, "vehicle speed", 1, [this](Invocation& call) {
@@ -91,8 +93,10 @@ void Game::DefineVehicleNatives() {
 
 void Game::DefineOnFootNatives() {
   Define(0x4F8644AF03D0E0D6, "player index", 0, [](Invocation& call) { call.Return(std::int32_t{0}); });
-  Define(0xE28E54788CE8F12D, "wanted level", 1, [this](Invocation& call) { call.Return(character.wantedLevel); });
-  Define(0x39FF19C64EF7DA5B, "set wanted level", 3, [this](Invocation& call) { pendingWanted_ = call.Int(1); });
+  Define(0xE28E54788CE8F12D, "wanted level", 1,
+         [this](Invocation& call) { call.Return(character.wantedLevel); });
+  Define(0x39FF19C64EF7DA5B, "set wanted level", 3,
+         [this](Invocation& call) { pendingWanted_ = call.Int(1); });
   Define(0xE0A7D1E497FFCD6F, "apply wanted level", 2, [this](Invocation&) {
     if (pendingWanted_ < 0) faults.push_back("wanted level applied without being set");
     character.wantedLevel = pendingWanted_;
@@ -109,7 +113,8 @@ void Game::DefineOnFootNatives() {
   Define(0xF3A21BCD95725A4A, "control pressed", 2, [this](Invocation& call) {
     call.Return(call.Int(1) == SprintControl && sprintHeld_ && !ControlDisabled(SprintControl));
   });
-  Define(0x433083750C5E064A, "set max pace this frame", 2, [this](Invocation& call) { paceCap = call.Float(1); });
+  Define(0x433083750C5E064A, "set max pace this frame", 2,
+         [this](Invocation& call) { paceCap = call.Float(1); });
   Define(0xD75ACCF5E0FB5367, "set action mode", 4, [this](Invocation& call) {
     if (std::string(call.Text(3)) != "DEFAULT") faults.push_back("action mode other than DEFAULT");
     actionModeOff = !call.Bool(1);

@@ -38,7 +38,8 @@ WeaponModel* Game::Owned(std::int32_t handle, std::uint32_t hash) {
 void Game::EndFrame(const Input& input) {
   const auto held = controlsThisFrame_.find(ReloadControl);
   MoveVehicles(input);
-  const bool reloadPressed = input.keys[game_key::Reload] || (held != controlsThisFrame_.end() && held->second > 0.5F);
+  const bool reloadPressed =
+      input.keys[game_key::Reload] || (held != controlsThisFrame_.end() && held->second > 0.5F);
   controlsThisFrame_ = std::move(controlsNextFrame_);
   controlsNextFrame_.clear();
 
@@ -61,7 +62,8 @@ void Game::EndFrame(const Input& input) {
 
 void Game::DefineWeaponNatives() {
   Define(0xFE99B66D079CF6BC, "disable control", 3, [this](Invocation& call) {
-    if (call.Int(0) != 0 || call.Int(2) != 1) faults.push_back("control disabled outside group 0 or without 1");
+    if (call.Int(0) != 0 || call.Int(2) != 1)
+      faults.push_back("control disabled outside group 0 or without 1");
     disabledControls.push_back(call.Int(1));
   });
   Define(0xE8A25867FBA3B05E, "set control value next frame", 3, [this](Invocation& call) {
@@ -76,7 +78,8 @@ void Game::DefineWeaponNatives() {
   });
   Define(0xDCD2A934D65CB497, "set ammo in clip", 3, [this](Invocation& call) {
     if (call.Int(2) < 0) faults.push_back("a magazine set to a negative count");
-    if (WeaponModel* weapon = Owned(call.Int(0), call.Hash(1))) weapon->clip = std::clamp(call.Int(2), 0, weapon->magazine);
+    if (WeaponModel* weapon = Owned(call.Int(0), call.Hash(1)))
+      weapon->clip = std::clamp(call.Int(2), 0, weapon->magazine);
     call.Return(true);
   });
   Define(0x015A522136D7F951, "get total ammo", 2, [this](Invocation& call) {

@@ -67,7 +67,8 @@ void Host::Unload() {
     entry_ = nullptr;
   });
   library_ = nullptr;
-  if (unregistered_ != module) Error("scriptUnregister missing, or with a module handle that is not the plug-in's");
+  if (unregistered_ != module)
+    Error("scriptUnregister missing, or with a module handle that is not the plug-in's");
   // A library that stays mapped would keep its state into the next load.
   if (!unloaded) Error("the plug-in stayed loaded after unloading");
 }
@@ -192,4 +193,3 @@ std::uint64_t* Host::OnNativeCall() {
 }
 
 }  // namespace sim
-

@@ -74,12 +74,12 @@ class Host {
   Environment environment;
   Game game;
 
-  std::vector<NativeCallRecord> frameCalls;   // natives of the last frame, in order
-  std::vector<SoundRecord> frameSounds;        // clips started in the last frame
-  std::vector<HostCallRecord> hostCalls;       // register, unregister, wait: whole run
-  std::vector<std::string> errors;             // anything the plug-in did wrong
-  int padReads = 0;                            // XInput polls in the last frame
-  long pluginAllocations = 0;                  // heap allocations the plug-in made in the last frame
+  std::vector<NativeCallRecord> frameCalls;  // natives of the last frame, in order
+  std::vector<SoundRecord> frameSounds;      // clips started in the last frame
+  std::vector<HostCallRecord> hostCalls;     // register, unregister, wait: whole run
+  std::vector<std::string> errors;           // anything the plug-in did wrong
+  int padReads = 0;                          // XInput polls in the last frame
+  long pluginAllocations = 0;                // heap allocations the plug-in made in the last frame
   int frameNumber = 0;
 
   // Hooks for the host functions and platform services of this process.

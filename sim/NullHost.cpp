@@ -32,7 +32,9 @@ void SetAnswer(NativeHash hash, const Answer& answer) { answers[hash] = answer; 
 Answer IntAnswer(std::int32_t value) { return {{static_cast<std::uint32_t>(value), 0, 0}, -1, 0}; }
 Answer FloatAnswer(float value) { return {{std::bit_cast<std::uint32_t>(value), 0, 0}, -1, 0}; }
 Answer VectorAnswer(float x, float y, float z) {
-  return {{std::bit_cast<std::uint32_t>(x), std::bit_cast<std::uint32_t>(y), std::bit_cast<std::uint32_t>(z)}, -1, 0};
+  return {{std::bit_cast<std::uint32_t>(x), std::bit_cast<std::uint32_t>(y), std::bit_cast<std::uint32_t>(z)},
+          -1,
+          0};
 }
 Answer OutAnswer(int argument, std::int32_t value) { return {{1, 0, 0}, argument, value}; }
 
@@ -50,7 +52,8 @@ void Replay(const std::vector<RecordedCall>& calls) {
   for (const RecordedCall& call : calls) {
     nativeInit(call.hash);
     for (std::size_t i = 0; i < call.args.size(); ++i) {
-      nativePush64(static_cast<int>(i) == call.outArgument ? reinterpret_cast<std::uintptr_t>(&scratch) : call.args[i]);
+      nativePush64(static_cast<int>(i) == call.outArgument ? reinterpret_cast<std::uintptr_t>(&scratch)
+                                                           : call.args[i]);
     }
     nativeCall();
   }
@@ -82,7 +85,8 @@ HALVANE_HOST_CALL void nativePush64(std::uint64_t value) {
 
 HALVANE_HOST_CALL std::uint64_t* nativeCall() {
   if (current->outArgument >= 0 && static_cast<std::size_t>(current->outArgument) < argCount) {
-    *reinterpret_cast<std::int32_t*>(args[static_cast<std::size_t>(current->outArgument)]) = current->outValue;
+    *reinterpret_cast<std::int32_t*>(args[static_cast<std::size_t>(current->outArgument)]) =
+        current->outValue;
   }
   result = current->result;
   return result.data();
@@ -93,7 +97,8 @@ std::uint8_t* getScriptHandleBaseAddress(int) { return ObjectMemory.data(); }
 namespace platform {
 
 std::int16_t AsyncKeyState(int key) {
-  return key >= 0 && key < 256 && Keys[static_cast<std::size_t>(key)] ? std::int16_t{-0x8000} : std::int16_t{0};
+  return key >= 0 && key < 256 && Keys[static_cast<std::size_t>(key)] ? std::int16_t{-0x8000}
+                                                                      : std::int16_t{0};
 }
 
 std::uint32_t ReadPad(PadSample& sample) {

@@ -1,8 +1,8 @@
 // The platform services of the plug-in, answered from the substitute host's
 // scripted input and environment.
+#include "platform/Platform.h"
 #include "Allocations.h"
 #include "Host.h"
-#include "platform/Platform.h"
 
 #include <dlfcn.h>
 
@@ -18,7 +18,8 @@ constexpr std::uint32_t DeviceNotConnected = 1167;
 std::int16_t AsyncKeyState(int virtualKey) {
   const sim::HostCode hostCode;
   if (virtualKey < 0 || virtualKey > 255) return 0;
-  return ActiveHost().input.keys[static_cast<std::size_t>(virtualKey)] ? std::int16_t{-0x8000} : std::int16_t{0};
+  return ActiveHost().input.keys[static_cast<std::size_t>(virtualKey)] ? std::int16_t{-0x8000}
+                                                                       : std::int16_t{0};
 }
 
 std::uint32_t ReadPad(PadSample& sample) {
@@ -49,7 +50,9 @@ std::optional<std::string> LibraryFileName(const void* addressInLibrary) {
 }
 
 std::optional<std::string> RoamingAppDataFolder() {
-  const sim::HostCode hostCode; return ActiveHost().environment.roamingAppData; }
+  const sim::HostCode hostCode;
+  return ActiveHost().environment.roamingAppData;
+}
 
 bool MoveOver(const char* source, const char* target) {
   const sim::HostCode hostCode;

@@ -35,7 +35,8 @@ void* LoadPlugin(const std::filesystem::path& file, std::string& error) {
   return library;
 }
 
-bool UnloadPlugin(void* library, const std::filesystem::path& file, const std::function<void()>& afterDetach) {
+bool UnloadPlugin(void* library, const std::filesystem::path& file,
+                  const std::function<void()>& afterDetach) {
   EntryOf(library)(reinterpret_cast<HostModule>(library), ProcessDetach, nullptr);
   afterDetach();
   dlclose(library);

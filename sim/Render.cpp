@@ -42,7 +42,8 @@ void DrawText(cairo_t* cr, const DrawnText& drawn) {
   cairo_select_font_face(cr, "DejaVu Sans Condensed", CAIRO_FONT_SLANT_NORMAL,
                          drawn.style.font == 4 ? CAIRO_FONT_WEIGHT_NORMAL : CAIRO_FONT_WEIGHT_BOLD);
   cairo_set_font_size(cr, size);
-  const std::array<std::int32_t, 3> base = {drawn.style.colour[0], drawn.style.colour[1], drawn.style.colour[2]};
+  const std::array<std::int32_t, 3> base = {drawn.style.colour[0], drawn.style.colour[1],
+                                            drawn.style.colour[2]};
   const std::vector<Run> runs = SplitAtCodes(drawn.text, base);
   double width = 0.0;
   for (const Run& run : runs) {
@@ -74,21 +75,37 @@ void DrawText(cairo_t* cr, const DrawnText& drawn) {
 
 bool ColourOfCode(char code, std::array<std::int32_t, 3>& colour) {
   switch (code) {
-    case 'r': colour = {224, 50, 50}; return true;
-    case 'g': colour = {114, 204, 114}; return true;
-    case 'y': colour = {240, 200, 80}; return true;
-    case 'o': colour = {255, 133, 85}; return true;
-    case 'w': colour = {240, 240, 240}; return true;
-    case 'b': colour = {93, 182, 229}; return true;
-    case 'c': colour = {139, 139, 139}; return true;
-    default: return false;
+    case 'r':
+      colour = {224, 50, 50};
+      return true;
+    case 'g':
+      colour = {114, 204, 114};
+      return true;
+    case 'y':
+      colour = {240, 200, 80};
+      return true;
+    case 'o':
+      colour = {255, 133, 85};
+      return true;
+    case 'w':
+      colour = {240, 240, 240};
+      return true;
+    case 'b':
+      colour = {93, 182, 229};
+      return true;
+    case 'c':
+      colour = {139, 139, 139};
+      return true;
+    default:
+      return false;
   }
 }
 
 bool RenderFrame(const Game& game, const std::string& pngFile) {
   const std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface(
       cairo_image_surface_create(CAIRO_FORMAT_RGB24, ScreenWidth, ScreenHeight), cairo_surface_destroy);
-  const std::unique_ptr<cairo_t, decltype(&cairo_destroy)> context(cairo_create(surface.get()), cairo_destroy);
+  const std::unique_ptr<cairo_t, decltype(&cairo_destroy)> context(cairo_create(surface.get()),
+                                                                   cairo_destroy);
   cairo_t* cr = context.get();
   // A dusk-coloured scene: sky above, road below.
   cairo_pattern_t* sky = cairo_pattern_create_linear(0, 0, 0, ScreenHeight);
@@ -104,8 +121,9 @@ bool RenderFrame(const Game& game, const std::string& pngFile) {
   auto text = game.texts.begin();
   while (rect != game.rects.end() || text != game.texts.end()) {
     if (text == game.texts.end() || (rect != game.rects.end() && rect->order < text->order)) {
-      cairo_rectangle(cr, (rect->x - rect->width / 2) * ScreenWidth, (rect->y - rect->height / 2) * ScreenHeight,
-                      rect->width * ScreenWidth, rect->height * ScreenHeight);
+      cairo_rectangle(cr, (rect->x - rect->width / 2) * ScreenWidth,
+                      (rect->y - rect->height / 2) * ScreenHeight, rect->width * ScreenWidth,
+                      rect->height * ScreenHeight);
       SetColour(cr, {rect->colour[0], rect->colour[1], rect->colour[2]}, rect->colour[3]);
       cairo_fill(cr);
       ++rect;

@@ -51,9 +51,9 @@ bool SameRecord(const ConfigRecord& a, const ConfigRecord& b) {
     const float y = b.GearSpeeds[i];
     if (!(x == y || (std::isnan(x) && std::isnan(y)))) return false;
   }
-  return a.SafetyToggle == b.SafetyToggle && a.Reload == b.Reload && a.Menu == b.Menu && a.Engine == b.Engine &&
-         a.Surrender == b.Surrender && a.GearUp == b.GearUp && a.GearDown == b.GearDown &&
-         a.HideAmmoHud == b.HideAmmoHud && a.GearSystem == b.GearSystem;
+  return a.SafetyToggle == b.SafetyToggle && a.Reload == b.Reload && a.Menu == b.Menu &&
+         a.Engine == b.Engine && a.Surrender == b.Surrender && a.GearUp == b.GearUp &&
+         a.GearDown == b.GearDown && a.HideAmmoHud == b.HideAmmoHud && a.GearSystem == b.GearSystem;
 }
 
 TEST(KeyNames, EveryNamedCodeRoundTripsAndNearMissesAreNoName) {
@@ -69,7 +69,8 @@ TEST(KeyNames, EveryNamedCodeRoundTripsAndNearMissesAreNoName) {
   EXPECT_STREQ(KeyName(105), "NUM9");
   EXPECT_STREQ(KeyName(6), "MOUSE5");
   EXPECT_STREQ(KeyName(269), "PAD_DPAD_RIGHT");
-  for (KeyCode unnamed : {0, 1, 32, 13, 58, 124, 255, 272, -1}) EXPECT_STREQ(KeyName(unnamed), "?") << unnamed;
+  for (KeyCode unnamed : {0, 1, 32, 13, 58, 124, 255, 272, -1})
+    EXPECT_STREQ(KeyName(unnamed), "?") << unnamed;
 
   EXPECT_EQ(KeyCodeFromName("PAD_LB"), 260);
   EXPECT_EQ(KeyCodeFromName("F10"), 121);
@@ -136,14 +137,16 @@ TEST_F(SettingsFileTest, EachLineIsTakenExactlyAsWritten) {
       {"Gear1=1e-50", [] { EXPECT_EQ(Config.GearSpeeds[0], 9.72F); }},
       {"Gear4=3.4e38", [] { EXPECT_EQ(Config.GearSpeeds[3], 3.4e38F); }},
       {"Gear2=1", [] { EXPECT_EQ(Config.GearSpeeds[1], 1.0F); }},
-      {"Gear3=0.5\nGear4=0.1", [] {
+      {"Gear3=0.5\nGear4=0.1",
+       [] {
          EXPECT_EQ(Config.GearSpeeds[2], 0.5F);  // no order test when loading
          EXPECT_EQ(Config.GearSpeeds[3], 0.1F);
        }},
       {"Gear5=50", [] { EXPECT_EQ(Config.GearSpeeds[4], 9999.0F); }},
       {"Menu=F3\nMenu=F4", [] { EXPECT_EQ(Config.Menu, 115); }},
       {"Menu=F3\nMenu=?", [] { EXPECT_EQ(Config.Menu, 114); }},
-      {"Reload=PAD_X\nEngine=MOUSE4\nSurrender=NUM0\nGearUp=PAD_RT\nGearDown=Z\nSafetyToggle=0", [] {
+      {"Reload=PAD_X\nEngine=MOUSE4\nSurrender=NUM0\nGearUp=PAD_RT\nGearDown=Z\nSafetyToggle=0",
+       [] {
          EXPECT_EQ(Config.Reload, 258);
          EXPECT_EQ(Config.Engine, 5);
          EXPECT_EQ(Config.Surrender, 96);
@@ -151,7 +154,8 @@ TEST_F(SettingsFileTest, EachLineIsTakenExactlyAsWritten) {
          EXPECT_EQ(Config.GearDown, 90);
          EXPECT_EQ(Config.SafetyToggle, 48);
        }},
-      {"Nonsense=T\n;Menu=F5\n[Menu=F5\nno equals sign\n=F5", [] { EXPECT_TRUE(SameRecord(Config, DefaultConfig)); }},
+      {"Nonsense=T\n;Menu=F5\n[Menu=F5\nno equals sign\n=F5",
+       [] { EXPECT_TRUE(SameRecord(Config, DefaultConfig)); }},
       {"Menu=F6", [] { EXPECT_EQ(Config.Menu, 117); }},  // a last line without a line break
   };
   for (const Row& row : rows) {
@@ -170,7 +174,8 @@ TEST_F(SettingsFileTest, AbsurdFilesLoadWithoutHarm) {
 
   std::string binary(4096, '\0');
   for (std::size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<char>(i * 7919 % 256);
-  LoadText(std::string(100 * 1024, 'M') + "=F5\nMenu=" + std::string(100 * 1024, 'F') + "\n" + binary + "\nEngine=H");
+  LoadText(std::string(100 * 1024, 'M') + "=F5\nMenu=" + std::string(100 * 1024, 'F') + "\n" + binary +
+           "\nEngine=H");
   EXPECT_EQ(Config.Engine, 72);
   EXPECT_EQ(Config.Menu, 113);
 
@@ -190,8 +195,8 @@ TEST_F(SettingsFileTest, SavingThenLoadingGivesTheRecordBack) {
   const float speeds[] = {9.72F, 1.0F, 10.0F, 1e6F, 0.2778F, 123456.0F, 2.5e-3F, 34.72F, 1e30F, 0.0F};
   for (int round = 0; round < 200; ++round) {
     ConfigRecord record = DefaultConfig;
-    for (KeyCode* binding : {&record.SafetyToggle, &record.Reload, &record.Menu, &record.Engine, &record.Surrender,
-                             &record.GearUp, &record.GearDown}) {
+    for (KeyCode* binding : {&record.SafetyToggle, &record.Reload, &record.Menu, &record.Engine,
+                             &record.Surrender, &record.GearUp, &record.GearDown}) {
       *binding = static_cast<KeyCode>(random() % 300) - 10;
     }
     record.HideAmmoHud = random() % 2 == 1;
@@ -206,9 +211,9 @@ TEST_F(SettingsFileTest, SavingThenLoadingGivesTheRecordBack) {
 
     // A binding without a name is written as "?" and comes back as its default.
     ConfigRecord expected = record;
-    for (auto field : {&ConfigRecord::SafetyToggle, &ConfigRecord::Reload, &ConfigRecord::Menu,
-                       &ConfigRecord::Engine, &ConfigRecord::Surrender, &ConfigRecord::GearUp,
-                       &ConfigRecord::GearDown}) {
+    for (auto field :
+         {&ConfigRecord::SafetyToggle, &ConfigRecord::Reload, &ConfigRecord::Menu, &ConfigRecord::Engine,
+          &ConfigRecord::Surrender, &ConfigRecord::GearUp, &ConfigRecord::GearDown}) {
       if (std::string(KeyName(record.*field)) == "?") expected.*field = DefaultConfig.*field;
     }
     ASSERT_TRUE(SameRecord(Config, expected)) << saved;

@@ -128,11 +128,15 @@ struct MemoryFile {
 
 SF_VIRTUAL_IO MemoryIo() {
   SF_VIRTUAL_IO io{};
-  io.get_filelen = [](void* user) { return static_cast<sf_count_t>(static_cast<MemoryFile*>(user)->bytes.size()); };
+  io.get_filelen = [](void* user) {
+    return static_cast<sf_count_t>(static_cast<MemoryFile*>(user)->bytes.size());
+  };
   io.seek = [](sf_count_t offset, int whence, void* user) {
     auto* file = static_cast<MemoryFile*>(user);
     const sf_count_t size = static_cast<sf_count_t>(file->bytes.size());
-    file->position = whence == SEEK_SET ? offset : whence == SEEK_CUR ? file->position + offset : size + offset;
+    file->position = whence == SEEK_SET   ? offset
+                     : whence == SEEK_CUR ? file->position + offset
+                                          : size + offset;
     return file->position;
   };
   io.read = [](void* out, sf_count_t count, void* user) {
@@ -172,7 +176,8 @@ TEST(Clips, AreCompleteWaveImagesThatAnIndependentReaderAccepts) {
     EXPECT_EQ(Field32(clip.image, 4), clip.image.size() - 8);
     EXPECT_EQ(std::memcmp(clip.image.data() + 12, "fmt ", 4), 0);
     EXPECT_EQ(Field32(clip.image, 16), 16U);
-    EXPECT_EQ(Field32(clip.image, 28), static_cast<std::uint32_t>(clip.rate * clip.channels * 2));  // byte rate
+    EXPECT_EQ(Field32(clip.image, 28),
+              static_cast<std::uint32_t>(clip.rate * clip.channels * 2));  // byte rate
 
     MemoryFile file{clip.image};
     SF_VIRTUAL_IO io = MemoryIo();

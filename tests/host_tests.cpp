@@ -30,7 +30,8 @@ std::vector<NativeHash> Opening(const std::vector<sim::NativeCallRecord>& calls)
 }
 
 int Count(const std::vector<sim::HostCallRecord>& calls, Kind kind) {
-  return static_cast<int>(std::count_if(calls.begin(), calls.end(), [kind](const auto& c) { return c.kind == kind; }));
+  return static_cast<int>(
+      std::count_if(calls.begin(), calls.end(), [kind](const auto& c) { return c.kind == kind; }));
 }
 
 using HostTest = Playthrough;
@@ -54,7 +55,8 @@ TEST_F(HostTest, FirstFrameRunsStartUpAndTheFirstPassWithOneWaitAtTheEnd) {
   host.game.character.weapon = 0x1B06D571;
   host.Frame();
 
-  EXPECT_THAT(Opening(host.frameCalls), ElementsAre(PlayerCharacter, CurrentWeapon, EntityExists, EntityIsDead));
+  EXPECT_THAT(Opening(host.frameCalls),
+              ElementsAre(PlayerCharacter, CurrentWeapon, EntityExists, EntityIsDead));
   const sim::NativeCallRecord& weapon = host.frameCalls[1];
   ASSERT_EQ(weapon.args.size(), 3U);
   EXPECT_EQ(weapon.args[0], 0x00000000FFFFFFFBU);
@@ -71,7 +73,8 @@ TEST_F(HostTest, FirstFrameRunsStartUpAndTheFirstPassWithOneWaitAtTheEnd) {
   host.Frames(2);
   EXPECT_EQ(Count(host.hostCalls, Kind::Wait), 3);
   EXPECT_EQ(host.padReads, 1);
-  EXPECT_THAT(Opening(host.frameCalls), ElementsAre(PlayerCharacter, CurrentWeapon, EntityExists, EntityIsDead));
+  EXPECT_THAT(Opening(host.frameCalls),
+              ElementsAre(PlayerCharacter, CurrentWeapon, EntityExists, EntityIsDead));
 }
 
 TEST_F(HostTest, MissingOrDeadCharacterSkipsOnlyTheVehicleBlock) {
@@ -82,7 +85,8 @@ TEST_F(HostTest, MissingOrDeadCharacterSkipsOnlyTheVehicleBlock) {
   host.game.character.exists = true;
   host.game.character.dead = true;
   host.Frame();
-  EXPECT_THAT(Opening(host.frameCalls), ElementsAre(PlayerCharacter, CurrentWeapon, EntityExists, EntityIsDead));
+  EXPECT_THAT(Opening(host.frameCalls),
+              ElementsAre(PlayerCharacter, CurrentWeapon, EntityExists, EntityIsDead));
 }
 
 TEST_F(HostTest, ReloadingTheLibraryStartsItAfresh) {
@@ -94,7 +98,8 @@ TEST_F(HostTest, ReloadingTheLibraryStartsItAfresh) {
   host.Frame();
   EXPECT_EQ(Count(host.hostCalls, Kind::Register), 2);
   EXPECT_EQ(Count(host.hostCalls, Kind::Unregister), 1);
-  EXPECT_THAT(Opening(host.frameCalls), ElementsAre(PlayerCharacter, CurrentWeapon, EntityExists, EntityIsDead));
+  EXPECT_THAT(Opening(host.frameCalls),
+              ElementsAre(PlayerCharacter, CurrentWeapon, EntityExists, EntityIsDead));
 }
 
 TEST(NativeProtocol, ArgumentsTravelInTheLowHalfOfTheirSlot) {

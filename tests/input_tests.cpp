@@ -42,7 +42,8 @@ TEST_F(InputTest, PadCodesReadTheSnapshotOnlyWhileConnected) {
     host.input.padButtons = bits[i];
     Sample();
     for (KeyCode code = 256; code <= 271; ++code) {
-      EXPECT_EQ(IsKeyDown(code), code == 256 + static_cast<KeyCode>(i)) << "bit " << bits[i] << " code " << code;
+      EXPECT_EQ(IsKeyDown(code), code == 256 + static_cast<KeyCode>(i))
+          << "bit " << bits[i] << " code " << code;
     }
   }
   host.input.padButtons = 0xFFFF;

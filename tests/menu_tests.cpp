@@ -7,10 +7,10 @@
 
 #include <gmock/gmock.h>
 
+#include <sys/stat.h>
 #include <cmath>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -96,7 +96,8 @@ TEST_F(MenuTest, TheMenuKeyOpensAndClosesAndNoFeatureRunsWhileOpen) {
   }
   for (const auto& call : host.frameCalls) {
     EXPECT_TRUE(call.hash == 0xD80958FC74E988A6 || call.hash == 0x3A87E44BB9A01D54 ||
-                call.hash == 0x3A618A217E5154F0 || host.game.NameOf(call.hash).find("text") != std::string::npos)
+                call.hash == 0x3A618A217E5154F0 ||
+                host.game.NameOf(call.hash).find("text") != std::string::npos)
         << host.game.NameOf(call.hash);
   }
   EXPECT_FALSE(host.game.character.handsUp);
@@ -232,8 +233,8 @@ TEST_F(MenuTest, ACaptureBindsThePadAndPostsTheName) {
   Frame(400);
   EXPECT_EQ(TextAt(0.2F, 0.452F)->text, blink == 1 ? "~r~[...]" : "~o~[...]");
   EXPECT_EQ(TextAt(0.2F, 0.26F)->text, "[T]");  // the other rows show their keys
-  Release(Enter);  // Enter and pad A are never captured
-  host.input.padButtons = 0x4000;  // pad X
+  Release(Enter);                               // Enter and pad A are never captured
+  host.input.padButtons = 0x4000;               // pad X
   Frame();
   host.input.padButtons = 0;
   EXPECT_THAT(File(), HasSubstr("GearUp=PAD_X\n"));
@@ -332,7 +333,8 @@ TEST_F(MenuTest, ThePanelIsDrawnWhereItsTablesSay) {
   EXPECT_EQ(TextAt(0.252F, 0.26F)->text, "~r~[-]");
   EXPECT_EQ(TextAt(0.225F, 0.308F), nullptr);
   EXPECT_EQ(TextAt(0.135F, 0.452F)->text, "~b~No Limit~w~ (fixed)");
-  EXPECT_EQ(TextAt(0.038F, 0.506F)->text, "~y~UP/DOWN~w~ Select  ~y~LEFT/RIGHT~w~ Adjust  ~y~BACK~w~ Keys Menu");
+  EXPECT_EQ(TextAt(0.038F, 0.506F)->text,
+            "~y~UP/DOWN~w~ Select  ~y~LEFT/RIGHT~w~ Adjust  ~y~BACK~w~ Keys Menu");
   EXPECT_NEAR(host.game.rects.back().y, 0.522F, 1e-6);
 }
 

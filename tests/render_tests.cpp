@@ -21,10 +21,12 @@ class Picture {
   ~Picture() { cairo_surface_destroy(surface_); }
   bool Loaded() const { return cairo_surface_status(surface_) == CAIRO_STATUS_SUCCESS; }
   Pixel At(int x, int y) const {
-    const unsigned char* row = cairo_image_surface_get_data(surface_) + y * cairo_image_surface_get_stride(surface_);
+    const unsigned char* row =
+        cairo_image_surface_get_data(surface_) + y * cairo_image_surface_get_stride(surface_);
     std::uint32_t value;
     std::memcpy(&value, row + x * 4, sizeof value);
-    return {static_cast<int>(value >> 16 & 0xFF), static_cast<int>(value >> 8 & 0xFF), static_cast<int>(value & 0xFF)};
+    return {static_cast<int>(value >> 16 & 0xFF), static_cast<int>(value >> 8 & 0xFF),
+            static_cast<int>(value & 0xFF)};
   }
 
  private:

@@ -14,9 +14,11 @@
 namespace {
 
 // Keys that mean something to the plug-in, the game model or the menu.
-constexpr KeyCode Keys[] = {'T', 'R', 0x71, 'G', 'Y', '1', '3', 0x01, 0x02, 0x04, 'W', 'A', 'S', 'D', 0x09, 0x11,
-                            0x10, 'F', 0x25, 0x26, 0x27, 0x28, 0x0D, 0x08, 'K', '7', 0x74, 0x05, 0x60};
-constexpr std::uint32_t Weapons[] = {0xA2719263, 0x1B06D571, 0xBFEFFF6D, 0x0781FE4C, 0x93E220BD, 0x13E577CB, 0};
+constexpr KeyCode Keys[] = {'T',  'R',  0x71, 'G',  'Y',  '1',  '3',  0x01, 0x02, 0x04,
+                            'W',  'A',  'S',  'D',  0x09, 0x11, 0x10, 'F',  0x25, 0x26,
+                            0x27, 0x28, 0x0D, 0x08, 'K',  '7',  0x74, 0x05, 0x60};
+constexpr std::uint32_t Weapons[] = {0xA2719263, 0x1B06D571, 0xBFEFFF6D, 0x0781FE4C,
+                                     0x93E220BD, 0x13E577CB, 0};
 
 class SoakTest : public Playthrough {
  protected:
@@ -25,7 +27,8 @@ class SoakTest : public Playthrough {
 
   void RandomInput() {
     for (KeyCode key : Keys) {
-      if (Chance(40)) host.input.keys[static_cast<std::size_t>(key)] = !host.input.keys[static_cast<std::size_t>(key)];
+      if (Chance(40))
+        host.input.keys[static_cast<std::size_t>(key)] = !host.input.keys[static_cast<std::size_t>(key)];
     }
     if (Chance(5)) host.input.padConnected = !host.input.padConnected;
     if (Chance(30)) host.input.padButtons = static_cast<std::uint16_t>(random() & random());

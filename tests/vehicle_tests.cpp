@@ -44,8 +44,9 @@ class VehicleTest : public Playthrough {
   // store once, with its field offset.
   void SetUp() override {
     std::vector<std::uint8_t> image(64 * 1024, 0x90);
-    const std::uint8_t code[] = {0x76, 0x03, 0x0F, 0x28, 0xF0, 0xF3, 0x44, 0x0F, 0x11, 0x83,
-                                 LimiterOffset & 0xFF, LimiterOffset >> 8, 0, 0};
+    const std::uint8_t code[] = {
+        0x76, 0x03, 0x0F, 0x28, 0xF0, 0xF3, 0x44, 0x0F, 0x11, 0x83, LimiterOffset & 0xFF, LimiterOffset >> 8,
+        0,    0};
     std::memcpy(image.data() + 40000, code, sizeof code);
     host.environment.mainImage = image;
     Playthrough::SetUp();
@@ -369,7 +370,8 @@ TEST_F(GearIndicatorTest, TheGateTheKnobAndFiveLabels) {
 TEST_F(GearIndicatorTest, TheIndicatorsKnobsAreTheKnobsWorkedOutNow) {
   // The indicator's knobs are shaped by the compiler; shaping them while the
   // game runs must give the very same rectangles, bit for bit.
-  const float slots[5][2] = {{0.922F, 0.806F}, {0.922F, 0.878F}, {0.946F, 0.806F}, {0.946F, 0.878F}, {0.970F, 0.806F}};
+  const float slots[5][2] = {
+      {0.922F, 0.806F}, {0.922F, 0.878F}, {0.946F, 0.806F}, {0.946F, 0.878F}, {0.970F, 0.806F}};
   for (int gear = 1; gear <= 5; ++gear) {
     host.RunScript([gear] { DrawGearIndicator(gear); });
     const std::vector<sim::DrawnRect> indicator(host.game.rects.begin() + 4, host.game.rects.end());
@@ -394,7 +396,8 @@ TEST_F(GearIndicatorTest, AKnobOfAnotherKindHasAGreyRim) {
 
 // The search the plug-in must reproduce exactly: every start from the first,
 // while start + length is below the image's end.
-const std::uint8_t* PlainScan(std::span<const std::uint8_t> image, const std::uint8_t* pattern, const char* mask) {
+const std::uint8_t* PlainScan(std::span<const std::uint8_t> image, const std::uint8_t* pattern,
+                              const char* mask) {
   const std::size_t n = std::strlen(mask);
   if (image.size() <= n) return nullptr;
   for (std::size_t p = 0; p + n < image.size(); ++p) {
@@ -411,7 +414,8 @@ TEST(LimiterScan, FindsWhatThePlainSearchFinds) {
     // Small alphabets make partial and overlapping matches common.
     const int alphabet = 2 + static_cast<int>(random() % 4);
     std::vector<std::uint8_t> image(random() % 200);
-    for (auto& byte : image) byte = static_cast<std::uint8_t>(0x0F + random() % static_cast<unsigned>(alphabet));
+    for (auto& byte : image)
+      byte = static_cast<std::uint8_t>(0x0F + random() % static_cast<unsigned>(alphabet));
     const std::size_t length = 1 + random() % 10;
     std::vector<std::uint8_t> pattern(length);
     std::string mask(length, 'x');

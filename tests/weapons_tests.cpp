@@ -33,7 +33,8 @@ class WeaponsTest : public Playthrough {
   }
   sim::WeaponModel& Held() { return host.game.Weapon(host.game.character.weapon); }
   bool FiringBlocked() const {
-    return host.game.disabledControls == std::vector<std::int32_t>{24, 69, 92, 114, 140, 141, 142, 257, 263, 264, 45, 22};
+    return host.game.disabledControls ==
+           std::vector<std::int32_t>{24, 69, 92, 114, 140, 141, 142, 257, 263, 264, 45, 22};
   }
 };
 
@@ -105,8 +106,8 @@ TEST_F(WeaponsTest, AnEmptyWeaponKeepsItsAmmunitionAndStaysEmptyAcrossChangesAnd
   host.game.Draw(Pistol);  // the game tops the magazine up as it comes out
   Frame();
   EXPECT_EQ(host.game.Weapon(Pistol).clip, 1);
-  EXPECT_EQ(host.game.disabledControls, (std::vector<std::int32_t>{45, 22, 24, 69, 92, 114, 140, 141, 142, 257, 263,
-                                                                   264, 45, 22}));
+  EXPECT_EQ(host.game.disabledControls,
+            (std::vector<std::int32_t>{45, 22, 24, 69, 92, 114, 140, 141, 142, 257, 263, 264, 45, 22}));
   EXPECT_TRUE(Drew(EmptyLine));
 
   host.game.character.dead = true;

@@ -42,7 +42,7 @@ struct ScriptError {
 
 std::optional<KeyCode> ParseKey(const std::string& name) {
   static const std::map<std::string, KeyCode> extra = {
-      {"LMB", 0x01},   {"RMB", 0x02},  {"MMB", 0x04},   {"BACKSPACE", 0x08}, {"TAB", 0x09},
+      {"LMB", 0x01},   {"RMB", 0x02},   {"MMB", 0x04},  {"BACKSPACE", 0x08}, {"TAB", 0x09},
       {"ENTER", 0x0D}, {"SHIFT", 0x10}, {"CTRL", 0x11}, {"SPACE", 0x20},     {"LEFT", 0x25},
       {"UP", 0x26},    {"RIGHT", 0x27}, {"DOWN", 0x28}};
   if (const auto found = extra.find(name); found != extra.end()) return found->second;
@@ -71,10 +71,14 @@ T Number(const std::string& text, const char* what) {
 
 const char* ClipName(std::size_t size) {
   switch (size) {
-    case 7568: return "dry-fire click";
-    case 3692: return "safety switch";
-    case 50766: return "gear shift clunk";
-    default: return "unknown clip";
+    case 7568:
+      return "dry-fire click";
+    case 3692:
+      return "safety switch";
+    case 50766:
+      return "gear shift clunk";
+    default:
+      return "unknown clip";
   }
 }
 
@@ -93,8 +97,7 @@ struct Scene {
 
 class Demo {
  public:
-  Demo(const std::filesystem::path& output)
-      : output_(output), host_(HALVANE_PLUGIN_FILE, output / "game") {
+  Demo(const std::filesystem::path& output) : output_(output), host_(HALVANE_PLUGIN_FILE, output / "game") {
     std::filesystem::remove_all(output / "game");  // every play starts from a fresh install
     std::filesystem::create_directories(output / "screenshots");
   }
@@ -107,7 +110,8 @@ class Demo {
   void Run(const std::vector<std::string>& words) {
     const std::string& command = words[0];
     const auto argument = [&](std::size_t i) -> const std::string& {
-      if (i >= words.size()) throw ScriptError{"'" + command + "' needs " + std::to_string(i) + " argument(s)"};
+      if (i >= words.size())
+        throw ScriptError{"'" + command + "' needs " + std::to_string(i) + " argument(s)"};
       return words[i];
     };
     sim::Game& game = host_.game;
@@ -146,7 +150,8 @@ class Demo {
     } else if (command == "clip" || command == "ammo") {
       if (!game.character.weapons.contains(game.character.weapon)) throw ScriptError{"no weapon in hand"};
       const auto value = Number<std::int32_t>(argument(1), "a count");
-      (command == "clip" ? game.Weapon(game.character.weapon).clip : game.Weapon(game.character.weapon).total) = value;
+      (command == "clip" ? game.Weapon(game.character.weapon).clip
+                         : game.Weapon(game.character.weapon).total) = value;
     } else if (command == "car") {
       const std::string& state = argument(1);
       if (state != "running" && state != "off") throw ScriptError{"car takes running or off"};
@@ -184,15 +189,17 @@ class Demo {
 
   void SetKey(KeyCode key, bool down) {
     static const std::map<KeyCode, std::uint16_t> padBits = {
-        {256, 0x1000}, {257, 0x2000}, {258, 0x4000}, {259, 0x8000}, {260, 0x0100}, {261, 0x0200}, {262, 0x0020},
-        {263, 0x0010}, {264, 0x0040}, {265, 0x0080}, {266, 0x0001}, {267, 0x0002}, {268, 0x0004}, {269, 0x0008}};
+        {256, 0x1000}, {257, 0x2000}, {258, 0x4000}, {259, 0x8000}, {260, 0x0100},
+        {261, 0x0200}, {262, 0x0020}, {263, 0x0010}, {264, 0x0040}, {265, 0x0080},
+        {266, 0x0001}, {267, 0x0002}, {268, 0x0004}, {269, 0x0008}};
     if (key < 256) {
       host_.input.keys[static_cast<std::size_t>(key)] = down;
     } else if (key == 270 || key == 271) {
       (key == 270 ? host_.input.leftTrigger : host_.input.rightTrigger) = down ? 255 : 0;
     } else {
       const std::uint16_t bit = padBits.at(key);
-      host_.input.padButtons = static_cast<std::uint16_t>(down ? host_.input.padButtons | bit : host_.input.padButtons & ~bit);
+      host_.input.padButtons =
+          static_cast<std::uint16_t>(down ? host_.input.padButtons | bit : host_.input.padButtons & ~bit);
     }
   }
 
@@ -246,7 +253,8 @@ class Demo {
     for (const std::string& line : now.lines) {
       if (!seen_.lines.contains(line)) Say("shows \"" + line + "\"");
     }
-    if (now.menuOpen != seen_.menuOpen) Say(now.menuOpen ? "opens the settings menu" : "closes the settings menu");
+    if (now.menuOpen != seen_.menuOpen)
+      Say(now.menuOpen ? "opens the settings menu" : "closes the settings menu");
     if (now.gear != seen_.gear && now.gear != 0) Say("gear indicator shows gear " + std::to_string(now.gear));
     for (const auto& [handle, running] : now.engines) {
       const auto before = seen_.engines.find(handle);
@@ -254,17 +262,20 @@ class Demo {
         Say(std::string("engine of car ") + std::to_string(handle) + (running ? " is running" : " is off"));
       }
     }
-    if (now.firingBlocked != seen_.firingBlocked) Say(now.firingBlocked ? "blocks firing" : "lets the weapon fire");
+    if (now.firingBlocked != seen_.firingBlocked)
+      Say(now.firingBlocked ? "blocks firing" : "lets the weapon fire");
     if (game.shotsFired != shots_) Say("the weapon fires (" + std::to_string(game.shotsFired - shots_) + ")");
     shots_ = game.shotsFired;
     if (game.reloads != reloads_) Say("the game reloads the magazine");
     reloads_ = game.reloads;
-    if (now.handsUp != seen_.handsUp) Say(now.handsUp ? "the player raises the hands" : "the player lowers the hands");
+    if (now.handsUp != seen_.handsUp)
+      Say(now.handsUp ? "the player raises the hands" : "the player lowers the hands");
     if (now.wanted != seen_.wanted) Say("wanted level is " + std::to_string(now.wanted));
     // The pace is capped only on foot with the menu closed.
     if (now.pace != seen_.pace && game.character.vehicle == 0 && !now.menuOpen) {
-      Say(now.pace == 1.0F ? "holds the player to walking pace"
-                           : now.pace == 3.0F ? "lets the player sprint" : "lets the player move freely");
+      Say(now.pace == 1.0F   ? "holds the player to walking pace"
+          : now.pace == 3.0F ? "lets the player sprint"
+                             : "lets the player move freely");
     }
     if (now.settings != seen_.settings) Say("Halvane.ini is written");
     seen_ = now;

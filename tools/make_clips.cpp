@@ -189,12 +189,14 @@ Wave Mono(std::uint32_t rate, const Track& track) {
 
 Wave Stereo(std::uint32_t rate, Track left, Track right, std::string software) {
   double largest = 0.0;
-  for (std::size_t n = 0; n < left.size(); ++n) largest = std::max({largest, std::abs(left[n]), std::abs(right[n])});
+  for (std::size_t n = 0; n < left.size(); ++n)
+    largest = std::max({largest, std::abs(left[n]), std::abs(right[n])});
   const std::size_t fade = static_cast<std::size_t>(0.020 * rate);
   Wave wave{rate, 2, {}, std::move(software)};
   for (std::size_t n = 0; n < left.size(); ++n) {
     const std::size_t remaining = left.size() - n;
-    const double gain = 0.85 / largest * (remaining < fade ? static_cast<double>(remaining) / static_cast<double>(fade) : 1.0);
+    const double gain = 0.85 / largest *
+                        (remaining < fade ? static_cast<double>(remaining) / static_cast<double>(fade) : 1.0);
     wave.samples.push_back(Quantize(left[n] * gain * 0.92));
     wave.samples.push_back(Quantize(right[n] * gain));
   }
@@ -218,7 +220,7 @@ int main() {
                            "Halvane tools");
   std::printf("// The three sound clips as complete WAVE images, made by tools/make_clips.cpp.\n");
   std::printf("// Do not edit: regenerate with  build/linux/make_clips > src/feedback/Clips.cpp\n");
-  std::printf("#include \"feedback/Sound.h\"\n");
+  std::printf("// clang-format off\n#include \"feedback/Sound.h\"\n");
   Emit("DryFireClip", Image(dryFire));
   Emit("SafetySwitchClip", Image(safety));
   Emit("GearShiftClip", Image(gear));

@@ -13,7 +13,8 @@ void* LoadPlugin(const std::filesystem::path& file, std::string& error) {
   return library;
 }
 
-bool UnloadPlugin(void* library, const std::filesystem::path& file, const std::function<void()>& afterDetach) {
+bool UnloadPlugin(void* library, const std::filesystem::path& file,
+                  const std::function<void()>& afterDetach) {
   // FreeLibrary runs the detach entry and unmaps the library in one call;
   // the fiber goes after it, as it would in the real host.
   const bool freed = FreeLibrary(static_cast<HMODULE>(library)) != 0;

@@ -123,7 +123,8 @@ std::string ReadFile(const std::filesystem::path& path) {
 }
 
 const char* const DefaultFile =
-    "[Keybindings]\r\nSafetyToggle=T\r\nReload=R\r\nMenu=F2\r\nEngine=G\r\nSurrender=Y\r\nGearUp=3\r\nGearDown=1\r\n"
+    "[Keybindings]\r\nSafetyToggle=T\r\nReload=R\r\nMenu=F2\r\nEngine=G\r\nSurrender=Y\r\nGearUp="
+    "3\r\nGearDown=1\r\n"
     "[Settings]\r\nHideAmmoHud=0\r\nGearSystem=1\r\n"
     "[GearSpeeds]\r\nGear1=9.72\r\nGear2=18.06\r\nGear3=26.39\r\nGear4=34.72\r\n";
 
@@ -136,11 +137,13 @@ class Session {
     host.Load();
     if (!host.Loaded()) return false;
     const auto module = reinterpret_cast<HMODULE>(host.Module());
-    const bool patched = PatchImport(module, "USER32.dll", "GetAsyncKeyState", 0, reinterpret_cast<void*>(&ScriptedKeyState)) &
-                         PatchImport(module, "XINPUT1_4.dll", nullptr, 2, reinterpret_cast<void*>(&ScriptedPad)) &
-                         PatchImport(module, "KERNEL32.dll", "GetTickCount", 0, reinterpret_cast<void*>(&ScriptedTickCount)) &
-                         PatchImport(module, "WINMM.dll", "PlaySoundA", 0, reinterpret_cast<void*>(&ScriptedPlaySound));
-    Check(patched, "the plug-in imports GetAsyncKeyState, XInputGetState by ordinal 2, GetTickCount and PlaySoundA");
+    const bool patched =
+        PatchImport(module, "USER32.dll", "GetAsyncKeyState", 0, reinterpret_cast<void*>(&ScriptedKeyState)) &
+        PatchImport(module, "XINPUT1_4.dll", nullptr, 2, reinterpret_cast<void*>(&ScriptedPad)) &
+        PatchImport(module, "KERNEL32.dll", "GetTickCount", 0, reinterpret_cast<void*>(&ScriptedTickCount)) &
+        PatchImport(module, "WINMM.dll", "PlaySoundA", 0, reinterpret_cast<void*>(&ScriptedPlaySound));
+    Check(patched,
+          "the plug-in imports GetAsyncKeyState, XInputGetState by ordinal 2, GetTickCount and PlaySoundA");
     return patched;
   }
   void Frame(std::uint32_t milliseconds = 16) {
@@ -202,7 +205,8 @@ void FirstStart(const std::filesystem::path& plugin, const std::filesystem::path
   Session session(plugin, folder);
   if (!session.Load()) return;
   session.Frame();
-  Check(ReadFile(folder / "Halvane.ini") == DefaultFile, "Halvane.ini holds the sixteen default lines, CR LF each");
+  Check(ReadFile(folder / "Halvane.ini") == DefaultFile,
+        "Halvane.ini holds the sixteen default lines, CR LF each");
   Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
   session.Finish();
 }
@@ -260,7 +264,8 @@ void Playthrough(const std::filesystem::path& plugin, const std::filesystem::pat
   for (int i = 0; i < 5; ++i) session.Frame();
   session.host.input.keys[VK_LBUTTON] = false;
   session.Frame();
-  Check(game.Weapon(Pistol).clip == 1 && session.Drew("~o~EMPTY  ~y~[R]"), "the magazine is held at its last cartridge");
+  Check(game.Weapon(Pistol).clip == 1 && session.Drew("~o~EMPTY  ~y~[R]"),
+        "the magazine is held at its last cartridge");
   session.Tap('R');
   session.Frame();
   Check(game.Weapon(Pistol).clip == 12, "the reload key has the game reload");
@@ -269,7 +274,8 @@ void Playthrough(const std::filesystem::path& plugin, const std::filesystem::pat
   const std::int32_t car = game.SpawnVehicle(false);
   game.Enter(car);
   session.Frame();
-  Check(!game.Vehicle(car).engineRunning && game.Vehicle(car).undriveable, "the engine stays off until switched on");
+  Check(!game.Vehicle(car).engineRunning && game.Vehicle(car).undriveable,
+        "the engine stays off until switched on");
   session.Tap('G');
   Check(game.Vehicle(car).engineRunning, "G starts the engine");
   session.host.input.keys['3'] = true;
@@ -332,7 +338,8 @@ void HotReload(const std::filesystem::path& plugin, const std::filesystem::path&
     session.Frame();
     session.Frame();
     // Every load starts from its defaults (no safety) and the saved file.
-    Check(session.host.game.disabledControls.empty(), "cycle " + std::to_string(cycle) + " starts with no safety on");
+    Check(session.host.game.disabledControls.empty(),
+          "cycle " + std::to_string(cycle) + " starts with no safety on");
     Check((cycle == 0) != (session.host.game.hiddenHud.count(20) == 1),
           "cycle " + std::to_string(cycle) + " reads the saved switch");
     session.Tap('T');
@@ -351,8 +358,9 @@ void HotReload(const std::filesystem::path& plugin, const std::filesystem::path&
   GetProcessHandleCount(GetCurrentProcess(), &handles);
   const std::size_t memory = PrivateBytes();
   const std::uintptr_t probe = HandleProbe();
-  std::printf("handle count %lu -> %lu, free handle slot %zu -> %zu, committed bytes %zu -> %zu\n", handlesAt10,
-              handles, static_cast<std::size_t>(probeAt10), static_cast<std::size_t>(probe), memoryAt10, memory);
+  std::printf("handle count %lu -> %lu, free handle slot %zu -> %zu, committed bytes %zu -> %zu\n",
+              handlesAt10, handles, static_cast<std::size_t>(probeAt10), static_cast<std::size_t>(probe),
+              memoryAt10, memory);
   Check(memoryAt10 > 0 && probeAt10 > 0, "the process's handles and memory can be measured");
   Check(handles <= handlesAt10 && probe <= probeAt10, "the handles do not grow over 90 reloads");
   Check(memory <= memoryAt10 + 4 * 1024 * 1024, "private memory does not grow over 90 reloads");
@@ -363,7 +371,8 @@ void ReadOnlyFolder(const std::filesystem::path& plugin, const std::filesystem::
   Session session(plugin, folder);
   if (!session.Load()) return;
   session.Frame();
-  Check(!std::filesystem::exists(folder / "Halvane.ini"), "no settings file can appear in a read-only folder");
+  Check(!std::filesystem::exists(folder / "Halvane.ini"),
+        "no settings file can appear in a read-only folder");
   session.Tap(VK_F2);
   for (int i = 0; i < 6; ++i) session.Tap(VK_DOWN);
   session.Tap(VK_RETURN);
@@ -378,8 +387,9 @@ extern "C" __declspec(dllexport) const HostCallbacks* HalvaneSimCallbacks() { re
 
 int main(int argc, char** argv) {
   const std::map<std::string, std::function<void(const std::filesystem::path&, const std::filesystem::path&)>>
-      scenarios = {{"load", LoadAndUnload},         {"first-start", FirstStart}, {"prepared-settings", PreparedSettings},
-                   {"playthrough", Playthrough},    {"hot-reload", HotReload},   {"read-only-folder", ReadOnlyFolder}};
+      scenarios = {
+          {"load", LoadAndUnload},      {"first-start", FirstStart}, {"prepared-settings", PreparedSettings},
+          {"playthrough", Playthrough}, {"hot-reload", HotReload},   {"read-only-folder", ReadOnlyFolder}};
   const auto scenario = argc == 4 ? scenarios.find(argv[1]) : scenarios.end();
   if (scenario == scenarios.end()) {
     std::fprintf(stderr, "usage: halvane_runner <scenario> <Halvane.asi> <folder>; scenarios:");

@@ -35,4 +35,6 @@ void scriptWait(HostMilliseconds duration) { Callbacks().scriptWait(static_cast<
 void nativeInit(std::uint64_t hash) { Callbacks().nativeInit(hash); }
 void nativePush64(std::uint64_t value) { Callbacks().nativePush64(value); }
 std::uint64_t* nativeCall() { return Callbacks().nativeCall(); }
-std::uint8_t* getScriptHandleBaseAddress(int handle) { return Callbacks().getScriptHandleBaseAddress(handle); }
+std::uint8_t* getScriptHandleBaseAddress(int handle) {
+  return Callbacks().getScriptHandleBaseAddress(handle);
+}

@@ -24,16 +24,16 @@ struct ConfigRecord {
 };
 
 inline constexpr ConfigRecord DefaultConfig = {
-    84,  // T
-    82,  // R
-    113, // F2
-    71,  // G
-    89,  // Y
-    51,  // 3
-    49,  // 1
-    false,
-    true,
-    {9.72F, 18.06F, 26.39F, 34.72F, 9999.0F},
+    .SafetyToggle = 84,  // T
+    .Reload = 82,        // R
+    .Menu = 113,         // F2
+    .Engine = 71,        // G
+    .Surrender = 89,     // Y
+    .GearUp = 51,        // 3
+    .GearDown = 49,      // 1
+    .HideAmmoHud = false,
+    .GearSystem = true,
+    .GearSpeeds = {9.72F, 18.06F, 26.39F, 34.72F, 9999.0F},
 };
 
 extern ConfigRecord Config;

@@ -22,9 +22,12 @@ struct BindingKey {
 
 // In the order the file lists them.
 constexpr BindingKey BindingKeys[] = {
-    {"SafetyToggle", &ConfigRecord::SafetyToggle}, {"Reload", &ConfigRecord::Reload},
-    {"Menu", &ConfigRecord::Menu},                 {"Engine", &ConfigRecord::Engine},
-    {"Surrender", &ConfigRecord::Surrender},       {"GearUp", &ConfigRecord::GearUp},
+    {"SafetyToggle", &ConfigRecord::SafetyToggle},
+    {"Reload", &ConfigRecord::Reload},
+    {"Menu", &ConfigRecord::Menu},
+    {"Engine", &ConfigRecord::Engine},
+    {"Surrender", &ConfigRecord::Surrender},
+    {"GearUp", &ConfigRecord::GearUp},
     {"GearDown", &ConfigRecord::GearDown},
 };
 

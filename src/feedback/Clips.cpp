@@ -1,5 +1,6 @@
 // The three sound clips as complete WAVE images, made by tools/make_clips.cpp.
 // Do not edit: regenerate with  build/linux/make_clips > src/feedback/Clips.cpp
+// clang-format off
 #include "feedback/Sound.h"
 
 constinit const std::array<std::uint8_t, 7568> DryFireClip = {

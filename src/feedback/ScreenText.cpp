@@ -37,7 +37,8 @@ int FormatBounded(char* buffer, std::size_t size, const char* format, std::va_li
 }  // namespace
 
 void DrawRectangle(float x, float y, float width, float height, Colour colour) {
-  CallNative(shared_native::DrawRect, x, y, width, height, colour.red, colour.green, colour.blue, colour.alpha);
+  CallNative(shared_native::DrawRect, x, y, width, height, colour.red, colour.green, colour.blue,
+             colour.alpha);
 }
 
 void DrawStyledText(const char* text, float x, float y, const TextStyle& style) {
@@ -58,13 +59,13 @@ void DrawScreenText(const char* text, float x, float y, float scale, std::int32_
 
 void ShowStatusLine(const char* text) { DrawStyledText(text, StatusLineX, StatusLineY, StatusLineStyle); }
 
-#define HALVANE_DEFINE_FORMATTER(name, size)                            \
-  int name(char (&buffer)[size], const char* format, ...) {            \
-    std::va_list values;                                               \
-    va_start(values, format);                                          \
-    const int written = FormatBounded(buffer, size, format, values);   \
-    va_end(values);                                                    \
-    return written;                                                    \
+#define HALVANE_DEFINE_FORMATTER(name, size)                         \
+  int name(char(&buffer)[size], const char* format, ...) {           \
+    std::va_list values;                                             \
+    va_start(values, format);                                        \
+    const int written = FormatBounded(buffer, size, format, values); \
+    va_end(values);                                                  \
+    return written;                                                  \
   }
 
 HALVANE_DEFINE_FORMATTER(FormatText64, 64)

@@ -34,7 +34,8 @@ void RunFramePass() {
     return;
   }
 
-  if (CallNative<bool>(shared_native::EntityExists, character) && !CallNative<bool>(shared_native::EntityIsDead, character)) {
+  if (CallNative<bool>(shared_native::EntityExists, character) &&
+      !CallNative<bool>(shared_native::EntityIsDead, character)) {
     VehicleStep(character);
   }
   SafetyKeyStep(facts);

@@ -25,8 +25,7 @@ static_assert(sizeof(HostMilliseconds) == 4);
 
 void scriptRegister(HostModule module, ScriptEntry entry)
     HALVANE_HOST_SYMBOL("?scriptRegister@@YAXPEAUHINSTANCE__@@P6AXXZ@Z");
-void scriptUnregister(HostModule module)
-    HALVANE_HOST_SYMBOL("?scriptUnregister@@YAXPEAUHINSTANCE__@@@Z");
+void scriptUnregister(HostModule module) HALVANE_HOST_SYMBOL("?scriptUnregister@@YAXPEAUHINSTANCE__@@@Z");
 void scriptWait(HostMilliseconds duration) HALVANE_HOST_SYMBOL("?scriptWait@@YAXK@Z");
 void nativeInit(std::uint64_t hash) HALVANE_HOST_SYMBOL("?nativeInit@@YAX_K@Z");
 void nativePush64(std::uint64_t value) HALVANE_HOST_SYMBOL("?nativePush64@@YAX_K@Z");

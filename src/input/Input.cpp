@@ -10,10 +10,20 @@ namespace {
 
 // Button bit of each pad code below the triggers, in code order.
 constexpr std::array<std::uint16_t, 14> PadButtonBits = {
-    pad_bit::A,         pad_bit::B,          pad_bit::X,        pad_bit::Y,
-    pad_bit::LeftShoulder, pad_bit::RightShoulder, pad_bit::Back, pad_bit::Start,
-    pad_bit::LeftStick, pad_bit::RightStick, pad_bit::DpadUp,   pad_bit::DpadDown,
-    pad_bit::DpadLeft,  pad_bit::DpadRight,
+    pad_bit::A,
+    pad_bit::B,
+    pad_bit::X,
+    pad_bit::Y,
+    pad_bit::LeftShoulder,
+    pad_bit::RightShoulder,
+    pad_bit::Back,
+    pad_bit::Start,
+    pad_bit::LeftStick,
+    pad_bit::RightStick,
+    pad_bit::DpadUp,
+    pad_bit::DpadDown,
+    pad_bit::DpadLeft,
+    pad_bit::DpadRight,
 };
 
 bool IsPadCodeDown(KeyCode code) {

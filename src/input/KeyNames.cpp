@@ -9,6 +9,7 @@ struct KeyNameEntry {
   const char* name;
 };
 
+// clang-format off
 constexpr std::array<KeyNameEntry, 76> KeyNameTable = {{
     {5, "MOUSE4"},  {6, "MOUSE5"},
     {48, "0"},      {49, "1"},      {50, "2"},      {51, "3"},      {52, "4"},
@@ -29,6 +30,7 @@ constexpr std::array<KeyNameEntry, 76> KeyNameTable = {{
     {264, "PAD_LS"},      {265, "PAD_RS"},        {266, "PAD_DPAD_UP"},    {267, "PAD_DPAD_DOWN"},
     {268, "PAD_DPAD_LEFT"}, {269, "PAD_DPAD_RIGHT"}, {270, "PAD_LT"},      {271, "PAD_RT"},
 }};
+// clang-format on
 
 }  // namespace
 

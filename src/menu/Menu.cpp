@@ -6,7 +6,8 @@
 #include "menu/KeyCapture.h"
 #include "vehicle/Gear.h"
 
-constinit MenuStateRecord MenuState = {false, MenuPage::KeybindingsPage, 0, 1, false, -1, false, false, false, false};
+constinit MenuStateRecord MenuState = {false, MenuPage::KeybindingsPage, 0, 1, false, -1, false, false, false,
+                                       false};
 constinit bool MenuKeyLatch = false;
 
 const std::array<BindingRow, 6> BindingRows = {{
@@ -40,8 +41,8 @@ bool ActionDown(KeyCode key, std::uint16_t padBit) {
 }
 
 MenuActions ReadActions() {
-  return {ActionDown(fixed_key::Backspace, pad_bit::B), ActionDown(fixed_key::Up, pad_bit::DpadUp),
-          ActionDown(fixed_key::Down, pad_bit::DpadDown), ActionDown(fixed_key::Left, pad_bit::DpadLeft),
+  return {ActionDown(fixed_key::Backspace, pad_bit::B),     ActionDown(fixed_key::Up, pad_bit::DpadUp),
+          ActionDown(fixed_key::Down, pad_bit::DpadDown),   ActionDown(fixed_key::Left, pad_bit::DpadLeft),
           ActionDown(fixed_key::Right, pad_bit::DpadRight), ActionDown(fixed_key::Enter, pad_bit::A)};
 }
 

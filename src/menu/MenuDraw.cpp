@@ -12,7 +12,6 @@
 
 namespace {
 
-
 constexpr Colour White = {255, 255, 255, 255};
 constexpr Colour Marker = {255, 220, 0, 255};
 constexpr Colour KeyValue = {180, 220, 255, 255};
@@ -89,7 +88,8 @@ const char* GearValueText(std::int32_t gear) {
   const float limit = GearSpeed(gear);
   FormattedLimit& formatted = formattedLimits[static_cast<std::size_t>(gear - 1)];
   if (!formatted.made || formatted.limitBits != std::bit_cast<std::uint32_t>(limit)) {
-    FormatText48(formatted.text, "~y~%.2f ~w~m/s  ~c~%d mph", static_cast<double>(limit), MilesPerHour(limit));
+    FormatText48(formatted.text, "~y~%.2f ~w~m/s  ~c~%d mph", static_cast<double>(limit),
+                 MilesPerHour(limit));
     formatted.limitBits = std::bit_cast<std::uint32_t>(limit);
     formatted.made = true;
   }

@@ -16,8 +16,8 @@ constexpr NativeHash ApplyWantedLevelNow = 0xE0A7D1E497FFCD6F;
 constexpr NativeHash TaskHandsUp = 0xF2EAB31979A7F910;
 constexpr NativeHash ClearTasks = 0xE1EF3C1216AFF2CD;
 
-constexpr KeyCode CancelKeys[] = {fixed_key::W,         fixed_key::A,          fixed_key::S,
-                                  fixed_key::D,         fixed_key::Tab,        fixed_key::LeftMouse,
+constexpr KeyCode CancelKeys[] = {fixed_key::W,          fixed_key::A,          fixed_key::S,
+                                  fixed_key::D,          fixed_key::Tab,        fixed_key::LeftMouse,
                                   fixed_key::RightMouse, fixed_key::MiddleMouse};
 
 void EndSurrender(std::int32_t character) {

@@ -10,7 +10,6 @@
 
 namespace {
 
-
 struct GearLook {
   const char* colourPrefix;
   float slotX;
@@ -111,7 +110,8 @@ constexpr KnobShape ShapeKnob(float x, float y, float r, float a, std::int32_t c
   for (int j = 0; j < HighlightStrips; ++j) {  // a faint sheen over the upper half
     const float s = static_cast<float>(j) / 7.0F;
     const float c = s + 1.0F / 14.0F;
-    const float width = 2.0F * (0.55F * r * a - 0.55F * 0.28F * r * a * (2.0F * c - 0.5F) * (2.0F * c - 0.5F));
+    const float width =
+        2.0F * (0.55F * r * a - 0.55F * 0.28F * r * a * (2.0F * c - 0.5F) * (2.0F * c - 0.5F));
     const auto alpha = static_cast<std::int32_t>((1.0F - 1.8F * c) * 18.0F);
     if (width <= 0.0F || alpha <= 0) continue;
     knob.Strip(x, y - r + s * r, y - r + (s + 1.0F / 7.0F) * r, width, {255, 255, 255, alpha});
@@ -178,11 +178,11 @@ void DrawGearIndicator(std::int32_t gear) {
     const bool selected = n == gear;
     // Labels sit above the top slots and below the bottom ones.
     const float y = n % 2 == 1 ? Look(n).slotY - 0.046F : Look(n).slotY + 0.024F;
-    DrawStyledText(label, Look(n).slotX, y, {4, selected ? 0.5F : 0.38F, 255, 255, 255, selected ? 255 : 140, true});
+    DrawStyledText(label, Look(n).slotX, y,
+                   {4, selected ? 0.5F : 0.38F, 255, 255, 255, selected ? 255 : 140, true});
   }
 }
 
 void DrawGearKnob(float x, float y, float radius, float aspect, std::int32_t colourKind) {
   DrawKnob(ShapeKnob(x, y, radius, aspect, colourKind));
 }
-

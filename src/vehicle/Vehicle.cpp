@@ -78,7 +78,8 @@ void InVehicleSequence(std::int32_t character) {
 }
 
 bool TrackedVehicleExists() {
-  return EngineState.trackedVehicle != 0 && CallNative<bool>(shared_native::EntityExists, EngineState.trackedVehicle);
+  return EngineState.trackedVehicle != 0 &&
+         CallNative<bool>(shared_native::EntityExists, EngineState.trackedVehicle);
 }
 
 void OnFootSequence(std::int32_t character) {

@@ -10,5 +10,6 @@ constexpr std::int32_t AmmoCounterComponents[] = {2, 20};
 
 void HideAmmoCounterStep() {
   if (!Config.HideAmmoHud) return;
-  for (std::int32_t component : AmmoCounterComponents) CallNative(shared_native::HideHudComponentThisFrame, component);
+  for (std::int32_t component : AmmoCounterComponents)
+    CallNative(shared_native::HideHudComponentThisFrame, component);
 }

@@ -39,7 +39,12 @@ WeaponFacts LookUpWeapon(WeaponHash weapon) {
                   &SavedClip[weapon],
                   &SavedAmmo[weapon]};
   }
-  return {weapon,           remembered.clipExempt, remembered.safetyExempt,
-          *remembered.safetyOn, *remembered.reloadPending, *remembered.clipEmpty,
-          *remembered.savedClip, *remembered.savedAmmo};
+  return {weapon,
+          remembered.clipExempt,
+          remembered.safetyExempt,
+          *remembered.safetyOn,
+          *remembered.reloadPending,
+          *remembered.clipEmpty,
+          *remembered.savedClip,
+          *remembered.savedAmmo};
 }
