@@ -92,6 +92,8 @@ struct Scene {
   std::int32_t wanted = 0;
   float pace = 0.0F;
   bool firingBlocked = false;
+  bool ammoCounterHidden = false;
+  std::int32_t vehicle = 0;
   std::string settings;
 };
 
@@ -230,6 +232,8 @@ class Demo {
     scene.handsUp = game.character.handsUp;
     scene.wanted = game.character.wantedLevel;
     scene.pace = game.paceCap;
+    scene.ammoCounterHidden = game.hiddenHud.contains(20);
+    scene.vehicle = game.character.vehicle;
     scene.firingBlocked = std::find(game.disabledControls.begin(), game.disabledControls.end(), 24) !=
                           game.disabledControls.end();
     std::ifstream file(host_.Folder() / "Halvane.ini");
@@ -264,6 +268,13 @@ class Demo {
     }
     if (now.firingBlocked != seen_.firingBlocked)
       Say(now.firingBlocked ? "blocks firing" : "lets the weapon fire");
+    if (now.vehicle != seen_.vehicle) {
+      Say(now.vehicle != 0 ? "the player sits in car " + std::to_string(now.vehicle)
+                           : "the player is out of car " + std::to_string(seen_.vehicle));
+    }
+    if (now.ammoCounterHidden != seen_.ammoCounterHidden) {
+      Say(now.ammoCounterHidden ? "hides the ammunition counter" : "shows the ammunition counter again");
+    }
     if (game.shotsFired != shots_) Say("the weapon fires (" + std::to_string(game.shotsFired - shots_) + ")");
     shots_ = game.shotsFired;
     if (game.reloads != reloads_) Say("the game reloads the magazine");
