@@ -289,6 +289,19 @@ TEST_F(SettingsFileTest, ThePathIsBesideTheLibraryElseInAppDataElseBare) {
   EXPECT_EQ(SettingsPath, "Halvane.ini");
 }
 
+TEST(PlayersGuide, ShowsTheFileThePlugInWritesOnFirstStart) {
+  std::ifstream guide(std::filesystem::path(HALVANE_SOURCE_DIR) / "docs" / "Halvane-Readme.txt");
+  ASSERT_TRUE(guide.is_open());
+  std::string shown;
+  for (std::string line; std::getline(guide, line);) {
+    if (line.rfind("  [", 0) == 0 || (line.rfind("  ", 0) == 0 && line.find('=') != std::string::npos &&
+                                      line.find(' ', 2) == std::string::npos)) {
+      shown += line.substr(2) + "\n";
+    }
+  }
+  EXPECT_EQ(shown, DefaultFile);
+}
+
 using StartUpTest = Playthrough;
 
 TEST_F(StartUpTest, FirstStartWritesTheDefaultsBesideTheLibrary) {
