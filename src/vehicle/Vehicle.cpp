@@ -102,7 +102,8 @@ void VehicleStep(std::int32_t character) {
   } else {
     OnFootSequence(character);
   }
-  if (TrackedVehicleExists() && inVehicle && !EngineState.engineOn) {
+  // The cheap tests first: on foot, or with the engine on, the host is not asked.
+  if (inVehicle && !EngineState.engineOn && TrackedVehicleExists()) {
     CallNative(shared_native::DisableControl, 0, AccelerateControl, 1);
   }
 }
