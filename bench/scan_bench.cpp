@@ -2,7 +2,7 @@
 // byte-by-byte loop, glibc's memmem, and ScanImage. Two images: random bytes,
 // and real x86-64 machine code (this machine's C library, repeated); each
 // with the pattern 4 KiB before the end, and without it.
-#include "vehicle/Gear.h"
+#include "platform/ImageScan.h"
 
 #include <benchmark/benchmark.h>
 

@@ -70,8 +70,10 @@ struct VehicleModel {
   bool engineRunning = false;
   bool undriveable = false;
   Vector3 velocity{0.0F, 0.0F, 0.0F};
-  // The game's object behind the handle, as getScriptHandleBaseAddress gives it.
-  std::vector<std::uint8_t> memory = std::vector<std::uint8_t>(0x1000, 0);
+  // The game's object behind the handle, as getScriptHandleBaseAddress gives
+  // it: large enough for a float at the largest field offset the plug-in
+  // accepts (0xFFFF), so that AddressSanitizer sees any write beyond.
+  std::vector<std::uint8_t> memory = std::vector<std::uint8_t>(0x10000 + 3, 0);
 };
 
 // Keys the game itself reads in the model.

@@ -19,10 +19,13 @@
 namespace sim {
 
 // What the operating system answers besides input.
+inline constexpr std::size_t PageSize = 4096;
+
 struct Environment {
   bool libraryLookupFails = false;
   std::optional<std::string> roamingAppData;
   std::vector<std::uint8_t> mainImage;
+  std::vector<std::size_t> noAccessPages;  // pages of the image that cannot be read
   bool replaceFails = false;  // the final rename of a settings save fails
 };
 

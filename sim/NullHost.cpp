@@ -2,6 +2,8 @@
 
 #include "platform/Platform.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <unordered_map>
 
@@ -111,8 +113,13 @@ std::uint32_t TickCount() { return Tick; }
 void PlayWave(const std::uint8_t*, std::size_t) {}
 std::optional<std::string> LibraryFileName(const void*) { return std::nullopt; }
 std::optional<std::string> RoamingAppDataFolder() { return std::nullopt; }
-bool MoveOver(const char* source, const char* target) { return std::rename(source, target) == 0; }
+std::FILE* OpenFile(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+bool MoveOver(const std::string& source, const std::string& target) {
+  return std::rename(source.c_str(), target.c_str()) == 0;
+}
+bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
 const char PathSeparator = '/';
 MemoryImage MainImage() { return {nullptr, 0}; }
+MemoryRegion RegionAt(const std::uint8_t* address) { return {address, 0, false}; }
 
 }  // namespace platform

@@ -5,8 +5,12 @@
 #include "Host.h"
 
 #include <dlfcn.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace platform {
 
@@ -54,17 +58,77 @@ std::optional<std::string> RoamingAppDataFolder() {
   return ActiveHost().environment.roamingAppData;
 }
 
-bool MoveOver(const char* source, const char* target) {
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+  const sim::HostCode hostCode;
+  return std::fopen(path.c_str(), mode);
+}
+
+bool MoveOver(const std::string& source, const std::string& target) {
   const sim::HostCode hostCode;
   if (ActiveHost().environment.replaceFails) return false;
-  return std::rename(source, target) == 0;
+  return std::rename(source.c_str(), target.c_str()) == 0;
+}
+
+bool RemoveFile(const std::string& path) {
+  const sim::HostCode hostCode;
+  return unlink(path.c_str()) == 0;
 }
 
 const char PathSeparator = '/';
 
+namespace {
+
+// A copy of the environment's image in pages of its own, with the pages it
+// lists closed to any access: reading one ends the process, as in the game.
+struct ProtectedImage {
+  std::uint8_t* base = nullptr;
+  std::size_t size = 0;
+  std::size_t mapped = 0;
+};
+ProtectedImage protectedImage;
+
+void MapProtectedImage(const sim::Environment& environment) {
+  if (protectedImage.base != nullptr) munmap(protectedImage.base, protectedImage.mapped);
+  const std::size_t size = environment.mainImage.size();
+  const std::size_t mapped = (size + sim::PageSize - 1) / sim::PageSize * sim::PageSize;
+  void* memory = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (memory == MAP_FAILED) std::abort();
+  protectedImage = {static_cast<std::uint8_t*>(memory), size, mapped};
+  std::memcpy(protectedImage.base, environment.mainImage.data(), size);
+  for (std::size_t page : environment.noAccessPages) {
+    if ((page + 1) * sim::PageSize <= mapped) mprotect(protectedImage.base + page * sim::PageSize, sim::PageSize, PROT_NONE);
+  }
+}
+
+}  // namespace
+
 MemoryImage MainImage() {
-  const std::vector<std::uint8_t>& image = ActiveHost().environment.mainImage;
-  return {image.data(), image.size()};
+  const sim::HostCode hostCode;
+  const sim::Environment& environment = ActiveHost().environment;
+  if (environment.noAccessPages.empty()) return {environment.mainImage.data(), environment.mainImage.size()};
+  MapProtectedImage(environment);
+  return {protectedImage.base, protectedImage.size};
+}
+
+MemoryRegion RegionAt(const std::uint8_t* address) {
+  const sim::HostCode hostCode;
+  const sim::Environment& environment = ActiveHost().environment;
+  const MemoryImage image = environment.noAccessPages.empty()
+                                ? MemoryImage{environment.mainImage.data(), environment.mainImage.size()}
+                                : MemoryImage{protectedImage.base, protectedImage.size};
+  if (address < image.base || address >= image.base + image.size) return {address, 0, false};
+  // Runs of pages: each page is readable or not; a region ends where that changes.
+  const auto pageOf = [&](const std::uint8_t* at) { return static_cast<std::size_t>(at - image.base) / sim::PageSize; };
+  const auto closed = [&](std::size_t page) {
+    return std::find(environment.noAccessPages.begin(), environment.noAccessPages.end(), page) !=
+           environment.noAccessPages.end();
+  };
+  const std::size_t first = pageOf(address);
+  const bool readable = !closed(first);
+  std::size_t end = first + 1;
+  while (end * sim::PageSize < image.size && closed(end) != readable) ++end;
+  const std::uint8_t* base = image.base + first * sim::PageSize;
+  return {base, std::min(end * sim::PageSize, image.size) - first * sim::PageSize, readable};
 }
 
 }  // namespace platform

@@ -2,12 +2,18 @@
 // linked into this test program, with the file in the test's own folder.
 #include "Playthrough.h"
 #include "config/Config.h"
+#include "config/Number.h"
 #include "config/Settings.h"
 #include "input/KeyNames.h"
 
 #include <gmock/gmock.h>
 
+#include <sys/stat.h>
+
 #include <bit>
+#include <cerrno>
+#include <clocale>
+#include <cstdlib>
 #include <cmath>
 #include <fstream>
 #include <random>
@@ -39,6 +45,13 @@ std::string ReadFile(const std::filesystem::path& path) {
   std::ostringstream content;
   content << file.rdbuf();
   return content.str();
+}
+
+// Which file a name leads to: a replace gives the name another.
+ino_t Identity(const std::filesystem::path& path) {
+  struct stat info {};
+  stat(path.c_str(), &info);
+  return info.st_ino;
 }
 
 void WriteFile(const std::filesystem::path& path, const std::string& content) {
@@ -165,11 +178,101 @@ TEST_F(SettingsFileTest, EachLineIsTakenExactlyAsWritten) {
   }
 }
 
+TEST_F(SettingsFileTest, ASpeedLimitMustBeAPositiveNumber) {
+  for (const char* bad : {"-5", "0", "-0", "0.0e5", "-inf", "nan", "-nan", "NAN(1)", "0x0p0", "-1e-3"}) {
+    SCOPED_TRACE(bad);
+    LoadText(std::string("Gear1=") + bad + "\nGear4=" + bad);
+    EXPECT_EQ(Config.GearSpeeds[0], 9.72F);
+    EXPECT_EQ(Config.GearSpeeds[3], 34.72F);
+  }
+  LoadText("Gear2=5\nGear2=-5\nGear3=inf\nGear4=1e30");  // a bad line keeps what came before
+  EXPECT_EQ(Config.GearSpeeds[1], 5.0F);
+  EXPECT_EQ(Config.GearSpeeds[2], INFINITY);
+  EXPECT_EQ(Config.GearSpeeds[3], 1e30F);
+}
+
+TEST_F(SettingsFileTest, ANulByteIsAnOrdinaryByteOfItsLine) {
+  using namespace std::string_literals;
+  LoadText("Menu=F5\0x\nEngine=H\n"s);
+  EXPECT_EQ(Config.Menu, 113);  // "F5\0x" is no key name
+  EXPECT_EQ(Config.Engine, 72);
+
+  LoadText("HideAmmoHud=1\0\nHideAmmoHud=1\nSurrender=Y\0\nGearSystem=0\nGearSystem=1\0"s);
+  EXPECT_TRUE(Config.HideAmmoHud);    // the line after the NUL counts on its own
+  EXPECT_FALSE(Config.GearSystem);    // "1\0" is not "1"
+  EXPECT_EQ(Config.Surrender, 89);
+
+  LoadText("Engine=H\0\nGear1=12.5\0abc\n\0Menu=F5\n"s);
+  EXPECT_EQ(Config.Engine, 71);
+  EXPECT_EQ(Config.GearSpeeds[0], 12.5F);  // what follows the number is ignored
+  EXPECT_EQ(Config.Menu, 113);
+}
+
+TEST_F(SettingsFileTest, AFileThatIsThereButCannotBeReadIsLeftAlone) {
+  // A name that leads nowhere readable: a link that points at itself.
+  std::filesystem::create_symlink("Halvane.ini", file);
+  LoadSettings();
+  EXPECT_TRUE(std::filesystem::is_symlink(file));
+  EXPECT_FALSE(std::filesystem::exists(folder / "Halvane.ini.tmp"));
+  EXPECT_TRUE(SameRecord(Config, DefaultConfig));
+
+  std::filesystem::remove(file);
+  LoadSettings();  // a missing file is made with the defaults
+  EXPECT_EQ(ReadFile(file), DefaultFile);
+}
+
+TEST(SpeedNumbers, ReadAsTheCLibraryReadsThemInTheCLocale) {
+  const auto c = [](const std::string& text) -> std::optional<float> {
+    char* end = nullptr;
+    errno = 0;
+    const float number = std::strtof(text.c_str(), &end);
+    if (end == text.c_str() || errno == ERANGE) return std::nullopt;
+    return number;
+  };
+  const auto same = [](std::optional<float> a, std::optional<float> b) {
+    if (a.has_value() != b.has_value()) return false;
+    return !a || std::bit_cast<std::uint32_t>(*a) == std::bit_cast<std::uint32_t>(*b) ||
+           (std::isnan(*a) && std::isnan(*b));
+  };
+  ASSERT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+  for (const char* text : {"9.72", " \t+.5e", "0x1.8p3", "0X.8", "0x", "0xg", "0x1p-149", "1e-45", "1e60",
+                           "3.4028235e38", "3.4028236e38", "INFINITY", "InFiNiTy!", "nan(abc)", "nan(a-b)",
+                           "-nan", "+-1", "--1", "-0x-1", ".", "-.e1", "\v5", "1e+", "5,5", "0x1.fffffep127"}) {
+    EXPECT_TRUE(same(ReadFloat(text), c(text))) << text;
+  }
+  // Random strings over the characters numbers are made of.
+  std::mt19937 random(99);
+  const std::string alphabet = "0123456789.eE+-xXpPaAfFiInNtTyY( )_\t";
+  for (int round = 0; round < 200000; ++round) {
+    std::string text;
+    if (round % 3 == 0) {
+      text = std::to_string(random() % 100000) + "." + std::to_string(random()) + "e" +
+             std::to_string(static_cast<int>(random() % 100) - 50);
+    } else {
+      for (std::size_t n = random() % 12; n > 0; --n) text += alphabet[random() % alphabet.size()];
+    }
+    ASSERT_TRUE(same(ReadFloat(text), c(text))) << "'" << text << "'";
+  }
+}
+
+TEST_F(SettingsFileTest, SpeedsReadTheSameUnderALocaleWithADecimalComma) {
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) {
+    GTEST_SKIP() << "no de_DE.UTF-8 locale on this machine (LOCPATH=" << (std::getenv("LOCPATH") ?: "") << ")";
+  }
+  const float comma = std::strtof("9,72", nullptr);
+  LoadText("Gear1=12.75\nGear2=1e2\nGear3=9,72\n");
+  std::setlocale(LC_NUMERIC, "C");
+  EXPECT_EQ(comma, 9.72F);  // the locale really reads a comma
+  EXPECT_EQ(Config.GearSpeeds[0], 12.75F);
+  EXPECT_EQ(Config.GearSpeeds[1], 100.0F);
+  EXPECT_EQ(Config.GearSpeeds[2], 9.0F);  // as the file means it: 9, then text
+}
+
 TEST_F(SettingsFileTest, AbsurdFilesLoadWithoutHarm) {
   LoadText("Gear1=nan\nGear2=inf\nGear3=-inf\nGear4=1e-45\n");
-  EXPECT_TRUE(std::isnan(Config.GearSpeeds[0]));
+  EXPECT_EQ(Config.GearSpeeds[0], 9.72F);  // no number: the default stays
   EXPECT_EQ(Config.GearSpeeds[1], INFINITY);
-  EXPECT_EQ(Config.GearSpeeds[2], -INFINITY);
+  EXPECT_EQ(Config.GearSpeeds[2], 26.39F);
   EXPECT_EQ(Config.GearSpeeds[3], 34.72F);  // below the smallest normal float: out of range
 
   std::string binary(4096, '\0');
@@ -209,8 +312,12 @@ TEST_F(SettingsFileTest, SavingThenLoadingGivesTheRecordBack) {
     Config = DefaultConfig;
     LoadSettings();
 
-    // A binding without a name is written as "?" and comes back as its default.
+    // A binding without a name is written as "?" and comes back as its
+    // default; so does a speed of zero.
     ConfigRecord expected = record;
+    for (std::size_t i = 0; i < 4; ++i) {
+      if (record.GearSpeeds[i] == 0.0F) expected.GearSpeeds[i] = DefaultConfig.GearSpeeds[i];
+    }
     for (auto field :
          {&ConfigRecord::SafetyToggle, &ConfigRecord::Reload, &ConfigRecord::Menu, &ConfigRecord::Engine,
           &ConfigRecord::Surrender, &ConfigRecord::GearUp, &ConfigRecord::GearDown}) {
@@ -240,37 +347,51 @@ TEST_F(SettingsFileTest, SpeedsAreWrittenInGeneralNotationAndSettleAfterOneSave)
 
   Config.GearSpeeds[0] = NAN;
   SaveSettings();
+  EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Gear1=nan\n"));
+  Config = DefaultConfig;
   LoadSettings();
-  EXPECT_TRUE(std::isnan(Config.GearSpeeds[0]));
+  EXPECT_EQ(Config.GearSpeeds[0], 9.72F);  // a NaN in the file is a bad line
 }
 
-TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileWholeAndNoTemporaryBehind) {
+TEST_F(SettingsFileTest, WhereTheReplaceCannotBeDoneTheFileIsWrittenInPlace) {
   WriteFile(file, DefaultFile);
   Config.Menu = 116;
 
+  // Another program holds the file: the rename is refused, the file is
+  // written where it is and no temporary is left.
+  const ino_t original = Identity(file);
   host.environment.replaceFails = true;
   SaveSettings();
-  EXPECT_EQ(ReadFile(file), DefaultFile);
+  EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Menu=F5\n"));
+  EXPECT_EQ(Identity(file), original);
   EXPECT_FALSE(std::filesystem::exists(folder / "Halvane.ini.tmp"));
-  EXPECT_EQ(Config.Menu, 116);  // in force for this run
   host.environment.replaceFails = false;
 
-  std::filesystem::create_directory(folder / "Halvane.ini.tmp");  // the temporary cannot be made
+  // A leftover folder in the temporary's place: written in place, and the
+  // folder, which the plug-in did not make, stays.
+  Config.Menu = 117;
+  std::filesystem::create_directory(folder / "Halvane.ini.tmp");
   SaveSettings();
-  EXPECT_EQ(ReadFile(file), DefaultFile);
+  EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Menu=F6\n"));
+  EXPECT_TRUE(std::filesystem::is_directory(folder / "Halvane.ini.tmp"));
   std::filesystem::remove(folder / "Halvane.ini.tmp");
 
+  // Nowhere to write: nothing appears, the change holds for the run.
   SettingsPath = (folder / "missing" / "Halvane.ini").string();
   SaveSettings();
   EXPECT_FALSE(std::filesystem::exists(folder / "missing"));
-
   SettingsPath = "/proc/Halvane.ini";  // a folder nobody may write, root included
   SaveSettings();
   EXPECT_FALSE(std::filesystem::exists("/proc/Halvane.ini"));
+  EXPECT_EQ(Config.Menu, 117);
 
+  // Otherwise a new file replaces the old one whole.
   SettingsPath = file.string();
+  const ino_t written = Identity(file);
+  Config.Menu = 113;
   SaveSettings();
-  EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Menu=F5\n"));
+  EXPECT_EQ(ReadFile(file), DefaultFile);
+  EXPECT_NE(Identity(file), written);
   EXPECT_FALSE(std::filesystem::exists(folder / "Halvane.ini.tmp"));
 }
 

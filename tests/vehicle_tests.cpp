@@ -2,6 +2,7 @@
 // and the gear display's drawing.
 #include "Playthrough.h"
 #include "feedback/Sound.h"
+#include "platform/ImageScan.h"
 #include "vehicle/Gear.h"
 #include "vehicle/GearDisplay.h"
 
@@ -297,19 +298,37 @@ TEST_F(GearSystemOffTest, NoLimitNoIndicatorAndTheGearKeysDoNothing) {
   EXPECT_EQ(TimesPlayed(GearShiftClip), 0);
 }
 
-class UnreadableLimitTest : public VehicleSettingsTest {
-  const char* Settings() const override { return "Gear1=nan\nGear2=inf\n"; }
+class BadLimitTest : public VehicleSettingsTest {
+  const char* Settings() const override { return "Gear1=-5\nGear2=inf\nGear3=0\nGear4=-inf\n"; }
 };
 
-TEST_F(UnreadableLimitTest, ALimitThatIsNotANumberLimitsNothing) {
+TEST_F(BadLimitTest, ALimitThatIsNoPositiveNumberKeepsItsDefaultAndInfinityLimitsNothing) {
+  // A car doing 10 m/s backwards is held at gear 1's 9.72, still backwards.
   const std::int32_t car = GetIn(true);
-  host.game.Vehicle(car).velocity = {40.0F, 0.0F, 0.0F};
+  host.game.Vehicle(car).velocity = {-10.0F, 0.0F, 0.0F};
   Frame();
-  EXPECT_EQ(host.game.Vehicle(car).velocity.x, 40.0F);
-  EXPECT_EQ(LimiterField(car), 0.0F);
-  EXPECT_EQ(Banner(), "~r~GEAR 1  ~w~| Max ~y~0 mph");
+  EXPECT_EQ(host.game.Vehicle(car).velocity.x, -9.72F);
+  EXPECT_EQ(Banner(), "~r~GEAR 1  ~w~| Max ~y~21 mph");
+
+  host.game.Vehicle(car).velocity = {40.0F, 0.0F, 0.0F};
   Tap(GearUpKey);
+  EXPECT_EQ(host.game.Vehicle(car).velocity.x, 40.0F);
   EXPECT_EQ(Banner(), "~o~GEAR 2  ~w~| Max ~y~2147483647 mph");
+
+  // From standstill, in gear 3 (zero in the file) and in gear 4 (minus
+  // infinity), the car pulls away and its velocity stays a number.
+  for (int gear = 3; gear <= 4; ++gear) {
+    SCOPED_TRACE(gear);
+    host.game.Vehicle(car).velocity = {0.0F, 0.0F, 0.0F};
+    Tap(GearUpKey);
+    EXPECT_EQ(host.game.Vehicle(car).velocity.x, 0.0F);
+    Hold(sim::game_key::Accelerate);
+    Frame();
+    Frame();
+    Release(sim::game_key::Accelerate);
+    EXPECT_GT(host.game.Vehicle(car).velocity.x, 0.0F);
+    EXPECT_FALSE(AcceleratorDisabled());
+  }
 }
 
 TEST(GearDisplay, MilesPerHourTruncateAndStayInRange) {
@@ -438,6 +457,62 @@ TEST(LimiterScan, FindsWhatThePlainSearchFinds) {
   EXPECT_EQ(ScanImage(tail, pattern, "xx"), nullptr);
   EXPECT_EQ(ScanImage(tail, pattern, "??"), tail);
   EXPECT_EQ(ScanImage({tail, 2}, pattern, "??"), nullptr);
+}
+
+// The limiter store with the given displacement, at `at` in an image of
+// `size` bytes of padding.
+std::vector<std::uint8_t> ImageWithStore(std::size_t size, std::size_t at, std::uint32_t displacement) {
+  std::vector<std::uint8_t> image(size, 0x90);
+  const std::uint8_t code[] = {0x76, 0x03, 0x0F, 0x28, 0xF0, 0xF3, 0x44, 0x0F, 0x11, 0x83};
+  std::memcpy(image.data() + at, code, sizeof code);
+  std::memcpy(image.data() + at + sizeof code, &displacement, sizeof displacement);
+  return image;
+}
+
+TEST_F(VehicleTest, AFieldOffsetOf64KiBOrMoreIsNoField) {
+  const auto fieldAfterLimiting = [&](std::uint32_t displacement) {
+    host.Unload();
+    host.environment.mainImage = ImageWithStore(64 * 1024, 40000, displacement);
+    host.Load();
+    const std::int32_t car = GetIn(true);
+    host.game.Vehicle(car).velocity = {20.0F, 0.0F, 0.0F};
+    Frame();
+    EXPECT_EQ(host.game.Vehicle(car).velocity.x, 9.72F);  // the limiter itself still works
+    float value;
+    std::memcpy(&value, host.game.Vehicle(car).memory.data() + (displacement & 0xFFFF), sizeof value);
+    return value;
+  };
+  EXPECT_EQ(fieldAfterLimiting(0xFFFF), 0.6F);
+  EXPECT_EQ(fieldAfterLimiting(0x10000), 0.0F);  // would write past the object
+  EXPECT_EQ(fieldAfterLimiting(0xFFFFFFF0), 0.0F);
+}
+
+TEST_F(VehicleTest, TheScanReadsOnlyPagesThatCanBeRead) {
+  // Pages closed to reading before the store: skipped, not touched (touching
+  // one ends the process), and the store behind them is found.
+  host.Unload();
+  host.environment.mainImage = ImageWithStore(6 * sim::PageSize, 4 * sim::PageSize + 100, LimiterOffset);
+  host.environment.noAccessPages = {1, 2};
+  host.Load();
+  const std::int32_t car = GetIn(true);
+  host.game.Vehicle(car).velocity = {20.0F, 0.0F, 0.0F};
+  Frame();
+  EXPECT_EQ(LimiterField(car), 0.6F);
+
+  // A store whose displacement runs into a closed page, or one that starts
+  // in the last page, which is closed: not found, and nothing crashes.
+  for (const std::size_t at : {2 * sim::PageSize - 12, 6 * sim::PageSize - 40}) {
+    SCOPED_TRACE(at);
+    host.Unload();
+    host.environment.mainImage = ImageWithStore(6 * sim::PageSize, at, LimiterOffset);
+    host.environment.noAccessPages = {2, 5};
+    host.Load();
+    const std::int32_t other = GetIn(true);
+    host.game.Vehicle(other).velocity = {20.0F, 0.0F, 0.0F};
+    Frame();
+    EXPECT_EQ(host.game.Vehicle(other).velocity.x, 9.72F);
+    EXPECT_EQ(LimiterField(other), 0.0F);
+  }
 }
 
 TEST_F(VehicleTest, WithoutThePatternTheLimiterWorksButWritesNoField) {

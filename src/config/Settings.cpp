@@ -1,6 +1,7 @@
 #include "config/Settings.h"
 
 #include "config/Config.h"
+#include "config/Number.h"
 #include "input/KeyNames.h"
 #include "platform/Platform.h"
 
@@ -8,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,24 +35,21 @@ constexpr BindingKey BindingKeys[] = {
 
 constexpr std::string_view GearKeys[] = {"Gear1", "Gear2", "Gear3", "Gear4"};
 
-// The standard string-to-float conversion: leading white space skipped, the
-// longest number prefix taken, the rest ignored. A value without a number,
-// or one outside the float range, changes nothing.
-void LoadSpeed(const std::string& value, float& limit) {
-  const char* start = value.c_str();
-  char* end = nullptr;
-  errno = 0;
-  const float number = std::strtof(start, &end);
-  if (end == start || errno == ERANGE) return;
-  limit = number;
+// A speed limit must be a positive number: nothing, NaN, zero or a negative
+// value would flip or pin the car, and leaves the limit as it was. Numbers
+// outside the float range change nothing either; infinity means no limit.
+void LoadSpeed(std::string_view value, float& limit) {
+  const std::optional<float> number = ReadFloat(value);
+  if (number && *number > 0.0F) limit = *number;
 }
 
-void LoadLine(const std::string& line) {
+// Keys and values are compared byte for byte; a NUL is a byte like any other.
+void LoadLine(std::string_view line) {
   if (line.empty() || line[0] == ';' || line[0] == '[') return;
   const std::size_t equals = line.find('=');
-  if (equals == std::string::npos) return;
-  const std::string_view key(line.data(), equals);
-  const std::string value = line.substr(equals + 1);
+  if (equals == std::string_view::npos) return;
+  const std::string_view key = line.substr(0, equals);
+  const std::string_view value = line.substr(equals + 1);
 
   for (int gear = 1; gear <= 4; ++gear) {
     if (key == GearKeys[gear - 1]) return LoadSpeed(value, GearSpeed(gear));
@@ -77,20 +76,6 @@ struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
-
-// One line without its line feed, however long; false at the end of the file.
-bool ReadLine(std::FILE* file, std::string& line) {
-  line.clear();
-  char chunk[256];
-  while (std::fgets(chunk, sizeof chunk, file) != nullptr) {
-    line += chunk;
-    if (!line.empty() && line.back() == '\n') {
-      line.pop_back();
-      return true;
-    }
-  }
-  return !line.empty();
-}
 
 // General notation with six significant digits, as a default output stream
 // writes a number, with a point for the decimal separator whatever the
@@ -131,25 +116,48 @@ void ResolveSettingsPath() {
   }
 }
 
+void LoadSettingsText(std::string_view text) {
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    LoadLine(text.substr(0, end));
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+}
+
 void LoadSettings() {
-  const File file(std::fopen(SettingsPath.c_str(), "r"));
+  const File file(platform::OpenFile(SettingsPath, "r"));
   if (file == nullptr) {
-    SaveSettings();
+    // Only a missing file is made afresh: one that is there but cannot be
+    // read (locked by another program, protected by the player) stays as it
+    // is, and the defaults hold for this run.
+    if (errno == ENOENT) SaveSettings();
     return;
   }
-  std::string line;
-  while (ReadLine(file.get(), line)) LoadLine(line);
+  std::string text;
+  char chunk[4096];
+  for (std::size_t read; (read = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) text.append(chunk, read);
+  LoadSettingsText(text);
 }
 
 // The new content goes to a temporary file beside the settings file, which
 // then replaces the old one in one step: a crash in the middle of a save
-// leaves the old file whole, and a save that fails leaves no trace.
+// leaves the old file whole. Where no temporary can be made there (a folder
+// the player cannot write to) or the replace is refused (another program
+// holds the file open), the file is written in place, as it can still be.
+// A temporary that the disk would not take whole is dropped and the old
+// file kept.
 void SaveSettings() {
   const std::string temporary = SettingsPath + ".tmp";
-  std::FILE* file = std::fopen(temporary.c_str(), "w");
-  if (file == nullptr) return;
-  const bool written = WriteSettings(file);
-  if (std::fclose(file) != 0 || !written || !platform::MoveOver(temporary.c_str(), SettingsPath.c_str())) {
-    std::remove(temporary.c_str());
+  if (std::FILE* file = platform::OpenFile(temporary, "w")) {
+    const bool written = WriteSettings(file);
+    const bool closed = std::fclose(file) == 0;
+    if (written && closed && platform::MoveOver(temporary, SettingsPath)) return;
+    platform::RemoveFile(temporary);
+    if (!written || !closed) return;
+  }
+  if (std::FILE* file = platform::OpenFile(SettingsPath, "w")) {
+    WriteSettings(file);
+    std::fclose(file);
   }
 }

@@ -7,6 +7,8 @@
 #include "input/KeyNames.h"
 #include "menu/Menu.h"
 
+#include <string_view>
+
 namespace {
 
 constexpr NativeHash BeginNotification = 0x202709F4C58A0424;
@@ -30,8 +32,10 @@ constexpr std::array<KeyCode, 81> MakeCaptureScanOrder() {
 
 constinit const std::array<KeyCode, 81> CaptureScanOrder = MakeCaptureScanOrder();
 
+// A code without a name could not be written to the settings file and
+// would fall back to its default at the next start, so it is never taken.
 bool TryCaptureKey(KeyCode code) {
-  if (!IsKeyDown(code)) return false;
+  if (!IsKeyDown(code) || std::string_view(KeyName(code)) == "?") return false;
   const std::int32_t row = MenuState.captureRow;
   if (row >= 0 && row < static_cast<std::int32_t>(BindingRows.size())) {
     Config.*BindingRows[static_cast<std::size_t>(row)].binding = code;

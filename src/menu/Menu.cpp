@@ -48,10 +48,14 @@ MenuActions ReadActions() {
 
 bool Fires(bool down, bool latch) { return down && !latch; }
 
+void EndCapture() {
+  MenuState.capturing = false;
+  MenuState.captureRow = -1;
+}
+
 void Back() {
   if (MenuState.capturing) {
-    MenuState.capturing = false;
-    MenuState.captureRow = -1;
+    EndCapture();
   } else if (MenuState.page == MenuPage::GearSpeedsPage) {
     MenuState.page = MenuPage::KeybindingsPage;
     PlayFrontendSound("BACK");
@@ -126,10 +130,7 @@ void MenuToggleStep() {
   MenuState.keyRow = 0;
   MenuState.page = MenuPage::KeybindingsPage;
   MenuState.gearRow = 1;
-  if (closing) {
-    MenuState.capturing = false;
-    MenuState.captureRow = -1;
-  }
+  if (closing) EndCapture();
   PlayFrontendSound(closing ? "BACK" : "CONTINUE");
 }
 
@@ -151,6 +152,9 @@ void HandleMenuInput() {
   MenuState.selectLatch = actions.select;
   MenuState.leftLatch = actions.left;
   MenuState.rightLatch = actions.right;
+  // Back and Select on one pass close the menu and start a capture: it must
+  // not outlive the menu, or the next opening would bind the menu key.
+  if (!MenuState.open) EndCapture();
 }
 
 void RaiseGearSpeed(std::int32_t gear) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -30,6 +31,13 @@ struct MemoryImage {
   std::size_t size;
 };
 
+// A run of pages that share one state: all readable, or none.
+struct MemoryRegion {
+  const std::uint8_t* base;
+  std::size_t size;
+  bool readable;
+};
+
 // GetAsyncKeyState: bit 0x8000 is set while the key is down.
 std::int16_t AsyncKeyState(int virtualKey);
 // XInputGetState for pad 0: 0 on success, which fills `sample`.
@@ -38,17 +46,28 @@ std::uint32_t ReadPad(PadSample& sample);
 std::uint32_t TickCount();
 // Starts a complete in-memory WAVE image playing asynchronously.
 void PlayWave(const std::uint8_t* image, std::size_t size);
+// Paths are UTF-8 throughout, so that folders with any letters in their
+// names work; Windows gets them as wide characters.
+
 // Full file name of the library that contains `addressInLibrary`, or nothing
 // when no library contains it.
 std::optional<std::string> LibraryFileName(const void* addressInLibrary);
 // The user's roaming application-data folder, or nothing.
 std::optional<std::string> RoamingAppDataFolder();
+// std::fopen for a UTF-8 path, other programs allowed to read and write the
+// file meanwhile; null with errno set when it cannot be opened.
+std::FILE* OpenFile(const std::string& path, const char* mode);
 // Replaces `target` with `source` in one step (the file system's rename);
 // false, with both files left as they were, when that cannot be done.
-bool MoveOver(const char* source, const char* target);
+bool MoveOver(const std::string& source, const std::string& target);
+// Deletes a file (never a folder); false when it cannot.
+bool RemoveFile(const std::string& path);
 // The separator between a folder and a file name.
 extern const char PathSeparator;
 // The game's main executable image; size 0 when it cannot be obtained.
 MemoryImage MainImage();
+// The region of memory around `address` (VirtualQuery): readable means
+// committed, neither guarded nor forbidden, and open to reading.
+MemoryRegion RegionAt(const std::uint8_t* address);
 
 }  // namespace platform

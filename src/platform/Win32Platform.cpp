@@ -9,6 +9,7 @@
 #include <xinput.h>
 
 #include <cstring>
+#include <string>
 
 // Imported by ordinal 2 from XINPUT1_4.dll (see xinput1_4.def).
 extern "C" DWORD WINAPI XInputGetState(DWORD userIndex, XINPUT_STATE* state);
@@ -34,27 +35,58 @@ void PlayWave(const std::uint8_t* image, std::size_t) {
   PlaySoundA(reinterpret_cast<LPCSTR>(image), nullptr, SND_ASYNC | SND_MEMORY);
 }
 
+namespace {
+
+std::string Utf8(const wchar_t* wide) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 1) return {};
+  std::string text(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide, -1, text.data(), size, nullptr, nullptr);
+  text.pop_back();  // the terminator
+  return text;
+}
+
+std::wstring Wide(const std::string& text) {
+  if (text.empty()) return {};
+  const int length = static_cast<int>(text.size());
+  const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), size);
+  return wide;
+}
+
+}  // namespace
+
 std::optional<std::string> LibraryFileName(const void* addressInLibrary) {
   HMODULE module = nullptr;
   GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                      static_cast<LPCSTR>(addressInLibrary), &module);
   if (module == nullptr) return std::nullopt;
-  char name[MAX_PATH] = {};
-  GetModuleFileNameA(module, name, MAX_PATH);
-  name[MAX_PATH - 1] = '\0';
-  return std::string(name);
+  wchar_t name[MAX_PATH] = {};
+  GetModuleFileNameW(module, name, MAX_PATH);
+  name[MAX_PATH - 1] = L'\0';
+  return Utf8(name);
 }
 
 std::optional<std::string> RoamingAppDataFolder() {
-  char folder[MAX_PATH] = {};
-  if (SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, folder) < 0) return std::nullopt;
-  folder[MAX_PATH - 1] = '\0';
-  return std::string(folder);
+  wchar_t folder[MAX_PATH] = {};
+  if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, folder) < 0) return std::nullopt;
+  folder[MAX_PATH - 1] = L'\0';
+  return Utf8(folder);
 }
 
-bool MoveOver(const char* source, const char* target) {
-  return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+// The C runtime's _wfopen shares the file for reading and writing.
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+  const std::wstring wideMode(mode, mode + std::strlen(mode));
+  return _wfopen(Wide(path).c_str(), wideMode.c_str());
 }
+
+bool MoveOver(const std::string& source, const std::string& target) {
+  return MoveFileExW(Wide(source).c_str(), Wide(target).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool RemoveFile(const std::string& path) { return DeleteFileW(Wide(path).c_str()) != 0; }
 
 const char PathSeparator = '\\';
 
@@ -64,6 +96,16 @@ MemoryImage MainImage() {
     return {nullptr, 0};
   }
   return {static_cast<const std::uint8_t*>(info.lpBaseOfDll), info.SizeOfImage};
+}
+
+MemoryRegion RegionAt(const std::uint8_t* address) {
+  MEMORY_BASIC_INFORMATION region = {};
+  if (VirtualQuery(address, &region, sizeof region) == 0) return {address, 0, false};
+  constexpr DWORD Readable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                             PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+  const bool readable = region.State == MEM_COMMIT && (region.Protect & (PAGE_GUARD | PAGE_NOACCESS)) == 0 &&
+                        (region.Protect & Readable) != 0;
+  return {static_cast<const std::uint8_t*>(region.BaseAddress), region.RegionSize, readable};
 }
 
 }  // namespace platform

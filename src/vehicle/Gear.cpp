@@ -5,6 +5,7 @@
 #include "host/Native.h"
 #include "host/SharedNatives.h"
 #include "input/Input.h"
+#include "platform/ImageScan.h"
 #include "platform/Platform.h"
 #include "vehicle/GearDisplay.h"
 
@@ -27,6 +28,7 @@ constexpr std::uint32_t BannerWindow = 1499;
 // displacement is the field's offset.
 constexpr std::uint8_t LimiterPattern[] = {0x76, 0x03, 0x0F, 0x28, 0xF0, 0xF3, 0x44, 0x0F, 0x11, 0x83};
 constexpr char LimiterMask[] = "xxxxxxxxxx";
+constexpr std::uint32_t LargestFieldOffset = 64 * 1024;
 // At or above the gear's limit the accelerator is taken away, the velocity
 // pulled back to the limit and the limiter field written. A limit or speed
 // that is not a number compares false and nothing is done.
@@ -72,59 +74,16 @@ void GearStep(std::int32_t vehicle) {
   if (platform::TickCount() - GearState.gearChangeTime <= BannerWindow) DrawGearBanner(GearState.gear);
 }
 
-// Anchored on one fully masked byte: the C library's memchr finds the
-// candidates, which are then compared whole. Bytes that fill machine code
-// (prefixes, common opcodes, padding) make poor anchors, so a rarer one is
-// taken when the pattern has it.
-const std::uint8_t* ScanImage(std::span<const std::uint8_t> image, const std::uint8_t* pattern,
-                              const char* mask) {
-  const std::size_t length = std::strlen(mask);
-  if (image.size() <= length) return nullptr;
-  // A match must start at or before this, so that it ends before the last byte.
-  const std::size_t lastStart = image.size() - length - 1;
-
-  constexpr std::uint8_t CommonBytes[] = {0x00, 0xFF, 0xCC, 0x90, 0x0F, 0x48, 0x49, 0x4C, 0x8B,
-                                          0x89, 0x83, 0x44, 0x24, 0xE8, 0x8D, 0x85, 0xC0, 0x01};
-  const auto common = [&](std::uint8_t byte) {
-    return std::find(std::begin(CommonBytes), std::end(CommonBytes), byte) != std::end(CommonBytes);
-  };
-  std::size_t anchor = length;
-  for (std::size_t i = 0; i < length; ++i) {
-    if (mask[i] != 'x') continue;
-    if (anchor == length || (common(pattern[anchor]) && !common(pattern[i]))) anchor = i;
-  }
-  if (anchor == length) return image.data();  // nothing to compare: the first start matches
-
-  const std::uint8_t* const base = image.data();
-  const std::uint8_t* candidate = base + anchor;
-  const std::uint8_t* const end = base + lastStart + anchor + 1;
-  while (candidate < end) {
-    candidate = static_cast<const std::uint8_t*>(
-        std::memchr(candidate, pattern[anchor], static_cast<std::size_t>(end - candidate)));
-    if (candidate == nullptr) return nullptr;
-    const std::uint8_t* start = candidate - anchor;
-    std::size_t i = 0;
-    while (i < length && (mask[i] != 'x' || start[i] == pattern[i])) ++i;
-    if (i == length) return start;
-    ++candidate;
-  }
-  return nullptr;
-}
-
-const std::uint8_t* ScanModule(const std::uint8_t* pattern, const char* mask) {
-  const platform::MemoryImage image = platform::MainImage();
-  if (image.base == nullptr) return nullptr;
-  return ScanImage({image.base, image.size}, pattern, mask);
-}
-
 void FindLimiterField() {
-  const platform::MemoryImage image = platform::MainImage();
-  const std::uint8_t* match = ScanModule(LimiterPattern, LimiterMask);
-  if (match == nullptr) return;
-  const std::uint8_t* displacement = match + sizeof LimiterPattern;
-  if (displacement + sizeof(std::uint32_t) > image.base + image.size) return;
+  const ImageMatch match = ScanModule(LimiterPattern, LimiterMask);
+  if (match.at == nullptr) return;
+  const std::uint8_t* displacement = match.at + sizeof LimiterPattern;
+  if (displacement + sizeof(std::uint32_t) > match.readableEnd) return;
   std::uint32_t offset;
   std::memcpy(&offset, displacement, sizeof offset);  // little-endian, as x86-64 stores it
+  // A field that far out is no field of a vehicle object: the pattern matched
+  // something else, and writing there would corrupt the game.
+  if (offset >= LargestFieldOffset) return;
   GearState.LimiterFieldOffset = offset;
 }
 
