@@ -27,6 +27,16 @@ $host_names"
 xinput=$(awk '/DLL Name: XINPUT1_4.dll/{on=1; next} on && /^\t[0-9a-f]+\t/{print $2, $3} on && /^$/ && n++{on=0}' <<<"$dump")
 [[ "$xinput" == "000000002 <none>" ]] || fail "XINPUT1_4.dll is not imported by ordinal 2 alone: $xinput"
 
+# Paths go through the wide-character functions, so that folders with any
+# letters in their names work.
+system_names=$(imports_of KERNEL32.dll; imports_of SHELL32.dll; imports_of msvcrt.dll)
+for name in GetModuleFileNameW SHGetFolderPathW MoveFileExW _wfopen; do
+  grep -qx "$name" <<<"$system_names" || fail "$name is not imported"
+done
+for name in GetModuleFileNameA SHGetFolderPathA MoveFileExA MoveFileA fopen; do
+  ! grep -qx "$name" <<<"$system_names" || fail "$name (ANSI paths) is imported"
+done
+
 exports=$(awk '/\[Ordinal\/Name Pointer\] Table/{on=1; next} on && /\[/{print} /^$/{on=0}' <<<"$dump")
 [[ -z "$exports" ]] || fail "the DLL exports symbols: $exports"
 echo "check-dll-imports: $dll imports only system DLLs, the seven host functions and XInput ordinal 2; exports nothing"

@@ -14,9 +14,12 @@ windows_path() { local path=${1//\//\\}; echo "Z:$path"; }
 rm -rf "$folder"
 mkdir -p "$folder"
 plugin=$build/Halvane.asi
-if [[ $scenario == read-only-folder ]]; then
+if [[ $scenario == read-only-folder || $scenario == locked-folder-writable-file ]]; then
   # Installed first, then the folder is locked: not even root may write in it.
   cp "$plugin" "$folder/Halvane.asi"
+  if [[ $scenario == locked-folder-writable-file ]]; then
+    printf '[Settings]\r\nHideAmmoHud=0\r\n' >"$folder/Halvane.ini"
+  fi
   plugin=$folder/Halvane.asi
   chattr +i "$folder"
   trap 'chattr -i "$folder"' EXIT

@@ -8,8 +8,9 @@ namespace sim {
 const char* const PluginFileName = "Halvane.asi";
 
 void* LoadPlugin(const std::filesystem::path& file, std::string& error) {
-  HMODULE library = LoadLibraryA(file.string().c_str());
-  if (library == nullptr) error = "LoadLibraryA failed with error " + std::to_string(GetLastError());
+  // Wide characters, so that folders with any letters in their names load.
+  HMODULE library = LoadLibraryW(file.c_str());
+  if (library == nullptr) error = "LoadLibraryW failed with error " + std::to_string(GetLastError());
   return library;
 }
 
@@ -19,7 +20,7 @@ bool UnloadPlugin(void* library, const std::filesystem::path& file,
   // the fiber goes after it, as it would in the real host.
   const bool freed = FreeLibrary(static_cast<HMODULE>(library)) != 0;
   afterDetach();
-  return freed && GetModuleHandleA(file.string().c_str()) == nullptr;
+  return freed && GetModuleHandleW(file.c_str()) == nullptr;
 }
 
 }  // namespace sim

@@ -12,7 +12,9 @@
 #include <psapi.h>
 #include <xinput.h>
 
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -381,6 +383,147 @@ void ReadOnlyFolder(const std::filesystem::path& plugin, const std::filesystem::
   session.Finish();
 }
 
+// Opens the menu, selects "Hide Ammo Counter" and closes the menu again: one
+// change, one save.
+void SwitchAmmoCounterInMenu(Session& session) {
+  session.Tap(VK_F2);
+  for (int i = 0; i < 6; ++i) session.Tap(VK_DOWN);
+  session.Tap(VK_RETURN);
+  session.Tap(VK_F2);
+}
+
+void NonAsciiFolder(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // A game installed under a folder whose name is not in the ANSI code page.
+  const std::filesystem::path game = folder / L"\u0418\u0433\u0440\u044B \u00C9t\u00E9";
+  {
+    Session session(plugin, game);
+    if (!session.Load()) return;
+    session.Frame();
+    Check(ReadFile(game / "Halvane.ini") == DefaultFile, "the first start writes Halvane.ini beside the DLL");
+    SwitchAmmoCounterInMenu(session);
+    Check(ReadFile(game / "Halvane.ini").find("HideAmmoHud=1\r\n") != std::string::npos,
+          "a menu change is saved there");
+    Check(!std::filesystem::exists(game / "Halvane.ini.tmp"), "no temporary file is left");
+    session.Finish();
+  }
+  std::ofstream(game / "Halvane.ini", std::ios::binary) << "Menu=F5\r\n";
+  Session session(plugin, game);
+  if (!session.Load()) return;
+  session.Frame();
+  session.Tap(VK_F5);
+  Check(session.Drew("~y~Halvane~w~ | Keybindings"), "the next start reads the file: F5 opens the menu");
+  session.Finish();
+}
+
+void LockedSettingsFile(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // Another program holds the file open, letting others delete or replace it
+  // but not read it: it cannot be read, and it must not be replaced.
+  std::filesystem::create_directories(folder);
+  const std::string mine = "; mine, keep it\r\nMenu=F5\r\n";
+  std::ofstream(folder / "Halvane.ini", std::ios::binary) << mine;
+  HANDLE lock = CreateFileW((folder / "Halvane.ini").c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+  Check(lock != INVALID_HANDLE_VALUE, "the file can be locked");
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  session.Frame();
+  session.Tap(VK_F2);
+  Check(session.Drew("~y~Halvane~w~ | Keybindings"), "the defaults hold for the run: F2 opens the menu");
+  session.Tap(VK_F2);
+  session.Finish();
+  CloseHandle(lock);
+  Check(ReadFile(folder / "Halvane.ini") == mine, "the locked file is left as the player wrote it");
+  Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
+}
+
+void FileHeldOpen(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // An editor or a file watcher holds the file open, sharing reads and
+  // writes but not deletion: the file cannot be replaced, only written.
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "Halvane.ini", std::ios::binary) << DefaultFile;
+  HANDLE editor = CreateFileW((folder / "Halvane.ini").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  Check(editor != INVALID_HANDLE_VALUE, "the file can be held open");
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  session.Frame();
+  SwitchAmmoCounterInMenu(session);
+  session.Finish();
+  const std::string saved = ReadFile(folder / "Halvane.ini");
+  CloseHandle(editor);
+  Check(saved.find("HideAmmoHud=1\r\n") != std::string::npos && saved.size() == std::strlen(DefaultFile),
+        "the change is written into the held file, whole");
+  Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
+}
+
+void LockedFolderWritableFile(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // The folder was locked with the DLL and a settings file in it; the file
+  // itself can still be written.
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  session.Frame();
+  SwitchAmmoCounterInMenu(session);
+  Check(session.host.game.hiddenHud.count(20) == 1, "the change is in force");
+  session.Finish();
+  Check(ReadFile(folder / "Halvane.ini").find("HideAmmoHud=1\r\n") != std::string::npos,
+        "the change is written into the file in place");
+}
+
+void CommaLocale(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // Another part of the process set a locale with a decimal comma in the
+  // C runtime the plug-in shares.
+  const char* locale = std::setlocale(LC_ALL, "German_Germany.1252");
+  Check(locale != nullptr && std::strtod("9,5", nullptr) == 9.5, "a locale with a decimal comma is set");
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "Halvane.ini", std::ios::binary) << "Gear1=12.75\r\n";
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  session.Frame();
+  const std::int32_t car = session.host.game.SpawnVehicle(true);
+  session.host.game.Enter(car);
+  session.host.game.Vehicle(car).velocity = {20.0F, 0.0F, 0.0F};
+  session.Frame();
+  Check(session.host.game.Vehicle(car).velocity.x == 12.75F, "gear 1 is held at 12.75 m/s, as the file says");
+  session.Finish();
+  std::setlocale(LC_ALL, "C");
+}
+
+// Three pages of this program's image; the middle one is closed to reading
+// in the guarded-image scenario, and the limiter store is put behind it.
+__attribute__((section(".guard"), aligned(4096))) unsigned char GuardedPages[3 * 4096] = {1};
+
+void GuardedImage(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  constexpr std::size_t Page = 4096;
+  constexpr std::size_t Offset = 0x123;
+  // The store moves: its first copy is spoilt, a new one goes behind a
+  // no-access page and a guard page.
+  unsigned char store[sizeof LimiterStoreInImage];
+  std::memcpy(store, LimiterStoreInImage, sizeof store);
+  store[10] = Offset & 0xFF;
+  store[11] = Offset >> 8;
+  DWORD protection;
+  auto* original = const_cast<unsigned char*>(LimiterStoreInImage);
+  VirtualProtect(original, 1, PAGE_READWRITE, &protection);
+  original[0] = 0;
+  VirtualProtect(original, 1, protection, &protection);
+  std::memcpy(GuardedPages + 2 * Page + 64, store, sizeof store);
+  Check(VirtualProtect(GuardedPages, Page, PAGE_READWRITE | PAGE_GUARD, &protection) &&
+            VirtualProtect(GuardedPages + Page, Page, PAGE_NOACCESS, &protection),
+        "pages of the image can be guarded and closed");
+
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  session.Frame();
+  const std::int32_t car = session.host.game.SpawnVehicle(true);
+  session.host.game.Enter(car);
+  session.host.game.Vehicle(car).velocity = {20.0F, 0.0F, 0.0F};
+  session.Frame();
+  float field;
+  std::memcpy(&field, session.host.game.Vehicle(car).memory.data() + Offset, sizeof field);
+  Check(field == 0.6F, "the start-up scan passes over the closed pages and finds the store behind them");
+  session.Finish();
+}
+
 }  // namespace
 
 extern "C" __declspec(dllexport) const HostCallbacks* HalvaneSimCallbacks() { return &Callbacks; }
@@ -389,7 +532,10 @@ int main(int argc, char** argv) {
   const std::map<std::string, std::function<void(const std::filesystem::path&, const std::filesystem::path&)>>
       scenarios = {
           {"load", LoadAndUnload},      {"first-start", FirstStart}, {"prepared-settings", PreparedSettings},
-          {"playthrough", Playthrough}, {"hot-reload", HotReload},   {"read-only-folder", ReadOnlyFolder}};
+          {"playthrough", Playthrough}, {"hot-reload", HotReload},   {"read-only-folder", ReadOnlyFolder},
+          {"non-ascii-folder", NonAsciiFolder}, {"locked-settings-file", LockedSettingsFile},
+          {"file-held-open", FileHeldOpen}, {"locked-folder-writable-file", LockedFolderWritableFile},
+          {"comma-locale", CommaLocale}, {"guarded-image", GuardedImage}};
   const auto scenario = argc == 4 ? scenarios.find(argv[1]) : scenarios.end();
   if (scenario == scenarios.end()) {
     std::fprintf(stderr, "usage: halvane_runner <scenario> <Halvane.asi> <folder>; scenarios:");
