@@ -37,6 +37,23 @@ TEST_F(OnFootTest, SurrenderCutsTheWantedLevelToOneAndRaisesTheHands) {
   EXPECT_EQ(host.game.character.tasksCleared, 1);
 }
 
+TEST_F(OnFootTest, TwoStarsOrMoreBecomeOneAndOneStarStays) {
+  for (int wanted : {1, 2, 5}) {
+    SCOPED_TRACE(wanted);
+    host.game.character.wantedLevel = wanted;
+    Frame();
+    Hold(SurrenderKey);
+    Frame();
+    EXPECT_EQ(host.game.character.wantedLevel, 1);
+    EXPECT_TRUE(host.game.character.handsUp);
+    EXPECT_EQ(host.CallsTo(0x39FF19C64EF7DA5B).size(), wanted >= 2 ? 1U : 0U);  // the level is set only when cut
+    Release(SurrenderKey);
+    Frame();
+    Tap(SurrenderKey);  // hands down again
+    ASSERT_FALSE(host.game.character.handsUp);
+  }
+}
+
 TEST_F(OnFootTest, MovingShootingDyingOrSittingInACarEndsTheSurrender) {
   host.game.character.wantedLevel = 1;
   for (KeyCode cancel : {0x57, 0x41, 0x53, 0x44, 0x09, 0x01, 0x02, 0x04}) {

@@ -16,6 +16,7 @@
 #include <random>
 
 using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 
 namespace {
@@ -216,6 +217,52 @@ TEST_F(VehicleTest, GearsShiftOncePerPressBetweenOneAndFive) {
   EXPECT_EQ(TimesPlayed(GearShiftClip), 2);
   EXPECT_EQ(ShownGear(), 4);
   EXPECT_EQ(Banner(), "~g~GEAR 4  ~w~| Max ~y~77 mph");
+}
+
+TEST_F(VehicleTest, GettingOutAndBackInStartsAgainInGearOne) {
+  const std::int32_t car = GetIn(true);
+  Frame();
+  Tap(GearUpKey);
+  Tap(GearUpKey);
+  ASSERT_EQ(ShownGear(), 3);
+  Tap(sim::game_key::LeaveVehicle);  // out, the engine left running
+  Frame();
+  ASSERT_EQ(host.game.character.vehicle, 0);
+  host.game.Enter(car);
+  host.game.Vehicle(car).velocity = {20.0F, 0.0F, 0.0F};
+  Frame(2000);
+  EXPECT_EQ(ShownGear(), 1);
+  EXPECT_EQ(Banner(), "~r~GEAR 1  ~w~| Max ~y~21 mph");
+  EXPECT_EQ(host.game.Vehicle(car).velocity.x, 9.72F);
+}
+
+TEST_F(VehicleTest, EachGearHasItsSlotColourAndLabel) {
+  struct Shown {
+    const char* banner;
+    float x, y;
+    std::vector<std::int32_t> rim;
+  };
+  const Shown gears[] = {
+      {"~r~GEAR 1  ~w~| Max ~y~21 mph", 0.922F, 0.806F, {255, 80, 80, 230}},
+      {"~o~GEAR 2  ~w~| Max ~y~40 mph", 0.922F, 0.878F, {255, 160, 60, 230}},
+      {"~y~GEAR 3  ~w~| Max ~y~59 mph", 0.946F, 0.806F, {255, 220, 60, 230}},
+      {"~g~GEAR 4  ~w~| Max ~y~77 mph", 0.946F, 0.878F, {80, 220, 120, 230}},
+      {"~b~GEAR 5  ~w~| No Limit", 0.970F, 0.806F, {180, 200, 255, 230}},
+  };
+  GetIn(true);
+  Frame();
+  for (int gear = 1; gear <= 5; ++gear) {
+    SCOPED_TRACE(gear);
+    if (gear > 1) Tap(GearUpKey);
+    const Shown& shown = gears[gear - 1];
+    EXPECT_EQ(ShownGear(), gear);
+    EXPECT_EQ(Banner(), shown.banner);
+    const auto& rects = host.game.rects;
+    ASSERT_EQ(rects.size(), 4U + 18U + 36U + 4U);
+    EXPECT_EQ(rects[4].x, shown.x);  // the knob's body sits in the gear's slot
+    EXPECT_NEAR(rects[4].y - rects[4].height / 2, shown.y - 0.014F, 2e-4);
+    for (std::size_t i = 22; i < 58; ++i) EXPECT_THAT(rects[i].colour, ElementsAreArray(shown.rim)) << i;
+  }
 }
 
 TEST_F(VehicleTest, TheBannerShowsFor1499MillisecondsAfterGettingIn) {
