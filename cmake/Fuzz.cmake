@@ -6,7 +6,7 @@ add_library(halvane_fuzz_core OBJECT ${HALVANE_SOURCES} sim/NullHost.cpp)
 target_include_directories(halvane_fuzz_core PUBLIC src sim)
 target_compile_options(halvane_fuzz_core PRIVATE ${HALVANE_FUZZ_FLAGS} ${HALVANE_WARNINGS})
 
-foreach(target settings keynames menu)
+foreach(target settings settings_text keynames menu)
   add_executable(fuzz_${target} fuzz/${target}_fuzz.cpp $<TARGET_OBJECTS:halvane_fuzz_core>)
   target_include_directories(fuzz_${target} PRIVATE src sim)
   target_compile_options(fuzz_${target} PRIVATE ${HALVANE_FUZZ_FLAGS} ${HALVANE_WARNINGS})

@@ -3,6 +3,8 @@
 # script host under its decorated names, XInput by ordinal 2, and no exports.
 set -euo pipefail
 dll=${1:?usage: check-dll-imports.sh Halvane.asi}
+source "$(dirname "$(realpath "$0")")/missing-build.sh"
+[[ -f $dll ]] || missing_build "$dll" "cmake --preset windows && cmake --build --preset windows"
 objdump=${OBJDUMP:-x86_64-w64-mingw32-objdump}
 dump=$("$objdump" -p "$dll")
 fail() { echo "check-dll-imports: $*" >&2; exit 1; }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs one fuzz target for a given time, from its seed corpus in fuzz/corpus:
-#   tools/fuzz.sh <settings|keynames|menu> <seconds> [work folder]
+#   tools/fuzz.sh <settings|settings_text|keynames|menu> <seconds> [work folder]
 # New inputs collect in the work folder (build/fuzz/corpus-<target> unless
 # told); a crash leaves its input there as crash-*.
 set -euo pipefail
@@ -9,6 +9,9 @@ root=$(dirname "$here")
 target=$1
 seconds=$2
 work=${3:-$root/build/fuzz/corpus-$target}
+source "$here/missing-build.sh"
+[[ -x $root/build/fuzz/fuzz_$target ]] ||
+  missing_build "build/fuzz/fuzz_$target" "cmake --preset fuzz && cmake --build --preset fuzz"
 mkdir -p "$work"
 cd "$work"
 exec "$root/build/fuzz/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 "$work" "$root/fuzz/corpus/$target"

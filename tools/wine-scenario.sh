@@ -3,10 +3,13 @@
 #   wine-scenario.sh <windows build folder> <scenario> <work folder>
 # The plug-in is installed into <work folder>/<scenario>, made afresh.
 set -euo pipefail
-build=$(realpath "$1")
+build=$(realpath -m "$1")
 scenario=$2
 folder=$(realpath -m "$3/$scenario")
 here=$(dirname "$(realpath "$0")")
+source "$here/missing-build.sh"
+[[ -f $build/Halvane.asi && -f $build/wine/halvane_runner.exe ]] ||
+  missing_build "$build/Halvane.asi or its runner" "cmake --preset windows && cmake --build --preset windows"
 
 windows_path() { local path=${1//\//\\}; echo "Z:$path"; }
 

@@ -52,10 +52,13 @@ SHORT WINAPI ScriptedKeyState(int key) {
   return Active().input.keys[static_cast<std::size_t>(key)] ? static_cast<SHORT>(0x8000) : 0;
 }
 
+// The slot the scripted pad is plugged into; the plug-in reads slot 0 only.
+DWORD padSlot = 0;
+
 DWORD WINAPI ScriptedPad(DWORD index, XINPUT_STATE* state) {
   sim::Host& host = Active();
   ++host.padReads;
-  if (index != 0 || !host.input.padConnected) return ERROR_DEVICE_NOT_CONNECTED;
+  if (index != padSlot || !host.input.padConnected) return ERROR_DEVICE_NOT_CONNECTED;
   ++state->dwPacketNumber;
   state->Gamepad.wButtons = host.input.padButtons;
   state->Gamepad.bLeftTrigger = host.input.leftTrigger;
@@ -156,6 +159,18 @@ class Session {
     host.input.keys[static_cast<std::size_t>(key)] = true;
     Frame();
     host.input.keys[static_cast<std::size_t>(key)] = false;
+    Frame();
+  }
+  void TapPad(std::uint16_t buttons) {
+    host.input.padButtons = buttons;
+    Frame();
+    host.input.padButtons = 0;
+    Frame();
+  }
+  void TapRightTrigger(std::uint8_t value) {
+    host.input.rightTrigger = value;
+    Frame();
+    host.input.rightTrigger = 0;
     Frame();
   }
   bool Drew(const std::string& text) const {
@@ -524,6 +539,62 @@ void GuardedImage(const std::filesystem::path& plugin, const std::filesystem::pa
   session.Finish();
 }
 
+void Pad(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  sim::Game& game = session.host.game;
+  session.host.input.padConnected = true;
+  session.Frame();
+
+  // The menu on the pad: D-pad to "Engine Toggle", A to capture, the right
+  // trigger counts only above 30.
+  session.Tap(VK_F2);
+  session.TapPad(XINPUT_GAMEPAD_DPAD_DOWN);
+  session.TapPad(XINPUT_GAMEPAD_DPAD_DOWN);
+  session.TapPad(XINPUT_GAMEPAD_A);
+  session.TapRightTrigger(30);
+  Check(ReadFile(folder / "Halvane.ini").find("Engine=G\r\n") != std::string::npos,
+        "a trigger at 30 is not captured");
+  session.TapRightTrigger(31);
+  Check(ReadFile(folder / "Halvane.ini").find("Engine=PAD_RT\r\n") != std::string::npos,
+        "a trigger at 31 is captured for the engine");
+  // Two rows down to "Gear Up", and pad X for it; B closes the menu.
+  session.TapPad(XINPUT_GAMEPAD_DPAD_DOWN);
+  session.TapPad(XINPUT_GAMEPAD_DPAD_DOWN);
+  session.TapPad(XINPUT_GAMEPAD_A);
+  session.TapPad(XINPUT_GAMEPAD_X);
+  Check(ReadFile(folder / "Halvane.ini").find("GearUp=PAD_X\r\n") != std::string::npos,
+        "pad X is captured for the gear up");
+  session.TapPad(XINPUT_GAMEPAD_B);
+  Check(!session.Drew("~y~Halvane~w~ | Keybindings"), "pad B closes the menu");
+
+  // The pad bindings in play.
+  const std::int32_t car = game.SpawnVehicle(false);
+  game.Enter(car);
+  session.Frame();
+  session.TapRightTrigger(30);
+  Check(!game.Vehicle(car).engineRunning, "a trigger at 30 leaves the engine off");
+  session.TapRightTrigger(31);
+  Check(game.Vehicle(car).engineRunning, "a trigger at 31 starts the engine");
+  session.TapPad(XINPUT_GAMEPAD_X);
+  session.host.input.padButtons = 0;
+  game.Vehicle(car).velocity = {30.0F, 0.0F, 0.0F};
+  session.Frame();
+  Check(session.Drew("~o~GEAR 2  ~w~| Max ~y~40 mph") && game.Vehicle(car).velocity.x == 18.06F,
+        "pad X shifts up to gear 2");
+
+  // A pad in slot 1 alone is not the player's pad.
+  padSlot = 1;
+  session.TapPad(XINPUT_GAMEPAD_X);
+  session.TapRightTrigger(255);
+  game.Vehicle(car).velocity = {30.0F, 0.0F, 0.0F};
+  session.Frame();
+  Check(game.Vehicle(car).engineRunning && game.Vehicle(car).velocity.x == 18.06F,
+        "buttons and triggers of a pad in slot 1 change nothing");
+  padSlot = 0;
+  session.Finish();
+}
+
 }  // namespace
 
 extern "C" __declspec(dllexport) const HostCallbacks* HalvaneSimCallbacks() { return &Callbacks; }
@@ -535,7 +606,7 @@ int main(int argc, char** argv) {
           {"playthrough", Playthrough}, {"hot-reload", HotReload},   {"read-only-folder", ReadOnlyFolder},
           {"non-ascii-folder", NonAsciiFolder}, {"locked-settings-file", LockedSettingsFile},
           {"file-held-open", FileHeldOpen}, {"locked-folder-writable-file", LockedFolderWritableFile},
-          {"comma-locale", CommaLocale}, {"guarded-image", GuardedImage}};
+          {"comma-locale", CommaLocale}, {"guarded-image", GuardedImage}, {"pad", Pad}};
   const auto scenario = argc == 4 ? scenarios.find(argv[1]) : scenarios.end();
   if (scenario == scenarios.end()) {
     std::fprintf(stderr, "usage: halvane_runner <scenario> <Halvane.asi> <folder>; scenarios:");
