@@ -4,6 +4,7 @@
 #include "PluginLoader.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <system_error>
 
 namespace sim {
@@ -82,6 +83,34 @@ void Host::Frame() {
   RunFrameOn(*fibre_);
 }
 
+// With HALVANE_CALL_TRACE set to a file name, every frame appends its native
+// calls (pointers shown as "p": they differ from run to run), the texts it
+// drew and the sounds it played: two builds that behave alike write the same
+// trace for the same play.
+void Host::TraceFrame() const {
+  static std::FILE* const trace = [] {
+    const char* name = std::getenv("HALVANE_CALL_TRACE");
+    return name != nullptr ? std::fopen(name, "a") : nullptr;
+  }();
+  if (trace == nullptr) return;
+  std::fprintf(trace, "frame %d tick %u\n", frameNumber, input.tick);
+  for (const NativeCallRecord& call : frameCalls) {
+    std::fprintf(trace, " %s", Hex(call.hash).c_str());
+    for (std::uint64_t arg : call.args) {
+      if (arg > 0xFFFFFFFFULL) {
+        std::fputs(" p", trace);
+      } else {
+        std::fprintf(trace, " %llx", static_cast<unsigned long long>(arg));
+      }
+    }
+    std::fputc('\n', trace);
+  }
+  for (const DrawnText& text : game.texts) std::fprintf(trace, " text %s\n", text.text.c_str());
+  for (const FrontendSound& sound : game.frontendSounds) std::fprintf(trace, " sound %s\n", sound.name.c_str());
+  for (const SoundRecord& sound : frameSounds) std::fprintf(trace, " clip %zu\n", sound.size);
+  std::fflush(trace);
+}
+
 void Host::RunFrameOn(Fibre& fibre) {
   active = this;
   frameCalls.clear();
@@ -94,6 +123,7 @@ void Host::RunFrameOn(Fibre& fibre) {
   fibre.Resume();
   pluginAllocations = StopCountingAllocations();
   running_ = nullptr;
+  TraceFrame();
   game.EndFrame(input);
   for (std::string& fault : game.faults) Error(std::move(fault));
   game.faults.clear();

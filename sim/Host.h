@@ -97,6 +97,7 @@ class Host {
 
  private:
   void RunFrameOn(Fibre& fibre);
+  void TraceFrame() const;
 
   std::filesystem::path plugin_;
   std::filesystem::path folder_;
