@@ -5,11 +5,8 @@
 #include "NullHost.h"
 #include "config/Config.h"
 #include "config/Settings.h"
-#include "host/FrameLoop.h"
-#include "menu/Menu.h"
+#include "plugin/FrameLoop.h"
 #include "vehicle/Gear.h"
-#include "vehicle/Vehicle.h"
-#include "weapons/WeaponTables.h"
 
 #include <benchmark/benchmark.h>
 #include <valgrind/callgrind.h>
@@ -27,67 +24,63 @@ constexpr std::int32_t Car = 0x2001;
 
 void AnswerTheWorld(bool inVehicle, std::int32_t clip) {
   using namespace null_host;
-  SetAnswer(0xD80958FC74E988A6, IntAnswer(0x1001));                                // player character
-  SetAnswer(0x3A87E44BB9A01D54, OutAnswer(1, static_cast<std::int32_t>(Pistol)));  // current weapon
-  SetAnswer(0x7239B21A38F536BA, IntAnswer(1));                                     // exists
-  SetAnswer(0x997ABD671D25CA0B, IntAnswer(inVehicle ? 1 : 0));                     // in any vehicle
-  SetAnswer(0x9A9112A0FE9A4713, IntAnswer(Car));                                   // vehicle of character
-  SetAnswer(0xAE31E7DF9B5B132E, IntAnswer(1));                                     // engine running
-  SetAnswer(0xD5037BA82E12416F, FloatAnswer(30.0F));                               // speed
-  SetAnswer(0x4805D2B1D8CF94A9, VectorAnswer(30.0F, 1.0F, 0.0F));                  // velocity
-  SetAnswer(0x2E1202248937775C, OutAnswer(2, clip));                               // ammo in clip
-  SetAnswer(0x015A522136D7F951, IntAnswer(40));                                    // total ammo
+  using namespace sim::native;
+  SetAnswer(PlayerCharacter, IntAnswer(0x1001));
+  SetAnswer(CurrentWeapon, OutAnswer(1, static_cast<std::int32_t>(Pistol)));
+  SetAnswer(EntityExists, IntAnswer(1));
+  SetAnswer(IsInAnyVehicle, IntAnswer(inVehicle ? 1 : 0));
+  SetAnswer(VehicleOfCharacter, IntAnswer(Car));
+  SetAnswer(EngineRunning, IntAnswer(1));
+  SetAnswer(VehicleSpeed, FloatAnswer(30.0F));
+  SetAnswer(VehicleVelocity, VectorAnswer(30.0F, 1.0F, 0.0F));
+  SetAnswer(GetAmmoInClip, OutAnswer(2, clip));
+  SetAnswer(GetTotalAmmo, IntAnswer(40));
 }
 
-// The plug-in's state for each mode, set the way playing would leave it.
+// A key down for one pass, then up for one.
+void Press(KeyCode key) {
+  null_host::Keys[static_cast<std::size_t>(key)] = true;
+  RunFramePass();
+  null_host::Keys[static_cast<std::size_t>(key)] = false;
+  RunFramePass();
+}
+
+// Each mode reached the way playing would reach it, from a fresh plug-in.
 const std::map<std::string, std::function<void()>> Modes = {
     {"on foot, idle", [] { AnswerTheWorld(false, 10); }},
     {"driving, limiter acting",
      [] {
-       AnswerTheWorld(true, 10);
-       EngineState = {Car, true, false, 0, true};
-       GearState.gear = 1;
-       GearState.gearChangeTime = null_host::Tick;  // the banner shows
-       GearState.LimiterFieldOffset = 16;
+       AnswerTheWorld(true, 10);  // getting in: gear 1, and the banner shows
+       FindLimiterField();
      }},
-    {"weapon empty, line shown",
-     [] {
-       AnswerTheWorld(false, 1);
-       ClipEmpty[Pistol] = true;
-       EmptyNoticeTime = null_host::Tick;
-     }},
+    {"weapon empty, line shown", [] { AnswerTheWorld(false, 1); }},
     {"menu, keybindings page",
      [] {
        AnswerTheWorld(false, 10);
-       MenuState.open = true;
-       MenuState.page = MenuPage::KeybindingsPage;
+       Press(0x71);  // F2
      }},
     {"menu, gear speeds page",
      [] {
        AnswerTheWorld(false, 10);
-       MenuState.open = true;
-       MenuState.page = MenuPage::GearSpeedsPage;
+       Press(0x71);  // F2
+       Press(0x26);  // Up: "Gear Speeds"
+       Press(0x0D);  // Enter
      }},
 };
 
-void Reset() {
-  MenuState.open = false;
-  EngineState = {};
-  ClipEmpty[Pistol] = false;  // entries are never removed: the plug-in keeps references to them
-  PreviousWeapon = Pistol;
+void StartMode(const std::string& mode) {
+  ResetPluginState();
+  Modes.at(mode)();
+  RunFramePass();
 }
 
 void Pass(benchmark::State& state, const std::string& mode) {
-  Reset();
-  Modes.at(mode)();
-  RunFramePass();
+  StartMode(mode);
   for (auto _ : state) RunFramePass();
 }
 
 void Calls(benchmark::State& state, const std::string& mode) {
-  Reset();
-  Modes.at(mode)();
-  RunFramePass();
+  StartMode(mode);
   null_host::StartRecording();
   RunFramePass();
   const std::vector<null_host::RecordedCall> calls = null_host::StopRecording();
@@ -143,9 +136,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 void CountInstructions() {
   constexpr int Batch = 1000;
   for (const auto& [mode, setUp] : Modes) {
-    Reset();
-    setUp();
-    RunFramePass();
+    StartMode(mode);
     null_host::StartRecording();
     RunFramePass();
     const std::vector<null_host::RecordedCall> calls = null_host::StopRecording();

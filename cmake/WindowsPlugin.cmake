@@ -24,7 +24,7 @@ endforeach()
 add_custom_target(halvane_imports DEPENDS ${HALVANE_IMPORT_LIBS})
 
 enable_language(RC)
-configure_file(src/host/Version.rc.in ${CMAKE_CURRENT_BINARY_DIR}/Version.rc @ONLY)
+configure_file(src/plugin/Version.rc.in ${CMAKE_CURRENT_BINARY_DIR}/Version.rc @ONLY)
 
 add_library(Halvane SHARED ${HALVANE_SOURCES} src/platform/Win32Platform.cpp ${CMAKE_CURRENT_BINARY_DIR}/Version.rc)
 add_dependencies(Halvane halvane_imports)

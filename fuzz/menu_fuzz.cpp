@@ -4,11 +4,10 @@
 #include "NullHost.h"
 #include "config/Config.h"
 #include "config/Settings.h"
-#include "host/FrameLoop.h"
 #include "input/Input.h"
 #include "menu/Menu.h"
+#include "plugin/FrameLoop.h"
 #include "vehicle/Gear.h"
-#include "vehicle/Vehicle.h"
 
 #include <unistd.h>
 #include <cmath>
@@ -29,16 +28,12 @@ void Check(bool condition) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const std::string path = "/tmp/halvane-fuzz-menu-" + std::to_string(getpid()) + ".ini";
+  ResetPluginState();
   SettingsPath = path;
-  Config = DefaultConfig;
-  MenuState = {false, MenuPage::KeybindingsPage, 0, 1, false, -1, false, false, false, false};
-  MenuKeyLatch = false;
-  GearState = {1, 0, false, false, 0};
-  EngineState = {};
-  null_host::SetAnswer(0x7239B21A38F536BA, null_host::IntAnswer(1));  // the character exists
-  null_host::SetAnswer(0xAE31E7DF9B5B132E, null_host::IntAnswer(1));  // engines run
-  null_host::SetAnswer(0x9A9112A0FE9A4713, null_host::IntAnswer(0x2001));
-  null_host::SetAnswer(0xD5037BA82E12416F, null_host::FloatAnswer(40.0F));
+  null_host::SetAnswer(sim::native::EntityExists, null_host::IntAnswer(1));   // the character exists
+  null_host::SetAnswer(sim::native::EngineRunning, null_host::IntAnswer(1));  // engines run
+  null_host::SetAnswer(sim::native::VehicleOfCharacter, null_host::IntAnswer(0x2001));
+  null_host::SetAnswer(sim::native::VehicleSpeed, null_host::FloatAnswer(40.0F));
 
   for (std::size_t at = 0; at + 4 <= size; at += 4) {
     const unsigned held = data[at] | static_cast<unsigned>(data[at + 1]) << 8;
@@ -46,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       null_host::Keys[static_cast<std::size_t>(Keys[k])] = (held >> k & 1) != 0;
     null_host::PadConnected = (data[at + 2] & 0x80) != 0;
     null_host::PadButtons = static_cast<std::uint16_t>(data[at + 2] << 8 | data[at + 2]);
-    null_host::SetAnswer(0x997ABD671D25CA0B, null_host::IntAnswer(data[at + 3] & 1));  // in a car
+    null_host::SetAnswer(sim::native::IsInAnyVehicle, null_host::IntAnswer(data[at + 3] & 1));  // in a car
     null_host::Tick += data[at + 3];
     RunFramePass();
 

@@ -64,17 +64,17 @@ bool Game::EntityExists(std::int32_t handle) const {
 }
 
 void Game::DefineCharacterNatives() {
-  Define(0xD80958FC74E988A6, "player character", 0,
+  Define(native::PlayerCharacter, "player character", 0,
          [this](Invocation& call) { call.Return(character.handle); });
-  Define(0x3A87E44BB9A01D54, "current weapon", 3, [this](Invocation& call) {
+  Define(native::CurrentWeapon, "current weapon", 3, [this](Invocation& call) {
     weaponSlotBeforeCall = *call.Out<std::uint32_t>(1);
     const bool known = IsCharacter(call.Int(0));
     if (known) *call.Out<std::uint32_t>(1) = character.weapon;
     call.Return(known);
   });
-  Define(0x7239B21A38F536BA, "entity exists", 1,
+  Define(native::EntityExists, "entity exists", 1,
          [this](Invocation& call) { call.Return(EntityExists(call.Int(0))); });
-  Define(0x5F9532F3B5CC2551, "entity is dead", 1, [this](Invocation& call) {
+  Define(native::EntityIsDead, "entity is dead", 1, [this](Invocation& call) {
     call.Return(call.Int(0) == character.handle && character.exists && character.dead);
   });
 }

@@ -2,6 +2,7 @@
 // change, and the table of natives it answers.
 #pragma once
 
+#include "NativeHashes.h"
 #include "host/Native.h"
 
 #include <array>

@@ -4,25 +4,26 @@
 namespace sim {
 
 void Game::DefineScreenNatives() {
-  Define(0x66E0276CC5F6B9DA, "set text font", 1, [this](Invocation& call) { textStyle_.font = call.Int(0); });
-  Define(0x07C837F9A01C34C9, "set text scale", 2, [this](Invocation& call) {
+  Define(native::SetTextFont, "set text font", 1,
+         [this](Invocation& call) { textStyle_.font = call.Int(0); });
+  Define(native::SetTextScale, "set text scale", 2, [this](Invocation& call) {
     textStyle_.scaleX = call.Float(0);
     textStyle_.scaleY = call.Float(1);
   });
-  Define(0xBE6B23FFA53FB442, "set text colour", 4, [this](Invocation& call) {
+  Define(native::SetTextColour, "set text colour", 4, [this](Invocation& call) {
     textStyle_.colour = {call.Int(0), call.Int(1), call.Int(2), call.Int(3)};
   });
-  Define(0x2513DFB0FB8400FE, "set text outline", 0, [this](Invocation&) { textStyle_.outline = true; });
-  Define(0xC02F4DBFB51D988B, "set text centre", 1,
+  Define(native::SetTextOutline, "set text outline", 0, [this](Invocation&) { textStyle_.outline = true; });
+  Define(native::SetTextCentre, "set text centre", 1,
          [this](Invocation& call) { textStyle_.centred = call.Bool(0); });
-  Define(0x25FBB336DF1804CB, "begin text command", 1, [this](Invocation& call) {
+  Define(native::BeginTextCommand, "begin text command", 1, [this](Invocation& call) {
     if (std::string(call.Text(0)) != "STRING")
       faults.push_back("text command with a format other than STRING");
     if (textOpen_) faults.push_back("text command begun twice");
     textOpen_ = true;
     textBody_.clear();
   });
-  Define(0x6C188BE134E074AA, "add text", 1, [this](Invocation& call) {
+  Define(native::AddText, "add text", 1, [this](Invocation& call) {
     if (textOpen_) {
       textBody_ += call.Text(0);
     } else if (notificationOpen_) {
@@ -31,26 +32,26 @@ void Game::DefineScreenNatives() {
       faults.push_back("text added outside a text command or notification");
     }
   });
-  Define(0xCD015E5BB0D96A57, "draw text", 2, [this](Invocation& call) {
+  Define(native::DrawText, "draw text", 2, [this](Invocation& call) {
     if (!textOpen_) faults.push_back("text drawn without a text command");
     texts.push_back({textBody_, textStyle_, call.Float(0), call.Float(1), drawCount++});
     // The host's text style lasts for one text command only.
     textStyle_ = {};
     textOpen_ = false;
   });
-  Define(0x202709F4C58A0424, "begin notification", 1, [this](Invocation& call) {
+  Define(native::BeginNotification, "begin notification", 1, [this](Invocation& call) {
     if (std::string(call.Text(0)) != "STRING")
       faults.push_back("notification with a format other than STRING");
     notificationOpen_ = true;
     notificationBody_.clear();
   });
-  Define(0x2ED7843F8F801023, "post notification", 2, [this](Invocation& call) {
+  Define(native::PostNotification, "post notification", 2, [this](Invocation& call) {
     if (!notificationOpen_) faults.push_back("notification posted without being begun");
     notifications.push_back(notificationBody_);
     notificationOpen_ = false;
     call.Return(static_cast<std::int32_t>(notifications.size()));
   });
-  Define(0x3A618A217E5154F0, "draw rectangle", 8, [this](Invocation& call) {
+  Define(native::DrawRectangle, "draw rectangle", 8, [this](Invocation& call) {
     rects.push_back({call.Float(0),
                      call.Float(1),
                      call.Float(2),
@@ -58,7 +59,7 @@ void Game::DefineScreenNatives() {
                      {call.Int(4), call.Int(5), call.Int(6), call.Int(7)},
                      drawCount++});
   });
-  Define(0x67C540AA08E4A6F5, "play frontend sound", 4, [this](Invocation& call) {
+  Define(native::PlayFrontendSound, "play frontend sound", 4, [this](Invocation& call) {
     if (call.Int(0) != -1) faults.push_back("frontend sound with a sound id other than -1");
     frontendSounds.push_back({call.Text(1), call.Text(2)});
   });

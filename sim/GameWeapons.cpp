@@ -61,35 +61,35 @@ void Game::EndFrame(const Input& input) {
 }
 
 void Game::DefineWeaponNatives() {
-  Define(0xFE99B66D079CF6BC, "disable control", 3, [this](Invocation& call) {
+  Define(native::DisableControl, "disable control", 3, [this](Invocation& call) {
     if (call.Int(0) != 0 || call.Int(2) != 1)
       faults.push_back("control disabled outside group 0 or without 1");
     disabledControls.push_back(call.Int(1));
   });
-  Define(0xE8A25867FBA3B05E, "set control value next frame", 3, [this](Invocation& call) {
+  Define(native::SetControlValueNextFrame, "set control value next frame", 3, [this](Invocation& call) {
     if (call.Int(0) != 0) faults.push_back("control value set outside group 0");
     controlsNextFrame_[call.Int(1)] = call.Float(2);
     call.Return(true);
   });
-  Define(0x2E1202248937775C, "get ammo in clip", 3, [this](Invocation& call) {
+  Define(native::GetAmmoInClip, "get ammo in clip", 3, [this](Invocation& call) {
     WeaponModel* weapon = Owned(call.Int(0), call.Hash(1));
     if (weapon != nullptr) *call.Out<std::int32_t>(2) = weapon->clip;
     call.Return(weapon != nullptr);
   });
-  Define(0xDCD2A934D65CB497, "set ammo in clip", 3, [this](Invocation& call) {
+  Define(native::SetAmmoInClip, "set ammo in clip", 3, [this](Invocation& call) {
     if (call.Int(2) < 0) faults.push_back("a magazine set to a negative count");
     if (WeaponModel* weapon = Owned(call.Int(0), call.Hash(1)))
       weapon->clip = std::clamp(call.Int(2), 0, weapon->magazine);
     call.Return(true);
   });
-  Define(0x015A522136D7F951, "get total ammo", 2, [this](Invocation& call) {
+  Define(native::GetTotalAmmo, "get total ammo", 2, [this](Invocation& call) {
     WeaponModel* weapon = Owned(call.Int(0), call.Hash(1));
     call.Return(weapon != nullptr ? weapon->total : 0);
   });
-  Define(0x14E56BC5B5DB6A19, "set total ammo", 3, [this](Invocation& call) {
+  Define(native::SetTotalAmmo, "set total ammo", 3, [this](Invocation& call) {
     if (WeaponModel* weapon = Owned(call.Int(0), call.Hash(1))) weapon->total = std::max(0, call.Int(2));
   });
-  Define(0x6806C51AD12B83B8, "hide HUD component this frame", 1,
+  Define(native::HideHudComponentThisFrame, "hide HUD component this frame", 1,
          [this](Invocation& call) { hiddenHud.insert(call.Int(0)); });
 }
 

@@ -14,6 +14,8 @@ bool PadConnected = false;
 std::uint16_t PadButtons = 0;
 std::uint32_t Tick = 5'000'000;
 std::array<std::uint8_t, 4096> ObjectMemory{};
+std::array<std::uint8_t, 64> MainImage = {0x90, 0x90, 0x90, 0x90, 0x76, 0x03, 0x0F, 0x28, 0xF0, 0xF3,
+                                          0x44, 0x0F, 0x11, 0x83, 16,   0,    0,    0,    0x90};
 
 namespace {
 
@@ -119,7 +121,11 @@ bool MoveOver(const std::string& source, const std::string& target) {
 }
 bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
 const char PathSeparator = '/';
-MemoryImage MainImage() { return {nullptr, 0}; }
-MemoryRegion RegionAt(const std::uint8_t* address) { return {address, 0, false}; }
+MemoryImage MainImage() { return {null_host::MainImage.data(), null_host::MainImage.size()}; }
+MemoryRegion RegionAt(const std::uint8_t* address) {
+  const std::uint8_t* image = null_host::MainImage.data();
+  if (address < image || address >= image + null_host::MainImage.size()) return {address, 0, false};
+  return {image, null_host::MainImage.size(), true};
+}
 
 }  // namespace platform

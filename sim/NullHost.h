@@ -3,6 +3,7 @@
 // the seven host functions and the platform services.
 #pragma once
 
+#include "NativeHashes.h"
 #include "host/Native.h"
 
 #include <array>
@@ -29,6 +30,8 @@ extern bool PadConnected;
 extern std::uint16_t PadButtons;
 extern std::uint32_t Tick;
 extern std::array<std::uint8_t, 4096> ObjectMemory;
+// The game's image: the limiter store once, with field offset 16.
+extern std::array<std::uint8_t, 64> MainImage;
 
 // What a native answers from now on.
 void SetAnswer(NativeHash hash, const Answer& answer);

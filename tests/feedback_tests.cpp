@@ -25,14 +25,14 @@ TEST_F(FeedbackTest, StatusLineIsTheEightCallSequenceWithTheTextUnchanged) {
 
   ASSERT_EQ(host.frameCalls.size(), 16U);
   const std::vector<std::pair<NativeHash, std::vector<std::uint64_t>>> expected = {
-      {0x66E0276CC5F6B9DA, {0}},
-      {0x07C837F9A01C34C9, {0x3EE66666, 0x3EE66666}},
-      {0xBE6B23FFA53FB442, {255, 255, 255, 255}},
-      {0x2513DFB0FB8400FE, {}},
-      {0xC02F4DBFB51D988B, {1}},
-      {0x25FBB336DF1804CB, {host.frameCalls[5].args.at(0)}},
-      {0x6C188BE134E074AA, {reinterpret_cast<std::uintptr_t>(text)}},
-      {0xCD015E5BB0D96A57, {0x3F000000, 0x3F6B851F}},
+      {sim::native::SetTextFont, {0}},
+      {sim::native::SetTextScale, {0x3EE66666, 0x3EE66666}},
+      {sim::native::SetTextColour, {255, 255, 255, 255}},
+      {sim::native::SetTextOutline, {}},
+      {sim::native::SetTextCentre, {1}},
+      {sim::native::BeginTextCommand, {host.frameCalls[5].args.at(0)}},
+      {sim::native::AddText, {reinterpret_cast<std::uintptr_t>(text)}},
+      {sim::native::DrawText, {0x3F000000, 0x3F6B851F}},
   };
   for (std::size_t i = 0; i < 16; ++i) {
     const auto& [hash, args] = expected[i % 8];
@@ -58,8 +58,8 @@ TEST_F(FeedbackTest, StatusLineIsTheEightCallSequenceWithTheTextUnchanged) {
 
 TEST_F(FeedbackTest, ScreenTextDrawsFromItsPositionWithEveryStyleCallRepeated) {
   host.RunScript([] {
-    DrawScreenText("Gear 1", 0.055F, 0.26F, 0.35F, 255, 220, 0, 255, false);
-    DrawStyledText("3", 0.946F, 0.76F, {4, 0.5F, 255, 255, 255, 140, true});
+    DrawScreenText("Gear 1", 0.055F, 0.26F, {0, 0.35F, {255, 220, 0, 255}, false});
+    DrawScreenText("3", 0.946F, 0.76F, {4, 0.5F, {255, 255, 255, 140}, true});
   });
   ASSERT_EQ(host.game.texts.size(), 2U);
   const sim::DrawnText& menu = host.game.texts[0];

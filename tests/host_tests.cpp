@@ -10,10 +10,7 @@ using Kind = sim::HostCallRecord::Kind;
 
 namespace {
 
-constexpr NativeHash PlayerCharacter = 0xD80958FC74E988A6;
-constexpr NativeHash CurrentWeapon = 0x3A87E44BB9A01D54;
-constexpr NativeHash EntityExists = 0x7239B21A38F536BA;
-constexpr NativeHash EntityIsDead = 0x5F9532F3B5CC2551;
+using namespace sim::native;
 
 // The hashes of the pass's opening calls: character, weapon, and the tests
 // that guard the vehicle block.

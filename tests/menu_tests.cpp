@@ -60,7 +60,7 @@ class MenuTest : public Playthrough {
   }
   bool FeaturesRan() const {
     for (const auto& call : host.frameCalls) {
-      if (call.hash == 0x7239B21A38F536BA) return true;  // the vehicle block's guard
+      if (call.hash == sim::native::EntityExists) return true;  // the vehicle block's guard
     }
     return false;
   }
@@ -95,8 +95,8 @@ TEST_F(MenuTest, TheMenuKeyOpensAndClosesAndNoFeatureRunsWhileOpen) {
     EXPECT_FALSE(FeaturesRan());
   }
   for (const auto& call : host.frameCalls) {
-    EXPECT_TRUE(call.hash == 0xD80958FC74E988A6 || call.hash == 0x3A87E44BB9A01D54 ||
-                call.hash == 0x3A618A217E5154F0 ||
+    EXPECT_TRUE(call.hash == sim::native::PlayerCharacter || call.hash == sim::native::CurrentWeapon ||
+                call.hash == sim::native::DrawRectangle ||
                 host.game.NameOf(call.hash).find("text") != std::string::npos)
         << host.game.NameOf(call.hash);
   }

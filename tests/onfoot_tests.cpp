@@ -46,7 +46,8 @@ TEST_F(OnFootTest, TwoStarsOrMoreBecomeOneAndOneStarStays) {
     Frame();
     EXPECT_EQ(host.game.character.wantedLevel, 1);
     EXPECT_TRUE(host.game.character.handsUp);
-    EXPECT_EQ(host.CallsTo(0x39FF19C64EF7DA5B).size(), wanted >= 2 ? 1U : 0U);  // the level is set only when cut
+    EXPECT_EQ(host.CallsTo(sim::native::SetWantedLevel).size(),
+              wanted >= 2 ? 1U : 0U);  // the level is set only when cut
     Release(SurrenderKey);
     Frame();
     Tap(SurrenderKey);  // hands down again

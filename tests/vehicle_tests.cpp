@@ -21,9 +21,8 @@ using ::testing::IsEmpty;
 
 namespace {
 
-constexpr NativeHash SetEngine = 0x2497C4717C8B881E;
-constexpr NativeHash SetUndriveable = 0x8ABA6AF54B942B95;
-constexpr NativeHash SetControlValue = 0xE8A25867FBA3B05E;
+using sim::native::SetEngine;
+using sim::native::SetUndriveable;
 constexpr KeyCode EngineKey = 'G';
 constexpr KeyCode GearUpKey = '3';
 constexpr KeyCode GearDownKey = '1';
@@ -289,7 +288,7 @@ TEST_F(VehicleTest, TheLimiterPullsTheCarBackToTheGearsLimit) {
   EXPECT_EQ(v.y, 5.0F * k);
   EXPECT_EQ(v.z, -1.0F * k);
   EXPECT_EQ(LimiterField(car), 0.6F);
-  const auto zeroed = host.CallsTo(SetControlValue);
+  const auto zeroed = host.CallsTo(sim::native::SetControlValueNextFrame);
   ASSERT_EQ(zeroed.size(), 1U);
   EXPECT_EQ(zeroed[0]->args, (std::vector<std::uint64_t>{0, 71, Bits(0.0F)}));
 
@@ -299,20 +298,20 @@ TEST_F(VehicleTest, TheLimiterPullsTheCarBackToTheGearsLimit) {
   Frame();
   EXPECT_EQ(host.game.Vehicle(car).velocity.x, 9.72F);
   EXPECT_EQ(LimiterField(car), 0.6F);
-  EXPECT_EQ(host.CallsTo(SetControlValue).size(), 1U);
+  EXPECT_EQ(host.CallsTo(sim::native::SetControlValueNextFrame).size(), 1U);
 
   // Below the limit, and in gear 5 at any speed, nothing is done.
   std::memset(host.game.Vehicle(car).memory.data() + LimiterOffset, 0, 4);
   host.game.Vehicle(car).velocity = {9.0F, 0.0F, 0.0F};
   Frame();
   EXPECT_EQ(LimiterField(car), 0.0F);
-  EXPECT_THAT(host.CallsTo(SetControlValue), IsEmpty());
+  EXPECT_THAT(host.CallsTo(sim::native::SetControlValueNextFrame), IsEmpty());
   for (int i = 0; i < 4; ++i) Tap(GearUpKey);
   host.game.Vehicle(car).velocity = {90.0F, 0.0F, 0.0F};
   Frame();
   EXPECT_EQ(ShownGear(), 5);
   EXPECT_EQ(host.game.Vehicle(car).velocity.x, 90.0F);
-  EXPECT_THAT(host.CallsTo(SetControlValue), IsEmpty());
+  EXPECT_THAT(host.CallsTo(sim::native::SetControlValueNextFrame), IsEmpty());
 
   // Shifting down at speed cuts it on the very next pass.
   Tap(GearDownKey);

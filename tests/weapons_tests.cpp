@@ -300,8 +300,9 @@ constexpr std::uint32_t SafetyExemptWeapons[] = {
     0x93E220BD, 0xFDBC8A50, 0xA0973D5E, 0xBA45E8B8, 0x497FACC3, 0xF7F1E25E, 0x23C9F95C, 0x0787F0BB,
     0x060EC506, 0xAB564B93, 0x2C3731D9, 0xBA536372, 0x34A67B97, 0x24B17070, 0xDC4DB296, 0x99AEEB3B};
 // Clip-exempt, yet with a safety: the six of the main group and the four extra ones.
-constexpr std::uint32_t ClipExemptWithASafety[] = {0x0781FE4C, 0x0AB49B47, 0xB1CA77B1, 0x8BADF85D, 0x6D544C99,
-                                                   0xA89CB99E, 0x13E577CB, 0xDFD59E4B, 0x63AB0442, 0x7F7497E5};
+constexpr std::uint32_t ClipExemptWithASafety[] = {0x0781FE4C, 0x0AB49B47, 0xB1CA77B1, 0x8BADF85D,
+                                                   0x6D544C99, 0xA89CB99E, 0x13E577CB, 0xDFD59E4B,
+                                                   0x63AB0442, 0x7F7497E5};
 
 TEST_F(WeaponsTest, EveryWeaponOfTheGroupsKeepsItsOwnRules) {
   // No clip-exempt weapon is ever held empty at its last cartridge.
@@ -392,8 +393,8 @@ TEST_F(MovedReloadTest, TheBoundKeyHasTheGameReloadAndTheGamesOwnKeyCannot) {
   Frame();
   Release('K');
   EXPECT_EQ(Held().clip, 0);
-  ASSERT_EQ(host.CallsTo(0xE8A25867FBA3B05E).size(), 1U);
-  EXPECT_THAT(host.CallsTo(0xE8A25867FBA3B05E)[0]->args, ElementsAre(0, 45, 0x3F800000));
+  ASSERT_EQ(host.CallsTo(sim::native::SetControlValueNextFrame).size(), 1U);
+  EXPECT_THAT(host.CallsTo(sim::native::SetControlValueNextFrame)[0]->args, ElementsAre(0, 45, 0x3F800000));
   Frame();
   EXPECT_EQ(Held().clip, 12);
   EXPECT_EQ(host.game.reloads, 1);

@@ -203,12 +203,15 @@ Wave Stereo(std::uint32_t rate, Track left, Track right, std::string software) {
   return wave;
 }
 
+// The image as a file-local array, and the clip's name as a view of it: the
+// size is the array's, known only here.
 void Emit(const char* name, const std::vector<std::uint8_t>& image) {
-  std::printf("\nconstinit const std::array<std::uint8_t, %zu> %s = {", image.size(), name);
+  std::printf("\nnamespace {\nconstexpr std::uint8_t %sImage[] = {", name);
   for (std::size_t i = 0; i < image.size(); ++i) {
     std::printf("%s0x%02X,", i % 16 == 0 ? "\n    " : " ", image[i]);
   }
-  std::printf("\n};\n");
+  std::printf("\n};\n}  // namespace\nconstinit const std::span<const std::uint8_t> %s = %sImage;\n", name,
+              name);
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <array>
 
 inline constexpr int GearCount = 5;
+// Gears 1 to 4 carry a speed limit; the top gear has none.
+inline constexpr int LimitedGearCount = GearCount - 1;
 
 struct ConfigRecord {
   KeyCode SafetyToggle;

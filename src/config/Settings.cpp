@@ -2,6 +2,7 @@
 
 #include "config/Config.h"
 #include "config/Number.h"
+#include "config/SettingsTable.h"
 #include "input/KeyNames.h"
 #include "platform/Platform.h"
 
@@ -16,24 +17,6 @@
 namespace {
 
 constexpr const char* FileName = "Halvane.ini";
-
-struct BindingKey {
-  std::string_view key;
-  KeyCode ConfigRecord::*field;
-};
-
-// In the order the file lists them.
-constexpr BindingKey BindingKeys[] = {
-    {"SafetyToggle", &ConfigRecord::SafetyToggle},
-    {"Reload", &ConfigRecord::Reload},
-    {"Menu", &ConfigRecord::Menu},
-    {"Engine", &ConfigRecord::Engine},
-    {"Surrender", &ConfigRecord::Surrender},
-    {"GearUp", &ConfigRecord::GearUp},
-    {"GearDown", &ConfigRecord::GearDown},
-};
-
-constexpr std::string_view GearKeys[] = {"Gear1", "Gear2", "Gear3", "Gear4"};
 
 // A speed limit must be a positive number: nothing, NaN, zero or a negative
 // value would flip or pin the car, and leaves the limit as it was. Numbers
@@ -50,22 +33,19 @@ void LoadLine(std::string_view line) {
   if (equals == std::string_view::npos) return;
   const std::string_view key = line.substr(0, equals);
   const std::string_view value = line.substr(equals + 1);
-
-  for (int gear = 1; gear <= 4; ++gear) {
-    if (key == GearKeys[gear - 1]) return LoadSpeed(value, GearSpeed(gear));
-  }
-  if (key == "GearSystem") {
-    Config.GearSystem = value == "1";
-    return;
-  }
-  if (key == "HideAmmoHud") {
-    Config.HideAmmoHud = value == "1";
-    return;
-  }
-  const KeyCode code = KeyCodeFromName(value);
-  if (code == -1) return;
-  for (const BindingKey& binding : BindingKeys) {
-    if (key == binding.key) Config.*binding.field = code;
+  for (const SettingEntry& setting : SettingsTable) {
+    if (key != setting.fileKey) continue;
+    switch (setting.kind) {
+      case SettingKind::Binding:
+        if (const KeyCode code = KeyCodeFromName(value); code != -1) Config.*setting.binding = code;
+        return;
+      case SettingKind::Switch:
+        Config.*setting.flag = value == "1";
+        return;
+      case SettingKind::Speed:
+        LoadSpeed(value, GearSpeed(setting.gear));
+        return;
+    }
   }
 }
 
@@ -90,20 +70,35 @@ std::string SpeedText(float speed) {
 }
 
 bool WriteSettings(std::FILE* file) {
-  bool written = std::fputs("[Keybindings]\n", file) >= 0;
-  for (const BindingKey& binding : BindingKeys) {
-    written &= std::fprintf(file, "%.*s=%s\n", static_cast<int>(binding.key.size()), binding.key.data(),
-                            KeyName(Config.*binding.field)) >= 0;
-  }
-  written &= std::fprintf(file, "[Settings]\nHideAmmoHud=%c\nGearSystem=%c\n[GearSpeeds]\n",
-                          Config.HideAmmoHud ? '1' : '0', Config.GearSystem ? '1' : '0') >= 0;
-  for (int gear = 1; gear <= 4; ++gear) {
-    written &= std::fprintf(file, "Gear%d=%s\n", gear, SpeedText(GearSpeed(gear)).c_str()) >= 0;
+  bool written = true;
+  const SettingEntry* previous = nullptr;
+  for (const SettingEntry& setting : SettingsTable) {
+    if (previous == nullptr || previous->kind != setting.kind) {
+      written &= std::fprintf(file, "%s\n", SectionOf(setting.kind)) >= 0;
+    }
+    previous = &setting;
+    const auto key = static_cast<int>(setting.fileKey.size());
+    switch (setting.kind) {
+      case SettingKind::Binding:
+        written &= std::fprintf(file, "%.*s=%s\n", key, setting.fileKey.data(),
+                                KeyName(Config.*setting.binding)) >= 0;
+        break;
+      case SettingKind::Switch:
+        written &= std::fprintf(file, "%.*s=%c\n", key, setting.fileKey.data(),
+                                Config.*setting.flag ? '1' : '0') >= 0;
+        break;
+      case SettingKind::Speed:
+        written &= std::fprintf(file, "%.*s=%s\n", key, setting.fileKey.data(),
+                                SpeedText(GearSpeed(setting.gear)).c_str()) >= 0;
+        break;
+    }
   }
   return written;
 }
 
 }  // namespace
+
+std::string SettingsPath;
 
 void ResolveSettingsPath() {
   if (const auto library = platform::LibraryFileName(reinterpret_cast<const void*>(&ResolveSettingsPath))) {
@@ -136,7 +131,8 @@ void LoadSettings() {
   }
   std::string text;
   char chunk[4096];
-  for (std::size_t read; (read = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) text.append(chunk, read);
+  for (std::size_t read; (read = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;)
+    text.append(chunk, read);
   LoadSettingsText(text);
 }
 

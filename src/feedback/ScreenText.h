@@ -16,21 +16,14 @@ void DrawRectangle(float x, float y, float width, float height, Colour colour);
 struct TextStyle {
   std::int32_t font;
   float scale;
-  std::int32_t red;
-  std::int32_t green;
-  std::int32_t blue;
-  std::int32_t alpha;
+  Colour colour;
   bool centred;
 };
 
 // The host's eight-call text sequence: all five style calls (font, scale,
 // colour, outline, centring), then the text command. The text travels
 // unchanged, colour codes ("~r~", "~y~", ...) included.
-void DrawStyledText(const char* text, float x, float y, const TextStyle& style);
-
-// DrawStyledText with font 0.
-void DrawScreenText(const char* text, float x, float y, float scale, std::int32_t red, std::int32_t green,
-                    std::int32_t blue, std::int32_t alpha, bool centred);
+void DrawScreenText(const char* text, float x, float y, const TextStyle& style);
 
 // The weapon features' message line at the bottom centre of the screen.
 void ShowStatusLine(const char* text);

@@ -2,14 +2,13 @@
 // frontend sounds.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <span>
 
-// Complete RIFF/WAVE images, played in place.
-extern const std::array<std::uint8_t, 7568> DryFireClip;
-extern const std::array<std::uint8_t, 3692> SafetySwitchClip;
-extern const std::array<std::uint8_t, 50766> GearShiftClip;
+// Complete RIFF/WAVE images, played in place (generated in Clips.cpp).
+extern const std::span<const std::uint8_t> DryFireClip;
+extern const std::span<const std::uint8_t> SafetySwitchClip;
+extern const std::span<const std::uint8_t> GearShiftClip;
 
 // Starts the clip and returns at once; a new clip replaces one still playing.
 void PlayClip(std::span<const std::uint8_t> clip);

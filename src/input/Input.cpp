@@ -6,6 +6,8 @@ constinit PadStateRecord PadState = {};
 
 void SamplePad() { PadState.connected = platform::ReadPad(PadState.state) == 0; }
 
+void ResetPad() { PadState = {}; }
+
 namespace {
 
 // Button bit of each pad code below the triggers, in code order.

@@ -79,6 +79,8 @@ extern PadStateRecord PadState;
 
 // Polls pad 0 once; every pad code this pass reads this snapshot.
 void SamplePad();
+// No pad sampled yet.
+void ResetPad();
 
 bool IsKeyDown(KeyCode code);
 

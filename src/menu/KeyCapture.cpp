@@ -2,17 +2,13 @@
 
 #include "config/Settings.h"
 #include "feedback/ScreenText.h"
-#include "host/Native.h"
-#include "host/SharedNatives.h"
+#include "host/Natives.h"
 #include "input/KeyNames.h"
 #include "menu/Menu.h"
 
 #include <string_view>
 
 namespace {
-
-constexpr NativeHash BeginNotification = 0x202709F4C58A0424;
-constexpr NativeHash PostNotification = 0x2ED7843F8F801023;
 
 constexpr std::array<KeyCode, 81> MakeCaptureScanOrder() {
   std::array<KeyCode, 81> order{};
@@ -37,17 +33,15 @@ constinit const std::array<KeyCode, 81> CaptureScanOrder = MakeCaptureScanOrder(
 bool TryCaptureKey(KeyCode code) {
   if (!IsKeyDown(code) || std::string_view(KeyName(code)) == "?") return false;
   const std::int32_t row = MenuState.captureRow;
-  if (row >= 0 && row < static_cast<std::int32_t>(BindingRows.size())) {
-    Config.*BindingRows[static_cast<std::size_t>(row)].binding = code;
-  }
+  if (IsBindingRow(row)) Config.*KeybindingSettings[static_cast<std::size_t>(row)]->binding = code;
   SaveSettings();
   MenuState.capturing = false;
   MenuState.captureRow = -1;
   char text[64];
   FormatText64(text, "Key set to: %s", KeyName(code));
-  CallNative(BeginNotification, "STRING");
-  CallNative(shared_native::AddTextString, static_cast<const char*>(text));
-  CallNative<std::int32_t>(PostNotification, 0, 0);
+  natives::BeginTextCommandNotification("STRING");
+  natives::AddTextComponentString(text);
+  natives::EndTextCommandPostNotification();
   return true;
 }
 

@@ -6,24 +6,15 @@
 #include "menu/KeyCapture.h"
 #include "vehicle/Gear.h"
 
-constinit MenuStateRecord MenuState = {false, MenuPage::KeybindingsPage, 0, 1, false, -1, false, false, false,
-                                       false};
-constinit bool MenuKeyLatch = false;
-
-const std::array<BindingRow, 6> BindingRows = {{
-    {"Safety Toggle", &ConfigRecord::SafetyToggle},
-    {"Menu Key", &ConfigRecord::Menu},
-    {"Engine Toggle", &ConfigRecord::Engine},
-    {"Surrender", &ConfigRecord::Surrender},
-    {"Gear Up", &ConfigRecord::GearUp},
-    {"Gear Down", &ConfigRecord::GearDown},
-}};
+constexpr MenuStateRecord MenuAtLoad = {
+    false, MenuPage::KeybindingsPage, 0, 1, false, -1, false, false, false, false};
+constinit MenuStateRecord MenuState = MenuAtLoad;
 
 namespace {
 
-constexpr std::int32_t HideAmmoRow = 6;
-constexpr std::int32_t GearSystemRow = 7;
-constexpr std::int32_t GearSpeedsRow = 8;
+// The edge latch of the Menu binding.
+constinit bool MenuKeyLatch = false;
+
 constexpr float LowestGearOneSpeed = 1.0F;
 
 // The six menu actions: a fixed key, or its pad button while a pad is connected.
@@ -68,11 +59,11 @@ void Back() {
 void GearSpeedsPageInput(const MenuActions& actions) {
   std::int32_t& row = MenuState.gearRow;
   if (Fires(actions.up, GearState.gearUpLatch)) {
-    row = row == 1 ? 4 : row - 1;
+    row = row == 1 ? LimitedGearCount : row - 1;
     PlayFrontendSound("NAV_UP_DOWN");
   }
   if (Fires(actions.down, GearState.gearDownLatch)) {
-    row = row == 4 ? 1 : row + 1;
+    row = row == LimitedGearCount ? 1 : row + 1;
     PlayFrontendSound("NAV_UP_DOWN");
   }
   if (Fires(actions.right, MenuState.rightLatch)) {
@@ -89,20 +80,22 @@ void GearSpeedsPageInput(const MenuActions& actions) {
 
 void SelectKeybindingRow() {
   const std::int32_t row = MenuState.keyRow;
-  if (row < static_cast<std::int32_t>(BindingRows.size())) {
-    MenuState.capturing = true;
-    MenuState.captureRow = row;
-  } else if (row == HideAmmoRow) {
-    Config.HideAmmoHud = !Config.HideAmmoHud;
-    SaveSettings();
-  } else if (row == GearSystemRow) {
-    Config.GearSystem = !Config.GearSystem;
-    if (Config.GearSystem) GearState.gear = 1;
-    SaveSettings();
-  } else if (row == GearSpeedsRow) {
+  if (row == GearSpeedsRow) {
     MenuState.page = MenuPage::GearSpeedsPage;
     MenuState.gearRow = 1;
+    return;
   }
+  const SettingEntry& setting = *KeybindingSettings[static_cast<std::size_t>(row)];
+  if (setting.kind == SettingKind::Binding) {
+    MenuState.capturing = true;
+    MenuState.captureRow = row;
+    return;
+  }
+  bool& on = Config.*setting.flag;
+  on = !on;
+  // The gear system switched on starts in gear 1.
+  if (setting.flag == &ConfigRecord::GearSystem && on) GearState.gear = 1;
+  SaveSettings();
 }
 
 void KeybindingsPageInput(const MenuActions& actions) {
@@ -157,9 +150,14 @@ void HandleMenuInput() {
   if (!MenuState.open) EndCapture();
 }
 
+void ResetMenu() {
+  MenuState = MenuAtLoad;
+  MenuKeyLatch = false;
+}
+
 void RaiseGearSpeed(std::int32_t gear) {
   GearSpeed(gear) += GearSpeedStep;
-  for (std::int32_t g = 1; g <= 3; ++g) {
+  for (std::int32_t g = 1; g < LimitedGearCount; ++g) {
     if (GearSpeed(g) >= GearSpeed(g + 1)) GearSpeed(g + 1) = GearSpeed(g) + GearSpeedStep;
   }
 }
@@ -167,7 +165,7 @@ void RaiseGearSpeed(std::int32_t gear) {
 void LowerGearSpeed(std::int32_t gear) {
   GearSpeed(gear) -= GearSpeedStep;
   if (GearSpeed(1) < LowestGearOneSpeed) GearSpeed(1) = LowestGearOneSpeed;
-  for (std::int32_t g = 1; g <= 3; ++g) {
+  for (std::int32_t g = 1; g < LimitedGearCount; ++g) {
     if (GearSpeed(g) + GearSpeedStep > GearSpeed(g + 1)) GearSpeed(g + 1) = GearSpeed(g) + GearSpeedStep;
   }
 }

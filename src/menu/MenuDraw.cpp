@@ -32,7 +32,7 @@ constexpr float MarkerX = 0.038F;
 constexpr std::uint32_t CaptureBlink = 400;
 
 void Text(const char* text, float x, float y, float scale, Colour colour) {
-  DrawScreenText(text, x, y, scale, colour.red, colour.green, colour.blue, colour.alpha, false);
+  DrawScreenText(text, x, y, {0, scale, colour, false});
 }
 
 float RowTop(std::int32_t row) { return 0.25F + 0.048F * static_cast<float>(row); }
@@ -82,7 +82,7 @@ struct FormattedLimit {
   std::uint32_t limitBits;
   char text[48];
 };
-constinit std::array<FormattedLimit, 4> formattedLimits = {};
+constinit std::array<FormattedLimit, LimitedGearCount> formattedLimits = {};
 
 const char* GearValueText(std::int32_t gear) {
   const float limit = GearSpeed(gear);
@@ -96,31 +96,29 @@ const char* GearValueText(std::int32_t gear) {
   return formatted.text;
 }
 
-const char* KeybindingLabel(std::int32_t row) {
-  constexpr const char* OtherRows[] = {"Hide Ammo Counter", "Gear System", "Gear Speeds"};
-  const auto bindings = static_cast<std::int32_t>(BindingRows.size());
-  return row < bindings ? BindingRows[static_cast<std::size_t>(row)].label : OtherRows[row - bindings];
+// A setting's value on its row: the key's name (blinking while captured), or on or off.
+void SettingValue(const SettingEntry& setting, std::int32_t row) {
+  if (setting.kind == SettingKind::Switch) {
+    Switch(Config.*setting.flag, row);
+  } else if (MenuState.capturing && MenuState.captureRow == row) {
+    const bool odd = (platform::TickCount() / CaptureBlink) % 2 == 1;
+    Text(odd ? "~o~[...]" : "~r~[...]", 0.2F, RowTextY(row), TextScale, White);
+  } else {
+    Text(BracketedKeyName(Config.*setting.binding).data(), 0.2F, RowTextY(row), TextScale, KeyValue);
+  }
 }
 
 void DrawKeybindingsPage() {
   Title("~y~Halvane~w~ | Keybindings");
   for (std::int32_t row = 0; row < KeybindingRowCount; ++row) {
     RowBase(row, MenuState.keyRow == row);
-    Text(KeybindingLabel(row), LabelX, RowTextY(row), TextScale, White);
-    if (row < static_cast<std::int32_t>(BindingRows.size())) {
-      if (MenuState.capturing && MenuState.captureRow == row) {
-        const bool odd = (platform::TickCount() / CaptureBlink) % 2 == 1;
-        Text(odd ? "~o~[...]" : "~r~[...]", 0.2F, RowTextY(row), TextScale, White);
-      } else {
-        Text(BracketedKeyName(Config.*BindingRows[static_cast<std::size_t>(row)].binding).data(), 0.2F,
-             RowTextY(row), TextScale, KeyValue);
-      }
-    } else if (row == 6) {
-      Switch(Config.HideAmmoHud, row);
-    } else if (row == 7) {
-      Switch(Config.GearSystem, row);
-    } else {
+    if (row == GearSpeedsRow) {
+      Text("Gear Speeds", LabelX, RowTextY(row), TextScale, White);
       Text("[ ENTER ]", 0.185F, RowTextY(row), TextScale, KeyValue);
+    } else {
+      const SettingEntry& setting = *KeybindingSettings[static_cast<std::size_t>(row)];
+      Text(setting.menuLabel, LabelX, RowTextY(row), TextScale, White);
+      SettingValue(setting, row);
     }
   }
   Footer(KeybindingRowCount, "~y~UP/DOWN~w~ Nav  ~y~ENTER~w~ Select  ~y~BACK~w~ Close", 0.25F);
@@ -128,22 +126,24 @@ void DrawKeybindingsPage() {
 
 void DrawGearSpeedsPage() {
   Title("~y~Halvane~w~ | Gear Speeds");
-  const char* const labels[] = {"Gear 1", "Gear 2", "Gear 3", "Gear 4"};
-  for (std::int32_t gear = 1; gear <= 4; ++gear) {
+  for (const SettingEntry* setting : GearSpeedSettings) {
+    const std::int32_t gear = setting->gear;
     const std::int32_t row = gear - 1;
     const bool selected = MenuState.gearRow == gear;
     RowBase(row, selected);
-    Text(labels[row], LabelX, RowTextY(row), TextScale, White);
+    Text(setting->menuLabel, LabelX, RowTextY(row), TextScale, White);
     Text(GearValueText(gear), 0.135F, RowTextY(row), ValueScale, White);
     if (selected) {
       Text("~g~[+]", 0.225F, RowTextY(row), TextScale, On);
       Text("~r~[-]", 0.252F, RowTextY(row), TextScale, Off);
     }
   }
-  RowBase(4, false);
-  Text("Gear 5", LabelX, RowTextY(4), TextScale, Grey);
-  Text("~b~No Limit~w~ (fixed)", 0.135F, RowTextY(4), ValueScale, Grey);
-  Footer(5, "~y~UP/DOWN~w~ Select  ~y~LEFT/RIGHT~w~ Adjust  ~y~BACK~w~ Keys Menu", 0.24F);
+  // The top gear, shown below the others and never selected.
+  constexpr std::int32_t TopGearRow = LimitedGearCount;
+  RowBase(TopGearRow, false);
+  Text("Gear 5", LabelX, RowTextY(TopGearRow), TextScale, Grey);
+  Text("~b~No Limit~w~ (fixed)", 0.135F, RowTextY(TopGearRow), ValueScale, Grey);
+  Footer(GearCount, "~y~UP/DOWN~w~ Select  ~y~LEFT/RIGHT~w~ Adjust  ~y~BACK~w~ Keys Menu", 0.24F);
 }
 
 }  // namespace

@@ -2,12 +2,8 @@
 // button, the binding again, death or a vehicle ends it.
 #pragma once
 
-#include <cstdint>
+#include "host/Natives.h"
 
-struct SurrenderStateRecord {
-  bool surrenderKeyLatch;
-  bool surrendered;
-};
-extern SurrenderStateRecord SurrenderState;
-
-void SurrenderStep(std::int32_t character);
+void SurrenderStep(Entity character);
+// Hands down, the key released: the state at load.
+void ResetSurrender();

@@ -1,12 +1,8 @@
 // Walking pace on foot unless sprinting; Ctrl frees the pace and back.
 #pragma once
 
-#include <cstdint>
+#include "host/Natives.h"
 
-struct WalkPaceStateRecord {
-  bool ctrlLatch;
-  bool freePace;
-};
-extern WalkPaceStateRecord WalkPaceState;
-
-void WalkPaceStep(std::int32_t character);
+void WalkPaceStep(Entity character);
+// Walking pace, Ctrl released: the state at load.
+void ResetWalkPace();

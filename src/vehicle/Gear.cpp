@@ -2,8 +2,7 @@
 
 #include "config/Config.h"
 #include "feedback/Sound.h"
-#include "host/Native.h"
-#include "host/SharedNatives.h"
+#include "host/Natives.h"
 #include "input/Input.h"
 #include "platform/ImageScan.h"
 #include "platform/Platform.h"
@@ -12,15 +11,11 @@
 #include <algorithm>
 #include <cstring>
 
-constinit GearStateRecord GearState = {1, 0, false, false, 0};
+constexpr GearStateRecord GearsAtLoad = {1, 0, false, false, 0};
+constinit GearStateRecord GearState = GearsAtLoad;
 
 namespace {
 
-constexpr NativeHash VehicleSpeed = 0xD5037BA82E12416F;
-constexpr NativeHash VehicleVelocity = 0x4805D2B1D8CF94A9;
-constexpr NativeHash SetVehicleVelocity = 0x1C99BB7B6E96D16F;
-
-constexpr std::int32_t AccelerateControl = 71;
 constexpr float LimiterFieldValue = 0.6F;
 constexpr std::uint32_t BannerWindow = 1499;
 
@@ -32,14 +27,14 @@ constexpr std::uint32_t LargestFieldOffset = 64 * 1024;
 // At or above the gear's limit the accelerator is taken away, the velocity
 // pulled back to the limit and the limiter field written. A limit or speed
 // that is not a number compares false and nothing is done.
-void LimitSpeed(std::int32_t vehicle, float limit) {
-  const float speed = CallNative<float>(VehicleSpeed, vehicle);
+void LimitSpeed(Entity vehicle, float limit) {
+  const float speed = natives::VehicleSpeed(vehicle);
   if (!(speed >= limit)) return;
-  CallNative(shared_native::SetControlValueNextFrame, 0, AccelerateControl, 0.0F);
+  natives::SetControlValueNextFrame(Control::Accelerate, 0.0F);
   if (speed > limit) {
-    const Vector3 velocity = CallNative<Vector3>(VehicleVelocity, vehicle);
+    const Vector3 velocity = natives::VehicleVelocity(vehicle);
     const float k = limit / speed;
-    CallNative(SetVehicleVelocity, vehicle, velocity.x * k, velocity.y * k, velocity.z * k);
+    natives::SetVehicleVelocity(vehicle, velocity.x * k, velocity.y * k, velocity.z * k);
   }
   WriteLimiterField(vehicle, LimiterFieldValue);
 }
@@ -51,12 +46,14 @@ void GearEntryReset() {
   GearState.gearChangeTime = platform::TickCount();
 }
 
+void ResetGears() { GearState = GearsAtLoad; }
+
 void ClearGearLatches() {
   GearState.gearUpLatch = false;
   GearState.gearDownLatch = false;
 }
 
-void GearStep(std::int32_t vehicle) {
+void GearStep(Entity vehicle) {
   const bool upFires = KeyFires(GearState.gearUpLatch, Config.GearUp);
   const bool downFires = KeyFires(GearState.gearDownLatch, Config.GearDown);
   if (upFires && GearState.gear < GearCount) {
@@ -87,7 +84,7 @@ void FindLimiterField() {
   GearState.LimiterFieldOffset = offset;
 }
 
-void WriteLimiterField(std::int32_t vehicle, float value) {
+void WriteLimiterField(Entity vehicle, float value) {
   if (GearState.LimiterFieldOffset == 0) return;
   std::uint8_t* base = getScriptHandleBaseAddress(vehicle);
   if (base == nullptr) return;

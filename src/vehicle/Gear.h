@@ -1,6 +1,8 @@
 // The gear selector and speed limiter.
 #pragma once
 
+#include "host/Natives.h"
+
 #include <cstdint>
 
 struct GearStateRecord {
@@ -17,10 +19,13 @@ void GearEntryReset();
 // A binding held across getting in counts as a fresh press.
 void ClearGearLatches();
 // One pass of shifting, limiting and drawing for the vehicle driven.
-void GearStep(std::int32_t vehicle);
+void GearStep(Entity vehicle);
+
+// Gear 1, latches clear, the field not found: the state at load.
+void ResetGears();
 
 // Finds the limiter field of the game's vehicle object, once at start-up.
 void FindLimiterField();
 
 // Stores `value`, clamped to 0..1, in the limiter field of the vehicle's object.
-void WriteLimiterField(std::int32_t vehicle, float value);
+void WriteLimiterField(Entity vehicle, float value);

@@ -167,7 +167,7 @@ void DrawGearBanner(std::int32_t gear) {
     banner.gear = gear;
     banner.limitBits = limitBits;
   }
-  DrawStyledText(banner.text, 0.5F, 0.915F, {0, 0.4F, 255, 255, 255, 255, true});
+  DrawScreenText(banner.text, 0.5F, 0.915F, {0, 0.4F, {255, 255, 255, 255}, true});
 }
 
 void DrawGearIndicator(std::int32_t gear) {
@@ -178,8 +178,8 @@ void DrawGearIndicator(std::int32_t gear) {
     const bool selected = n == gear;
     // Labels sit above the top slots and below the bottom ones.
     const float y = n % 2 == 1 ? Look(n).slotY - 0.046F : Look(n).slotY + 0.024F;
-    DrawStyledText(label, Look(n).slotX, y,
-                   {4, selected ? 0.5F : 0.38F, 255, 255, 255, selected ? 255 : 140, true});
+    DrawScreenText(label, Look(n).slotX, y,
+                   {4, selected ? 0.5F : 0.38F, {255, 255, 255, selected ? 255 : 140}, true});
   }
 }
 

@@ -7,6 +7,8 @@
 
 // On a weapon change: saves the magazine of the weapon put away and restores
 // the one drawn.
-void WeaponChangeStep(std::int32_t character, const WeaponFacts& facts);
+void WeaponChangeStep(Entity character, WeaponHash weapon, WeaponRecord& record);
 // Tracks the magazine in hand; returns whether it counts as empty this pass.
-bool ClipStep(std::int32_t character, const WeaponFacts& facts);
+bool ClipStep(Entity character, WeaponHash weapon, WeaponRecord& record);
+// No empty notice lately, the key released.
+void ResetReload();

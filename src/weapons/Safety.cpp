@@ -3,50 +3,75 @@
 #include "config/Config.h"
 #include "feedback/ScreenText.h"
 #include "feedback/Sound.h"
-#include "host/Native.h"
-#include "host/SharedNatives.h"
+#include "host/Natives.h"
 #include "input/Input.h"
 #include "platform/Platform.h"
 
 namespace {
 
-constexpr std::int32_t FireControlList[] = {24, 69, 92, 114, 140, 141, 142, 257, 263, 264, 45, 22};
+constexpr Control FireControls[] = {
+    Control::Attack,
+    Control::VehicleAttack,
+    Control::VehiclePassengerAttack,
+    Control::VehicleFlyAttack,
+    Control::MeleeAttackLight,
+    Control::MeleeAttackHeavy,
+    Control::MeleeAttackAlternate,
+    Control::Attack2,
+    Control::MeleeAttack1,
+    Control::MeleeAttack2,
+    Control::Reload,
+    Control::Cover,
+};
 
 constexpr std::uint32_t SafetyOnWindow = 600;
 constexpr std::uint32_t SafetyOffWindow = 800;
 
-bool CarriesNoSafety(const WeaponFacts& facts) { return facts.weapon == UnarmedHash || facts.safetyExempt; }
+struct SafetyStateRecord {
+  std::uint32_t safetyOnTime;   // the last safety-on event: a switch on or a dry click
+  std::uint32_t safetyOffTime;  // the last switch off
+  bool safetyKeyLatch;
+};
+constinit SafetyStateRecord SafetyState = {};
+
+bool CarriesNoSafety(WeaponHash weapon, const WeaponRecord& record) {
+  return weapon == UnarmedHash || record.safetyExempt;
+}
 
 }  // namespace
 
 void BlockFiring() {
-  for (std::int32_t control : FireControlList) CallNative(shared_native::DisableControl, 0, control, 1);
+  for (Control control : FireControls) natives::DisableControl(control);
 }
 
-void SafetyKeyStep(const WeaponFacts& facts) {
-  if (!KeyFires(SafetyKeyLatch, Config.SafetyToggle)) return;
-  if (CarriesNoSafety(facts)) {
-    facts.safetyOn = false;
+void SafetyKeyStep(WeaponHash weapon, WeaponRecord& record) {
+  if (!KeyFires(SafetyState.safetyKeyLatch, Config.SafetyToggle)) return;
+  if (CarriesNoSafety(weapon, record)) {
+    record.safetyOn = false;
     return;
   }
-  facts.safetyOn = !facts.safetyOn;
+  record.safetyOn = !record.safetyOn;
   PlayClip(SafetySwitchClip);
-  (facts.safetyOn ? SafetyOnTime : SafetyOffTime) = platform::TickCount();
+  (record.safetyOn ? SafetyState.safetyOnTime : SafetyState.safetyOffTime) = platform::TickCount();
 }
 
-void SafetyEnforceStep(const WeaponFacts& facts, bool emptyNow) {
-  if (!CarriesNoSafety(facts) && facts.safetyOn && !emptyNow) {
+void SafetyEnforceStep(WeaponHash weapon, WeaponRecord& record, bool emptyNow) {
+  if (!CarriesNoSafety(weapon, record) && record.safetyOn && !emptyNow) {
     BlockFiring();
     if (KeyFires(TriggerLatch, fixed_key::LeftMouse)) {
       PlayClip(DryFireClip);
-      SafetyOnTime = platform::TickCount();
+      SafetyState.safetyOnTime = platform::TickCount();
     }
-    if (platform::TickCount() - SafetyOnTime < SafetyOnWindow) ShowStatusLine("~r~SAFETY ON  ~y~");
+    if (platform::TickCount() - SafetyState.safetyOnTime < SafetyOnWindow)
+      ShowStatusLine("~r~SAFETY ON  ~y~");
   } else if (!emptyNow) {
     TriggerLatch = false;
-    if (!facts.safetyExempt && !facts.safetyOn && platform::TickCount() - SafetyOffTime < SafetyOffWindow) {
+    if (!record.safetyExempt && !record.safetyOn &&
+        platform::TickCount() - SafetyState.safetyOffTime < SafetyOffWindow) {
       ShowStatusLine("~g~SAFETY OFF  ~y~");
     }
   }
-  if (CarriesNoSafety(facts)) facts.safetyOn = false;
+  if (CarriesNoSafety(weapon, record)) record.safetyOn = false;
 }
+
+void ResetSafety() { SafetyState = {}; }

@@ -1,50 +1,60 @@
 #include "weapons/WeaponTables.h"
 
-// The maps and groups themselves are defined with the other module-level
-// containers, in host/ModuleContainers.cpp, which fixes their creation order.
+#include <algorithm>
+#include <array>
+#include <unordered_map>
 
 constinit WeaponHash PreviousWeapon = 0;
-constinit std::uint32_t SafetyOnTime = 0;
-constinit std::uint32_t SafetyOffTime = 0;
-constinit std::uint32_t EmptyNoticeTime = 0;
-constinit bool SafetyKeyLatch = false;
-constinit bool ReloadKeyLatch = false;
 constinit bool TriggerLatch = false;
 
 namespace {
-struct RememberedWeapon {
-  bool valid;
-  WeaponHash weapon;
-  bool clipExempt;
-  bool safetyExempt;
-  bool* safetyOn;
-  bool* reloadPending;
-  bool* clipEmpty;
-  std::optional<std::int32_t>* savedClip;
-  std::optional<std::int32_t>* savedAmmo;
+
+// Weapons whose magazines are not tracked; the extra group is tested with
+// the main one, as one flag.
+constexpr std::array<WeaponHash, 22> ClipExemptWeapons = {
+    0xDC4DB296, 0x99AEEB3B, 0x0781FE4C, 0x0AB49B47, 0xB1CA77B1, 0x8BADF85D, 0x6D544C99, 0xA89CB99E,
+    0x93E220BD, 0x24B17070, 0xBA45E8B8, 0xAB564B93, 0x2C3731D9, 0xA0973D5E, 0xFDBC8A50, 0x497FACC3,
+    0x23C9F95C, 0x0787F0BB, 0xF7F1E25E, 0x060EC506, 0x34A67B97, 0xBA536372,
 };
-constinit RememberedWeapon remembered = {};
+constexpr std::array<WeaponHash, 4> ClipExemptExtraWeapons = {0x13E577CB, 0xDFD59E4B, 0x63AB0442, 0x7F7497E5};
+// Weapons that never carry a safety; every one is also clip-exempt.
+constexpr std::array<WeaponHash, 16> SafetyExemptWeapons = {
+    0x93E220BD, 0xFDBC8A50, 0xA0973D5E, 0xBA45E8B8, 0x497FACC3, 0xF7F1E25E, 0x23C9F95C, 0x0787F0BB,
+    0x060EC506, 0xAB564B93, 0x2C3731D9, 0xBA536372, 0x34A67B97, 0x24B17070, 0xDC4DB296, 0x99AEEB3B,
+};
+
+template <std::size_t N>
+bool InGroup(const std::array<WeaponHash, N>& group, WeaponHash weapon) {
+  return std::find(group.begin(), group.end(), weapon) != group.end();
+}
+
+std::unordered_map<WeaponHash, WeaponRecord> records;
+constinit WeaponHash heldWeapon = 0;
+constinit WeaponRecord* held = nullptr;
+
 }  // namespace
 
-WeaponFacts LookUpWeapon(WeaponHash weapon) {
-  if (!remembered.valid || remembered.weapon != weapon) {
-    const bool clipExempt = ClipExemptWeapons.contains(weapon) || ClipExemptExtraWeapons.contains(weapon);
-    remembered = {true,
-                  weapon,
-                  clipExempt,
-                  SafetyExemptWeapons.contains(weapon),
-                  &SafetyOn[weapon],
-                  &ReloadPending[weapon],
-                  &ClipEmpty[weapon],
-                  &SavedClip[weapon],
-                  &SavedAmmo[weapon]};
+WeaponRecord& WeaponRecordOf(WeaponHash weapon) {
+  const auto [entry, made] = records.try_emplace(weapon);
+  if (made) {
+    entry->second.clipExempt = InGroup(ClipExemptWeapons, weapon) || InGroup(ClipExemptExtraWeapons, weapon);
+    entry->second.safetyExempt = InGroup(SafetyExemptWeapons, weapon);
   }
-  return {weapon,
-          remembered.clipExempt,
-          remembered.safetyExempt,
-          *remembered.safetyOn,
-          *remembered.reloadPending,
-          *remembered.clipEmpty,
-          *remembered.savedClip,
-          *remembered.savedAmmo};
+  return entry->second;
+}
+
+WeaponRecord& HeldWeaponRecord(WeaponHash weapon) {
+  if (held == nullptr || heldWeapon != weapon) {
+    held = &WeaponRecordOf(weapon);
+    heldWeapon = weapon;
+  }
+  return *held;
+}
+
+void ResetWeaponTables() {
+  records.clear();
+  held = nullptr;
+  heldWeapon = 0;
+  PreviousWeapon = 0;
+  TriggerLatch = false;
 }

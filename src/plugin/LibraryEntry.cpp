@@ -1,8 +1,8 @@
 // The library entry: attach registers the script entry with the host, detach
 // unregisters it. On Windows the loader calls it; the substitute host calls
 // the same function after loading the library.
-#include "host/FrameLoop.h"
 #include "host/ScriptHook.h"
+#include "plugin/FrameLoop.h"
 
 #include <cstdint>
 

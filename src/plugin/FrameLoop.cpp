@@ -1,0 +1,62 @@
+#include "plugin/FrameLoop.h"
+
+#include "config/Config.h"
+#include "config/Settings.h"
+#include "host/Natives.h"
+#include "input/Input.h"
+#include "menu/Menu.h"
+#include "onfoot/Surrender.h"
+#include "onfoot/WalkPace.h"
+#include "vehicle/Gear.h"
+#include "vehicle/Vehicle.h"
+#include "weapons/AmmoCounter.h"
+#include "weapons/Reload.h"
+#include "weapons/Safety.h"
+#include "weapons/WeaponTables.h"
+
+void RunFramePass() {
+  SamplePad();
+  const Entity character = natives::PlayerCharacter();
+  WeaponHash weapon = 0;
+  natives::GetCurrentWeapon(character, &weapon);
+  WeaponRecord& held = HeldWeaponRecord(weapon);
+
+  MenuToggleStep();
+  if (MenuState.open) {
+    DrawMenu();
+    HandleMenuInput();
+    return;
+  }
+
+  if (natives::EntityExists(character) && !natives::EntityIsDead(character)) VehicleStep(character);
+  SafetyKeyStep(weapon, held);
+  if (weapon != PreviousWeapon) WeaponChangeStep(character, weapon, held);
+  const bool emptyNow = ClipStep(character, weapon, held);
+  SafetyEnforceStep(weapon, held, emptyNow);
+  HideAmmoCounterStep();
+  SurrenderStep(character);
+}
+
+void ResetPluginState() {
+  Config = DefaultConfig;
+  ResetPad();
+  ResetWeaponTables();
+  ResetSafety();
+  ResetReload();
+  ResetEngine();
+  ResetGears();
+  ResetWalkPace();
+  ResetSurrender();
+  ResetMenu();
+}
+
+void FrameLoop() {
+  ResetPluginState();
+  ResolveSettingsPath();
+  LoadSettings();
+  FindLimiterField();
+  for (;;) {
+    RunFramePass();
+    scriptWait(0);
+  }
+}
