@@ -14,8 +14,8 @@
 
 #include <clocale>
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -173,6 +173,14 @@ class Session {
     host.input.rightTrigger = 0;
     Frame();
   }
+  // Into a running car that moves at `speed` m/s, for one frame of gear 1.
+  std::int32_t DriveAt(float speed) {
+    const std::int32_t car = host.game.SpawnVehicle(true);
+    host.game.Enter(car);
+    host.game.Vehicle(car).velocity = {speed, 0.0F, 0.0F};
+    Frame();
+    return car;
+  }
   bool Drew(const std::string& text) const {
     for (const auto& drawn : host.game.texts) {
       if (drawn.text == text) return true;
@@ -244,10 +252,7 @@ void PreparedSettings(const std::filesystem::path& plugin, const std::filesystem
   session.host.input.keys[VK_F5] = false;
   session.Frame();
   session.Tap(VK_F5);
-  const std::int32_t car = session.host.game.SpawnVehicle(true);
-  session.host.game.Enter(car);
-  session.host.game.Vehicle(car).velocity = {20.0F, 0.0F, 0.0F};
-  session.Frame();
+  const std::int32_t car = session.DriveAt(20.0F);
   Check(session.host.game.Vehicle(car).velocity.x == 12.5F, "gear 1 is limited to the 12.5 m/s of the file");
   session.Finish();
 }
@@ -436,8 +441,8 @@ void LockedSettingsFile(const std::filesystem::path& plugin, const std::filesyst
   std::filesystem::create_directories(folder);
   const std::string mine = "; mine, keep it\r\nMenu=F5\r\n";
   std::ofstream(folder / "Halvane.ini", std::ios::binary) << mine;
-  HANDLE lock = CreateFileW((folder / "Halvane.ini").c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                            0, nullptr);
+  HANDLE lock = CreateFileW((folder / "Halvane.ini").c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
   Check(lock != INVALID_HANDLE_VALUE, "the file can be locked");
   Session session(plugin, folder);
   if (!session.Load()) return;
@@ -456,8 +461,8 @@ void FileHeldOpen(const std::filesystem::path& plugin, const std::filesystem::pa
   // writes but not deletion: the file cannot be replaced, only written.
   std::filesystem::create_directories(folder);
   std::ofstream(folder / "Halvane.ini", std::ios::binary) << DefaultFile;
-  HANDLE editor = CreateFileW((folder / "Halvane.ini").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE editor = CreateFileW((folder / "Halvane.ini").c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   Check(editor != INVALID_HANDLE_VALUE, "the file can be held open");
   Session session(plugin, folder);
   if (!session.Load()) return;
@@ -494,10 +499,7 @@ void CommaLocale(const std::filesystem::path& plugin, const std::filesystem::pat
   Session session(plugin, folder);
   if (!session.Load()) return;
   session.Frame();
-  const std::int32_t car = session.host.game.SpawnVehicle(true);
-  session.host.game.Enter(car);
-  session.host.game.Vehicle(car).velocity = {20.0F, 0.0F, 0.0F};
-  session.Frame();
+  const std::int32_t car = session.DriveAt(20.0F);
   Check(session.host.game.Vehicle(car).velocity.x == 12.75F, "gear 1 is held at 12.75 m/s, as the file says");
   session.Finish();
   std::setlocale(LC_ALL, "C");
@@ -529,10 +531,7 @@ void GuardedImage(const std::filesystem::path& plugin, const std::filesystem::pa
   Session session(plugin, folder);
   if (!session.Load()) return;
   session.Frame();
-  const std::int32_t car = session.host.game.SpawnVehicle(true);
-  session.host.game.Enter(car);
-  session.host.game.Vehicle(car).velocity = {20.0F, 0.0F, 0.0F};
-  session.Frame();
+  const std::int32_t car = session.DriveAt(20.0F);
   float field;
   std::memcpy(&field, session.host.game.Vehicle(car).memory.data() + Offset, sizeof field);
   Check(field == 0.6F, "the start-up scan passes over the closed pages and finds the store behind them");
@@ -601,12 +600,19 @@ extern "C" __declspec(dllexport) const HostCallbacks* HalvaneSimCallbacks() { re
 
 int main(int argc, char** argv) {
   const std::map<std::string, std::function<void(const std::filesystem::path&, const std::filesystem::path&)>>
-      scenarios = {
-          {"load", LoadAndUnload},      {"first-start", FirstStart}, {"prepared-settings", PreparedSettings},
-          {"playthrough", Playthrough}, {"hot-reload", HotReload},   {"read-only-folder", ReadOnlyFolder},
-          {"non-ascii-folder", NonAsciiFolder}, {"locked-settings-file", LockedSettingsFile},
-          {"file-held-open", FileHeldOpen}, {"locked-folder-writable-file", LockedFolderWritableFile},
-          {"comma-locale", CommaLocale}, {"guarded-image", GuardedImage}, {"pad", Pad}};
+      scenarios = {{"load", LoadAndUnload},
+                   {"first-start", FirstStart},
+                   {"prepared-settings", PreparedSettings},
+                   {"playthrough", Playthrough},
+                   {"hot-reload", HotReload},
+                   {"read-only-folder", ReadOnlyFolder},
+                   {"non-ascii-folder", NonAsciiFolder},
+                   {"locked-settings-file", LockedSettingsFile},
+                   {"file-held-open", FileHeldOpen},
+                   {"locked-folder-writable-file", LockedFolderWritableFile},
+                   {"comma-locale", CommaLocale},
+                   {"guarded-image", GuardedImage},
+                   {"pad", Pad}};
   const auto scenario = argc == 4 ? scenarios.find(argv[1]) : scenarios.end();
   if (scenario == scenarios.end()) {
     std::fprintf(stderr, "usage: halvane_runner <scenario> <Halvane.asi> <folder>; scenarios:");
