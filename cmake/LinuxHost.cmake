@@ -37,7 +37,7 @@ set_target_properties(halvane_core PROPERTIES POSITION_INDEPENDENT_CODE ON)
 # Pictures of a frame's overlay.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
-add_library(halvane_render STATIC sim/Render.cpp)
+add_library(halvane_render STATIC sim/Render.cpp sim/TextRuns.cpp)
 target_include_directories(halvane_render PUBLIC sim)
 target_compile_options(halvane_render PRIVATE ${HALVANE_WARNINGS})
 target_link_libraries(halvane_render PUBLIC halvane_sim PkgConfig::CAIRO)

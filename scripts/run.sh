@@ -13,9 +13,16 @@ LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
 cp build/windows/Halvane.asi out/
 cp build/windows/Halvane.asi docs/Halvane-Readme.txt out/package/
 (cd out/package && zip -q -X "../Halvane-$version.zip" Halvane.asi Halvane-Readme.txt)
+rm -rf out/package
+mkdir -p out/package
+cp build/windows/Halvane.asi build/windows/wine/halvane_playground.exe build/windows/wine/ScriptHookV.dll \
+  docs/Halvane-Playground.txt out/package/
+(cd out/package && zip -q -X "../Halvane-Playground-$version.zip" halvane_playground.exe ScriptHookV.dll \
+  Halvane.asi Halvane-Playground.txt)
 rm -rf out/package out/game
 echo
 echo "Done. In out/:"
 echo "  Halvane.asi               the plug-in, ready to copy into the game folder"
 echo "  Halvane-$version.zip        the players' package (plug-in and guide)"
+echo "  Halvane-Playground-$version.zip   the plug-in in a window of its own, to try without the game"
 echo "  screenshots/*.png         the overlay at moments of the tour"

@@ -1,5 +1,7 @@
 #include "Render.h"
 
+#include "TextRuns.h"
+
 #include <cairo.h>
 
 #include <memory>
@@ -7,30 +9,6 @@
 namespace sim {
 
 namespace {
-
-// Text of scale 1.0 is about this tall, as a fraction of the screen height.
-constexpr double TextHeightAtScaleOne = 0.055;
-
-struct Run {
-  std::string text;
-  std::array<std::int32_t, 3> colour;
-};
-
-// Splits a text at its colour codes; "~w~" and unknown codes return to white.
-std::vector<Run> SplitAtCodes(const std::string& text, std::array<std::int32_t, 3> base) {
-  std::vector<Run> runs{{"", base}};
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    std::array<std::int32_t, 3> colour;
-    if (text[i] == '~' && i + 2 < text.size() && text[i + 2] == '~') {
-      if (!ColourOfCode(text[i + 1], colour)) colour = {255, 255, 255};
-      runs.push_back({"", colour});
-      i += 2;
-      continue;
-    }
-    runs.back().text += text[i];
-  }
-  return runs;
-}
 
 void SetColour(cairo_t* cr, std::array<std::int32_t, 3> colour, std::int32_t alpha) {
   cairo_set_source_rgba(cr, colour[0] / 255.0, colour[1] / 255.0, colour[2] / 255.0, alpha / 255.0);
@@ -44,9 +22,9 @@ void DrawText(cairo_t* cr, const DrawnText& drawn) {
   cairo_set_font_size(cr, size);
   const std::array<std::int32_t, 3> base = {drawn.style.colour[0], drawn.style.colour[1],
                                             drawn.style.colour[2]};
-  const std::vector<Run> runs = SplitAtCodes(drawn.text, base);
+  const std::vector<TextRun> runs = SplitAtCodes(drawn.text, base);
   double width = 0.0;
-  for (const Run& run : runs) {
+  for (const TextRun& run : runs) {
     cairo_text_extents_t extents;
     cairo_text_extents(cr, run.text.c_str(), &extents);
     width += extents.x_advance;
@@ -55,7 +33,7 @@ void DrawText(cairo_t* cr, const DrawnText& drawn) {
   cairo_font_extents(cr, &font);
   double x = drawn.x * ScreenWidth - (drawn.style.centred ? width / 2.0 : 0.0);
   const double y = drawn.y * ScreenHeight + font.ascent;  // positions give the top of the text
-  for (const Run& run : runs) {
+  for (const TextRun& run : runs) {
     cairo_move_to(cr, x, y);
     cairo_text_path(cr, run.text.c_str());
     if (drawn.style.outline) {
@@ -72,34 +50,6 @@ void DrawText(cairo_t* cr, const DrawnText& drawn) {
 }
 
 }  // namespace
-
-bool ColourOfCode(char code, std::array<std::int32_t, 3>& colour) {
-  switch (code) {
-    case 'r':
-      colour = {224, 50, 50};
-      return true;
-    case 'g':
-      colour = {114, 204, 114};
-      return true;
-    case 'y':
-      colour = {240, 200, 80};
-      return true;
-    case 'o':
-      colour = {255, 133, 85};
-      return true;
-    case 'w':
-      colour = {240, 240, 240};
-      return true;
-    case 'b':
-      colour = {93, 182, 229};
-      return true;
-    case 'c':
-      colour = {139, 139, 139};
-      return true;
-    default:
-      return false;
-  }
-}
 
 bool RenderFrame(const Game& game, const std::string& pngFile) {
   const std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface(

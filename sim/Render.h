@@ -15,8 +15,4 @@ inline constexpr int ScreenHeight = 720;
 // over a dark background and writes a PNG; false if the file cannot be written.
 bool RenderFrame(const Game& game, const std::string& pngFile);
 
-// The colour a host colour code ("~r~" and the rest) switches to; false for
-// a code the host does not know.
-bool ColourOfCode(char code, std::array<std::int32_t, 3>& colour);
-
 }  // namespace sim

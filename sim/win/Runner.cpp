@@ -4,8 +4,8 @@
 // ScriptHookV.dll, and checks what a player would see.
 //
 //   halvane_runner.exe <scenario> <Halvane.asi> <folder>
+#include "GameProcess.h"
 #include "Host.h"
-#include "HostCallbacks.h"
 
 #include <windows.h>
 // windows.h first: these need its types.
@@ -23,27 +23,9 @@
 #include <sstream>
 #include <string>
 
-// The limiter's store instruction with its field offset, once in this
-// program's image, where the plug-in searches for it at start-up.
-extern "C" __attribute__((used)) const unsigned char LimiterStoreInImage[14] = {
-    0x76, 0x03, 0x0F, 0x28, 0xF0, 0xF3, 0x44, 0x0F, 0x11, 0x83, 0xCC, 0x08, 0x00, 0x00};
-constexpr std::size_t LimiterOffset = 0x8CC;
-
 namespace {
 
 sim::Host& Active() { return *sim::Host::Active(); }
-
-// ---- The host functions, reached through the substitute ScriptHookV.dll.
-
-const HostCallbacks Callbacks = {
-    [](HostModule module, ScriptEntry entry) { Active().OnRegister(module, entry); },
-    [](HostModule module) { Active().OnUnregister(module); },
-    [](std::uint32_t milliseconds) { Active().OnWait(milliseconds); },
-    [](std::uint64_t hash) { Active().OnNativeInit(hash); },
-    [](std::uint64_t value) { Active().OnNativePush(value); },
-    []() { return Active().OnNativeCall(); },
-    [](int handle) { return Active().game.ObjectMemory(handle); },
-};
 
 // ---- Scripted input: the plug-in's imports are pointed here.
 
@@ -76,38 +58,6 @@ BOOL WINAPI ScriptedPlaySound(LPCSTR sound, HMODULE, DWORD flags) {
   std::memcpy(&riffSize, image + 4, sizeof riffSize);
   Active().frameSounds.push_back({image, riffSize + 8});
   return TRUE;
-}
-
-// Points the import of `dll` named `name` (or imported by `ordinal` when
-// name is null) at `replacement`; false when the module has no such import.
-bool PatchImport(HMODULE module, const char* dll, const char* name, WORD ordinal, void* replacement) {
-  auto* base = reinterpret_cast<std::uint8_t*>(module);
-  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
-  const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  if (directory.VirtualAddress == 0) return false;
-  for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
-       entry->Name != 0; ++entry) {
-    if (_stricmp(reinterpret_cast<const char*>(base + entry->Name), dll) != 0) continue;
-    const auto* lookup = reinterpret_cast<const IMAGE_THUNK_DATA64*>(base + entry->OriginalFirstThunk);
-    auto* address = reinterpret_cast<IMAGE_THUNK_DATA64*>(base + entry->FirstThunk);
-    for (; lookup->u1.AddressOfData != 0; ++lookup, ++address) {
-      bool match;
-      if (IMAGE_SNAP_BY_ORDINAL64(lookup->u1.Ordinal)) {
-        match = name == nullptr && IMAGE_ORDINAL64(lookup->u1.Ordinal) == ordinal;
-      } else {
-        const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + lookup->u1.AddressOfData);
-        match = name != nullptr && std::strcmp(reinterpret_cast<const char*>(byName->Name), name) == 0;
-      }
-      if (!match) continue;
-      DWORD protection;
-      VirtualProtect(&address->u1.Function, sizeof address->u1.Function, PAGE_READWRITE, &protection);
-      address->u1.Function = reinterpret_cast<ULONGLONG>(replacement);
-      VirtualProtect(&address->u1.Function, sizeof address->u1.Function, protection, &protection);
-      return true;
-    }
-  }
-  return false;
 }
 
 // ---- Checks.
@@ -595,8 +545,6 @@ void Pad(const std::filesystem::path& plugin, const std::filesystem::path& folde
 }
 
 }  // namespace
-
-extern "C" __declspec(dllexport) const HostCallbacks* HalvaneSimCallbacks() { return &Callbacks; }
 
 int main(int argc, char** argv) {
   const std::map<std::string, std::function<void(const std::filesystem::path&, const std::filesystem::path&)>>

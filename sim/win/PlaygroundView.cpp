@@ -1,0 +1,222 @@
+#include "PlaygroundView.h"
+
+#include "TextRuns.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr wchar_t WindowClass[] = L"HalvanePlayground";
+constexpr int PanelWidth = 320;
+constexpr COLORREF PanelText = RGB(225, 225, 225);
+
+std::uint32_t Pixel(std::int32_t red, std::int32_t green, std::int32_t blue) {
+  return static_cast<std::uint32_t>(red) << 16 | static_cast<std::uint32_t>(green) << 8 |
+         static_cast<std::uint32_t>(blue);
+}
+
+std::wstring Wide(const std::string& text) {
+  if (text.empty()) return {};
+  const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+  return wide;
+}
+
+}  // namespace
+
+bool PlaygroundView::Open(int width, int height) {
+  WNDCLASSEXW windowClass = {};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = &PlaygroundView::Procedure;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  windowClass.lpszClassName = WindowClass;
+  RegisterClassExW(&windowClass);
+  RECT frame = {0, 0, width, height};
+  AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
+  window_ = CreateWindowExW(0, WindowClass, L"Halvane Playground", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20,
+                            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                            GetModuleHandleW(nullptr), this);
+  if (window_ == nullptr) return false;
+  SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  Fit();
+  return surface_ != nullptr;
+}
+
+LRESULT CALLBACK PlaygroundView::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* view = reinterpret_cast<PlaygroundView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (view != nullptr && message == WM_DESTROY) {
+    view->closed_ = true;
+    return 0;
+  }
+  if (view != nullptr && message == WM_PAINT) {
+    PAINTSTRUCT paint;
+    HDC target = BeginPaint(window, &paint);
+    if (view->surface_ != nullptr)
+      BitBlt(target, 0, 0, view->width_, view->height_, view->surface_, 0, 0, SRCCOPY);
+    EndPaint(window, &paint);
+    return 0;
+  }
+  if (message == WM_ERASEBKGND) return 1;
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void PlaygroundView::Fit() {
+  RECT client;
+  GetClientRect(window_, &client);
+  const int width = std::max(1, static_cast<int>(client.right));
+  const int height = std::max(1, static_cast<int>(client.bottom));
+  if (surface_ != nullptr && width == width_ && height == height_) return;
+  if (surface_ != nullptr) {
+    DeleteDC(surface_);
+    DeleteObject(bitmap_);
+  }
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC screen = GetDC(window_);
+  surface_ = CreateCompatibleDC(screen);
+  bitmap_ = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ReleaseDC(window_, screen);
+  SelectObject(surface_, bitmap_);
+  SetBkMode(surface_, TRANSPARENT);
+  pixels_ = static_cast<std::uint32_t*>(bits);
+  width_ = width;
+  height_ = height;
+  viewWidth_ = std::max(1, width - std::min(PanelWidth, width / 3));
+}
+
+// Source-over blending of one colour into the surface, clipped to it.
+void PlaygroundView::Blend(int left, int top, int right, int bottom, std::int32_t red, std::int32_t green,
+                           std::int32_t blue, std::int32_t alpha) {
+  GdiFlush();
+  left = std::clamp(left, 0, width_);
+  right = std::clamp(right, 0, width_);
+  top = std::clamp(top, 0, height_);
+  bottom = std::clamp(bottom, 0, height_);
+  const std::int32_t a = std::clamp(alpha, 0, 255);
+  for (int y = top; y < bottom; ++y) {
+    std::uint32_t* row = pixels_ + static_cast<std::ptrdiff_t>(y) * width_;
+    for (int x = left; x < right; ++x) {
+      const std::uint32_t under = row[x];
+      const auto mix = [a](std::int32_t over, std::uint32_t was) {
+        return (over * a + static_cast<std::int32_t>(was & 0xFF) * (255 - a) + 127) / 255;
+      };
+      row[x] = Pixel(mix(red, under >> 16), mix(green, under >> 8), mix(blue, under));
+    }
+  }
+}
+
+void PlaygroundView::PaintRect(const sim::DrawnRect& rect) {
+  const auto at = [](float fraction, int size) {
+    return static_cast<int>(std::lround(fraction * static_cast<float>(size)));
+  };
+  Blend(at(rect.x - rect.width / 2, viewWidth_), at(rect.y - rect.height / 2, height_),
+        at(rect.x + rect.width / 2, viewWidth_), at(rect.y + rect.height / 2, height_), rect.colour[0],
+        rect.colour[1], rect.colour[2], rect.colour[3]);
+}
+
+// The text's runs in their colours, with a dark outline drawn around each
+// run when the style asks for one; positions give the top of the text.
+void PlaygroundView::PaintText(const sim::DrawnText& drawn) {
+  const double size = drawn.style.scaleY * sim::TextHeightAtScaleOne * height_;
+  HFONT font =
+      CreateFontW(-static_cast<int>(std::lround(size)), 0, 0, 0, drawn.style.font == 4 ? FW_NORMAL : FW_BOLD,
+                  FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                  ANTIALIASED_QUALITY, DEFAULT_PITCH, L"Arial");
+  HGDIOBJ previous = SelectObject(surface_, font);
+  const sim::Rgb base = {drawn.style.colour[0], drawn.style.colour[1], drawn.style.colour[2]};
+  const std::vector<sim::TextRun> runs = sim::SplitAtCodes(drawn.text, base);
+  std::vector<std::wstring> texts;
+  int width = 0;
+  for (const sim::TextRun& run : runs) {
+    texts.push_back(Wide(run.text));
+    SIZE extent = {};
+    GetTextExtentPoint32W(surface_, texts.back().c_str(), static_cast<int>(texts.back().size()), &extent);
+    width += extent.cx;
+  }
+  int x = static_cast<int>(std::lround(drawn.x * static_cast<float>(viewWidth_))) -
+          (drawn.style.centred ? width / 2 : 0);
+  const int y = static_cast<int>(std::lround(drawn.y * static_cast<float>(height_)));
+  // A translucent text is drawn in its colour mixed with what is under it at its position.
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const std::wstring& text = texts[i];
+    const int length = static_cast<int>(text.size());
+    if (drawn.style.outline) {
+      SetTextColor(surface_, RGB(0, 0, 0));
+      for (const auto& [dx, dy] : {std::pair{-1, 0}, std::pair{1, 0}, std::pair{0, -1}, std::pair{0, 1}}) {
+        TextOutW(surface_, x + dx, y + dy, text.c_str(), length);
+      }
+    }
+    const std::int32_t alpha = drawn.style.colour[3];
+    const std::uint32_t under = x >= 0 && x < width_ && y >= 0 && y < height_ ? pixels_[y * width_ + x] : 0;
+    const auto mix = [alpha](std::int32_t over, std::uint32_t was) {
+      return static_cast<BYTE>((over * alpha + static_cast<std::int32_t>(was & 0xFF) * (255 - alpha)) / 255);
+    };
+    SetTextColor(surface_, RGB(mix(runs[i].colour[0], under >> 16), mix(runs[i].colour[1], under >> 8),
+                               mix(runs[i].colour[2], under)));
+    TextOutW(surface_, x, y, text.c_str(), length);
+    SIZE extent = {};
+    GetTextExtentPoint32W(surface_, text.c_str(), length, &extent);
+    x += extent.cx;
+  }
+  SelectObject(surface_, previous);
+  DeleteObject(font);
+}
+
+void PlaygroundView::Lines(const std::vector<std::string>& lines, int x, int y, int lineHeight,
+                           COLORREF colour) {
+  HFONT font =
+      CreateFontW(-(lineHeight - 3), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, FIXED_PITCH, L"Courier New");
+  HGDIOBJ previous = SelectObject(surface_, font);
+  SetTextColor(surface_, colour);
+  for (const std::string& line : lines) {
+    const std::wstring text = Wide(line);
+    TextOutW(surface_, x, y, text.c_str(), static_cast<int>(text.size()));
+    y += lineHeight;
+  }
+  SelectObject(surface_, previous);
+  DeleteObject(font);
+}
+
+void PlaygroundView::Draw(const sim::Game& game, const std::vector<std::string>& panel,
+                          const std::vector<std::string>& help) {
+  Fit();
+  // The game view: a dusk sky over a dark road; the panel: plain dark.
+  for (int y = 0; y < height_; ++y) {
+    const double t = static_cast<double>(y) / height_;
+    const double shade = t < 0.6 ? 0.10 + t / 0.6 * 0.10 : 0.20 - (t - 0.6) / 0.4 * 0.08;
+    const auto level = static_cast<std::int32_t>(shade * 255);
+    std::fill_n(pixels_ + static_cast<std::ptrdiff_t>(y) * width_, viewWidth_,
+                Pixel(level, level + 5, static_cast<std::int32_t>(level * 1.3)));
+    std::fill_n(pixels_ + static_cast<std::ptrdiff_t>(y) * width_ + viewWidth_, width_ - viewWidth_,
+                Pixel(24, 24, 28));
+  }
+  auto rect = game.rects.begin();
+  auto text = game.texts.begin();
+  while (rect != game.rects.end() || text != game.texts.end()) {
+    if (text == game.texts.end() || (rect != game.rects.end() && rect->order < text->order)) {
+      PaintRect(*rect++);
+    } else {
+      PaintText(*text++);
+    }
+  }
+  Lines(panel, viewWidth_ + 12, 10, 18, PanelText);
+  if (!help.empty()) {
+    const int boxHeight = static_cast<int>(help.size()) * 20 + 24;
+    Blend(40, 40, std::min(viewWidth_ - 40, 520), 40 + boxHeight, 0, 0, 0, 200);
+    Lines(help, 56, 52, 20, RGB(255, 230, 150));
+  }
+  GdiFlush();
+  HDC target = GetDC(window_);
+  BitBlt(target, 0, 0, width_, height_, surface_, 0, 0, SRCCOPY);
+  ReleaseDC(window_, target);
+}

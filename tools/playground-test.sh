@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# Plays the real Halvane.asi in the playground under Xvfb, typing and clicking
+# into its window with xdotool: no import of the DLL is patched, so the real
+# GetAsyncKeyState, GetTickCount and PlaySoundA carry it. Checks the
+# playground's record, the settings file it leaves, and pixels of screenshots.
+#   playground-test.sh <windows build folder> <work folder> [screenshot to keep]
+set -euo pipefail
+here=$(dirname "$(realpath "$0")")
+source "$here/missing-build.sh"
+build=$(realpath -m "$1")
+work=$(realpath -m "$2")
+keep=${3:-}
+[[ -f $build/Halvane.asi && -f $build/wine/halvane_playground.exe ]] ||
+  missing_build "$build/wine/halvane_playground.exe" "cmake --preset windows && cmake --build --preset windows"
+
+windows_path() { local path=${1//\//\\}; echo "Z:$path"; }
+fail() { echo "playground-test: FAILED: $*" >&2; exit 1; }
+pass() { echo "playground-test: $*"; }
+
+rm -rf "$work"
+mkdir -p "$work"
+record=$work/record.txt
+
+# A display of our own.
+display=90
+while [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 1700x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+playground=
+cleanup() {
+  [[ -n $playground ]] && kill "$playground" 2>/dev/null
+  kill "$xvfb" 2>/dev/null
+  wait 2>/dev/null || true
+}
+trap cleanup EXIT
+export DISPLAY=:$display
+for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+
+"$here/wine-run.sh" "$build/wine/halvane_playground.exe" --plugin "$(windows_path "$build/Halvane.asi")" \
+  --folder "$(windows_path "$work/game")" --record "$(windows_path "$record")" >"$work/playground.log" 2>&1 &
+playground=$!
+window=$(timeout 40 xdotool search --sync --name "Halvane Playground" | head -1) || fail "no playground window"
+xdotool windowfocus --sync "$window"
+eval "$(xdotool getwindowgeometry --shell "$window")"  # X, Y, WIDTH, HEIGHT
+left=$X
+top=$Y
+view=$((WIDTH - 320))  # the game view; the panel is beside it
+
+frames() { wc -l <"$record"; }
+# Waits until the record has `count` more frames than when `since` was taken.
+settle() { local since=$1 count=${2:-12}; for _ in $(seq 100); do (($(frames) >= since + count)) && return; sleep 0.05; done; }
+# A key held for a few frames, as a player presses it: the plug-in polls.
+press() { local before; before=$(frames); xdotool keydown "$1"; settle "$before" 6; xdotool keyup "$1"; settle "$(frames)" 6; }
+since() { tail -n +"$(($1 + 1))" "$record"; }
+# Whether a frame since the given one matches (a file between: with
+# pipefail, grep -q closing the pipe early would fail the pipeline).
+seen() { since "$1" >"$work/slice.txt"; grep -q -- "$2" "$work/slice.txt"; }
+shot() { import -window root "$work/$1.png"; }
+# The share of pixels in a box of the game view (fractions of it) for which
+# an ImageMagick expression holds.
+share() {
+  local x=$((left + $1 * view / 1000)) y=$((top + $2 * HEIGHT / 1000)) w=$(($3 * view / 1000)) h=$(($4 * HEIGHT / 1000))
+  convert "$work/$5.png" -crop "${w}x${h}+${x}+${y}" +repage -fx "$6" -format '%[fx:mean]' info:
+}
+at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
+
+until [[ -s $record ]] && (($(frames) > 30)); do sleep 0.1; done
+start=$(frames)
+
+# T: the safety goes on; the line is drawn and the real PlaySoundA takes the clip.
+press t
+seen "$start" '"~r~SAFETY ON  ~y~"' || fail "SAFETY ON is not drawn after T"
+seen "$start" 'clip 3692 accepted' || fail "the real PlaySoundA did not accept the safety clip"
+shot safety
+at_least "$(share 450 915 100 30 safety 'r>0.7 && g<0.35 && b<0.35')" 0.02 ||
+  fail "no red status line at the bottom of the game view"
+pass "T turns the safety on: SAFETY ON drawn, safety clip accepted by PlaySoundA"
+
+# A left click while safe: the dry click, and nothing fired.
+xdotool mousemove --sync $((left + view / 2)) $((top + HEIGHT / 2))
+mark=$(frames)
+xdotool mousedown 1
+settle "$mark" 6
+xdotool mouseup 1
+settle "$(frames)" 6
+seen "$mark" 'clip 7568 accepted' || fail "a click while safe does not play the dry click"
+seen "$mark" 'shots 0' && ! seen "$mark" 'shots [1-9]' || fail "a click while safe fired"
+pass "a click while safe plays the dry click and fires nothing"
+
+# F2 opens the menu; Down, Down, Enter capture "Engine Toggle"; K binds it.
+mark=$(frames)
+press F2
+seen "$mark" '"~y~Halvane~w~ | Keybindings"' || fail "F2 does not open the menu"
+shot menu
+# The rows' dark grey bars, right of their texts: neutral grey, where the
+# view's background is a bluish dusk.
+at_least "$(share 240 260 25 400 menu 'r<0.15 && abs(r-b)<0.025')" 0.7 ||
+  fail "no menu panel at the left of the game view"
+press Down
+press Down
+press Return
+press k
+tr -d '\r' <"$work/game/Halvane.ini" | grep -qx 'Engine=K' || fail "K was not saved as the engine key"
+seen "$mark" 'notices: "Key set to: K"' || fail "no notification names the new key"
+pass "F2, arrows and Enter start a capture; K rebinds the engine and Halvane.ini is saved"
+press F2
+
+# Into the car, the engine on with its new key, and W held: gear 1's limit.
+mark=$(frames)
+press f
+seen "$mark" 'world: in car' || fail "F does not get into the car"
+press k
+seen "$mark" 'engine on' || fail "K does not start the engine"
+shot car  # the gear banner still shows
+drive=$(frames)
+xdotool keydown w
+sleep 2.5
+xdotool keyup w
+fastest=$(since "$drive" | sed -n 's/.*speed \([0-9.]*\).*/\1/p' | sort -g | tail -1)
+at_least "$fastest" 9.0 || fail "holding W never got the car going (fastest $fastest m/s)"
+at_least 10.25 "$fastest" || fail "holding W went past gear 1's 9.72 m/s (fastest $fastest m/s)"
+at_least "$(share 921 838 48 8 car 'r>0.6 && g>0.6 && b>0.6')" 0.3 || fail "no gear indicator at the lower right"
+pass "in the car, W is held at gear 1's limit (fastest $fastest m/s)"
+
+xdotool key Escape
+for _ in $(seq 100); do kill -0 "$playground" 2>/dev/null || break; sleep 0.1; done
+! grep -q 'substitute host:' "$work/playground.log" || fail "the substitute host saw errors: $(grep 'substitute host:' "$work/playground.log")"
+[[ -z $keep ]] || convert "$work/car.png" -crop "${WIDTH}x${HEIGHT}+${left}+${top}" +repage "$keep"
+pass "passed ($(frames) frames)"
