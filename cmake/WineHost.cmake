@@ -1,7 +1,8 @@
-# The substitute host for running the real Halvane.asi under Wine: a
-# ScriptHookV.dll exporting the seven decorated names, and the runner that
-# loads the plug-in, drives the game model and checks what happens. Both go
-# to build/windows/wine, where the runner finds the DLL beside itself.
+# The substitute host for the real Halvane.asi on Windows or under Wine: a
+# ScriptHookV.dll exporting the seven decorated names; the runner that loads
+# the plug-in with scripted input and checks what happens; and the
+# playground, the plug-in in a window on the real input. All go to
+# build/windows/wine, where the programs find the DLL beside themselves.
 set(HALVANE_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
 
 add_library(ScriptHookV SHARED sim/win/ScriptHookV.cpp src/host/ScriptHookV.def)
@@ -10,8 +11,8 @@ target_include_directories(ScriptHookV PRIVATE src sim/win)
 target_compile_options(ScriptHookV PRIVATE ${HALVANE_WARNINGS})
 target_link_options(ScriptHookV PRIVATE -static -s)
 
-add_executable(halvane_runner
-  sim/win/Runner.cpp
+# The game process both programs are: the host on a fiber and the game model.
+add_library(halvane_game_process STATIC
   sim/win/GameProcess.cpp
   sim/win/FibreWin.cpp
   sim/win/PluginLoaderWin.cpp
@@ -21,31 +22,24 @@ add_executable(halvane_runner
   sim/GameScreen.cpp
   sim/GameWeapons.cpp
   sim/GameVehicles.cpp)
-set_target_properties(halvane_runner PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${HALVANE_WINE_DIR})
-target_include_directories(halvane_runner PRIVATE src sim sim/win)
-target_compile_options(halvane_runner PRIVATE ${HALVANE_WARNINGS})
+target_include_directories(halvane_game_process PUBLIC src sim sim/win)
+target_compile_options(halvane_game_process PRIVATE ${HALVANE_WARNINGS})
+
+foreach(program runner playground)
+  add_executable(halvane_${program})
+  set_target_properties(halvane_${program} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${HALVANE_WINE_DIR})
+  target_compile_options(halvane_${program} PRIVATE ${HALVANE_WARNINGS})
+  # Whole archive: the callbacks the substitute ScriptHookV.dll looks up are
+  # exported from the program, and nothing else refers to them.
+  target_link_libraries(halvane_${program} PRIVATE -Wl,--whole-archive halvane_game_process -Wl,--no-whole-archive)
+  target_include_directories(halvane_${program} PRIVATE src sim sim/win)
+  add_dependencies(halvane_${program} ScriptHookV Halvane)
+endforeach()
+
+target_sources(halvane_runner PRIVATE sim/win/Runner.cpp)
 target_link_libraries(halvane_runner PRIVATE psapi)
 target_link_options(halvane_runner PRIVATE -static -s)
-add_dependencies(halvane_runner ScriptHookV Halvane)
 
-# The playground: the real DLL in a window on the real keyboard, mouse, pad,
-# clock and sound.
-add_executable(halvane_playground
-  sim/win/Playground.cpp
-  sim/win/PlaygroundView.cpp
-  sim/win/GameProcess.cpp
-  sim/win/FibreWin.cpp
-  sim/win/PluginLoaderWin.cpp
-  sim/Host.cpp
-  sim/Allocations.cpp
-  sim/Game.cpp
-  sim/GameScreen.cpp
-  sim/GameWeapons.cpp
-  sim/GameVehicles.cpp
-  sim/TextRuns.cpp)
-set_target_properties(halvane_playground PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${HALVANE_WINE_DIR})
-target_include_directories(halvane_playground PRIVATE src sim sim/win)
-target_compile_options(halvane_playground PRIVATE ${HALVANE_WARNINGS})
+target_sources(halvane_playground PRIVATE sim/win/Playground.cpp sim/win/PlaygroundView.cpp sim/TextRuns.cpp)
 target_link_libraries(halvane_playground PRIVATE gdi32 winmm shell32)
 target_link_options(halvane_playground PRIVATE -static -s -mwindows)
-add_dependencies(halvane_playground ScriptHookV Halvane)
