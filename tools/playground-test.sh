@@ -122,6 +122,14 @@ at_least 10.25 "$fastest" || fail "holding W went past gear 1's 9.72 m/s (fastes
 at_least "$(share 921 838 48 8 car 'r>0.6 && g>0.6 && b>0.6')" 0.3 || fail "no gear indicator at the lower right"
 pass "in the car, W is held at gear 1's limit (fastest $fastest m/s)"
 
+# Home loads the DLL again from disk: the new copy reads the saved K.
+mark=$(frames)
+press Home
+press k
+seen "$mark" 'load 2' || fail "Home does not load the plug-in again"
+seen "$mark" 'engine off' || fail "after Home the reloaded plug-in does not switch the engine with K"
+pass "Home reloads the plug-in, which keeps the saved binding"
+
 xdotool key Escape
 for _ in $(seq 100); do kill -0 "$playground" 2>/dev/null || break; sleep 0.1; done
 ! grep -q 'substitute host:' "$work/playground.log" || fail "the substitute host saw errors: $(grep 'substitute host:' "$work/playground.log")"

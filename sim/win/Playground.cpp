@@ -176,6 +176,7 @@ class Playground {
   bool LoadPlugin() {
     host_.Load();
     if (!host_.Loaded()) return false;
+    ++loads_;
     if (!PatchImport(reinterpret_cast<HMODULE>(host_.Module()), "WINMM.dll", "PlaySoundA", 0,
                      reinterpret_cast<void*>(&RecordedPlaySound))) {
       std::fputs("playground: the plug-in does not import PlaySoundA\n", stderr);
@@ -194,6 +195,7 @@ class Playground {
   sim::Host host_;
   KeyEdges edges_;
   std::int32_t car_ = 0;
+  int loads_ = 0;  // how many times the plug-in has been loaded
   std::size_t weapon_ = 1;
   bool help_ = false;
   bool quit_ = false;
@@ -406,10 +408,10 @@ std::string Playground::RecordLine() const {
   }
   const auto held = character.weapons.find(character.weapon);
   char world[128];
-  std::snprintf(world, sizeof world, ", weapon %s %d/%d, shots %d, wanted %d%s", Weapons[weapon_].name,
-                held != character.weapons.end() ? held->second.clip : 0,
+  std::snprintf(world, sizeof world, ", weapon %s %d/%d, shots %d, wanted %d%s, load %d",
+                Weapons[weapon_].name, held != character.weapons.end() ? held->second.clip : 0,
                 held != character.weapons.end() ? held->second.total : 0, game.shotsFired,
-                character.wantedLevel, character.handsUp ? ", hands up" : "");
+                character.wantedLevel, character.handsUp ? ", hands up" : "", loads_);
   line += world;
   return line;
 }
