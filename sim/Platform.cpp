@@ -96,8 +96,16 @@ void MapProtectedImage(const sim::Environment& environment) {
   protectedImage = {static_cast<std::uint8_t*>(memory), size, mapped};
   std::memcpy(protectedImage.base, environment.mainImage.data(), size);
   for (std::size_t page : environment.noAccessPages) {
-    if ((page + 1) * sim::PageSize <= mapped) mprotect(protectedImage.base + page * sim::PageSize, sim::PageSize, PROT_NONE);
+    if ((page + 1) * sim::PageSize <= mapped)
+      mprotect(protectedImage.base + page * sim::PageSize, sim::PageSize, PROT_NONE);
   }
+}
+
+// The image as the plug-in sees it: the environment's bytes, or their
+// protected copy when some pages are closed.
+MemoryImage ImageInUse(const sim::Environment& environment) {
+  if (environment.noAccessPages.empty()) return {environment.mainImage.data(), environment.mainImage.size()};
+  return {protectedImage.base, protectedImage.size};
 }
 
 }  // namespace
@@ -105,20 +113,19 @@ void MapProtectedImage(const sim::Environment& environment) {
 MemoryImage MainImage() {
   const sim::HostCode hostCode;
   const sim::Environment& environment = ActiveHost().environment;
-  if (environment.noAccessPages.empty()) return {environment.mainImage.data(), environment.mainImage.size()};
-  MapProtectedImage(environment);
-  return {protectedImage.base, protectedImage.size};
+  if (!environment.noAccessPages.empty()) MapProtectedImage(environment);
+  return ImageInUse(environment);
 }
 
 MemoryRegion RegionAt(const std::uint8_t* address) {
   const sim::HostCode hostCode;
   const sim::Environment& environment = ActiveHost().environment;
-  const MemoryImage image = environment.noAccessPages.empty()
-                                ? MemoryImage{environment.mainImage.data(), environment.mainImage.size()}
-                                : MemoryImage{protectedImage.base, protectedImage.size};
+  const MemoryImage image = ImageInUse(environment);
   if (address < image.base || address >= image.base + image.size) return {address, 0, false};
   // Runs of pages: each page is readable or not; a region ends where that changes.
-  const auto pageOf = [&](const std::uint8_t* at) { return static_cast<std::size_t>(at - image.base) / sim::PageSize; };
+  const auto pageOf = [&](const std::uint8_t* at) {
+    return static_cast<std::size_t>(at - image.base) / sim::PageSize;
+  };
   const auto closed = [&](std::size_t page) {
     return std::find(environment.noAccessPages.begin(), environment.noAccessPages.end(), page) !=
            environment.noAccessPages.end();

@@ -114,6 +114,11 @@ class KeyEdges {
 };
 
 constexpr float MilesPerHour = 2.237F;
+// What the panel reads from the plug-in's calls: the game's attack control,
+// and its reload control pressed fully (1.0 as a float's bits).
+constexpr std::int32_t AttackControl = 24;
+constexpr std::uint64_t ReloadControl = 45;
+constexpr std::uint64_t FullyPressed = 0x3F800000;
 
 float Speed(const sim::VehicleModel& car) {
   return std::sqrt(car.velocity.x * car.velocity.x + car.velocity.y * car.velocity.y +
@@ -184,6 +189,18 @@ class Playground {
     return true;
   }
 
+  // The car the character sits in, or null on foot.
+  const sim::VehicleModel* CarSatIn() const {
+    const sim::Game& game = host_.game;
+    const std::int32_t car = game.character.vehicle;
+    return car != 0 && game.EntityExists(car) ? &game.vehicles.at(car) : nullptr;
+  }
+  // The weapon in hand, or null for the empty hand.
+  const sim::WeaponModel* WeaponInHand() const {
+    const sim::Character& character = host_.game.character;
+    const auto held = character.weapons.find(character.weapon);
+    return held != character.weapons.end() ? &held->second : nullptr;
+  }
   void PlaygroundKeys();
   void MoveCar();
   void Observe();
@@ -263,13 +280,12 @@ void Playground::Observe() {
     Log("notice: " + frameNotices_.back());
   }
   for (const sim::NativeCallRecord& call : host_.frameCalls) {
-    if (call.hash == sim::native::SetControlValueNextFrame && call.args.size() == 3 && call.args[1] == 45 &&
-        call.args[2] == 0x3F800000) {
+    if (call.hash == sim::native::SetControlValueNextFrame && call.args.size() == 3 &&
+        call.args[1] == ReloadControl && call.args[2] == FullyPressed) {
       reloading_ = true;
     }
   }
-  const auto held = game.character.weapons.find(game.character.weapon);
-  if (held != game.character.weapons.end() && held->second.clip >= 2) reloading_ = false;
+  if (const sim::WeaponModel* held = WeaponInHand(); held != nullptr && held->clip >= 2) reloading_ = false;
   for (const std::string& error : host_.errors) Log("HOST ERROR: " + error);
   host_.errors.clear();
 }
@@ -285,9 +301,8 @@ std::vector<std::string> Playground::Panel() const {
   std::vector<std::string> lines = {"HALVANE PLAYGROUND  (F1: keys)",
                                     host_.Loaded() ? "plug-in loaded" : "plug-in NOT loaded", ""};
   char line[96];
-  if (character.vehicle != 0 && game.EntityExists(character.vehicle)) {
-    const sim::VehicleModel& car = game.vehicles.at(character.vehicle);
-    const float speed = Speed(car);
+  if (const sim::VehicleModel* car = CarSatIn()) {
+    const float speed = Speed(*car);
     lines.push_back("In a car");
     std::snprintf(line, sizeof line, "Speed  %.2f m/s  %d mph", static_cast<double>(speed),
                   static_cast<int>(speed * MilesPerHour));
@@ -297,8 +312,8 @@ std::vector<std::string> Playground::Panel() const {
       if (text.style.font == 4 && text.style.scaleX == 0.5F) gear = text.text;
     }
     lines.push_back("Gear   " + gear);
-    lines.push_back(std::string("Engine ") + (car.engineRunning ? "running" : "off") +
-                    (car.undriveable ? ", held" : ""));
+    lines.push_back(std::string("Engine ") + (car->engineRunning ? "running" : "off") +
+                    (car->undriveable ? ", held" : ""));
   } else {
     lines.push_back("On foot");
     std::snprintf(line, sizeof line, "Pace   %s",
@@ -307,16 +322,14 @@ std::vector<std::string> Playground::Panel() const {
                                          : "sprint (cap 3)");
     lines.emplace_back(line);
   }
-  const auto held = character.weapons.find(character.weapon);
+  const sim::WeaponModel* held = WeaponInHand();
   lines.push_back("Weapon " + std::string(Weapons[weapon_].name));
-  if (held != character.weapons.end()) {
-    std::snprintf(line, sizeof line, "  magazine %d  reserve %d", held->second.clip,
-                  held->second.total - held->second.clip);
+  if (held != nullptr) {
+    std::snprintf(line, sizeof line, "  magazine %d  reserve %d", held->clip, held->total - held->clip);
     lines.emplace_back(line);
   }
-  const bool fireBlocked = Disabled(game, 24);
-  const bool empty = fireBlocked && held != character.weapons.end() && held->second.clip == 1 &&
-                     game.hiddenHud.count(2) == 1;
+  const bool fireBlocked = Disabled(game, AttackControl);
+  const bool empty = fireBlocked && held != nullptr && held->clip == 1 && game.hiddenHud.count(2) == 1;
   lines.push_back(std::string("Status ") + (reloading_    ? "Reloading"
                                             : empty       ? "Empty"
                                             : fireBlocked ? "Safety ON"
@@ -397,21 +410,19 @@ std::string Playground::RecordLine() const {
   for (const std::string& notice : frameNotices_) line += " \"" + notice + "\"";
   line += " | world:";
   const sim::Character& character = game.character;
-  if (character.vehicle != 0 && game.EntityExists(character.vehicle)) {
-    const sim::VehicleModel& car = game.vehicles.at(character.vehicle);
+  if (const sim::VehicleModel* car = CarSatIn()) {
     char text[64];
-    std::snprintf(text, sizeof text, " in car, engine %s, speed %.2f", car.engineRunning ? "on" : "off",
-                  static_cast<double>(Speed(car)));
+    std::snprintf(text, sizeof text, " in car, engine %s, speed %.2f", car->engineRunning ? "on" : "off",
+                  static_cast<double>(Speed(*car)));
     line += text;
   } else {
     line += " on foot";
   }
-  const auto held = character.weapons.find(character.weapon);
+  const sim::WeaponModel* held = WeaponInHand();
   char world[128];
   std::snprintf(world, sizeof world, ", weapon %s %d/%d, shots %d, wanted %d%s, load %d",
-                Weapons[weapon_].name, held != character.weapons.end() ? held->second.clip : 0,
-                held != character.weapons.end() ? held->second.total : 0, game.shotsFired,
-                character.wantedLevel, character.handsUp ? ", hands up" : "", loads_);
+                Weapons[weapon_].name, held != nullptr ? held->clip : 0, held != nullptr ? held->total : 0,
+                game.shotsFired, character.wantedLevel, character.handsUp ? ", hands up" : "", loads_);
   line += world;
   return line;
 }

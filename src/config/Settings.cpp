@@ -69,6 +69,19 @@ std::string SpeedText(float speed) {
   return text;
 }
 
+// A setting's value as the file writes it.
+std::string ValueText(const SettingEntry& setting) {
+  switch (setting.kind) {
+    case SettingKind::Binding:
+      return KeyName(Config.*setting.binding);
+    case SettingKind::Switch:
+      return Config.*setting.flag ? "1" : "0";
+    case SettingKind::Speed:
+      return SpeedText(GearSpeed(setting.gear));
+  }
+  return "";
+}
+
 bool WriteSettings(std::FILE* file) {
   bool written = true;
   const SettingEntry* previous = nullptr;
@@ -77,21 +90,8 @@ bool WriteSettings(std::FILE* file) {
       written &= std::fprintf(file, "%s\n", SectionOf(setting.kind)) >= 0;
     }
     previous = &setting;
-    const auto key = static_cast<int>(setting.fileKey.size());
-    switch (setting.kind) {
-      case SettingKind::Binding:
-        written &= std::fprintf(file, "%.*s=%s\n", key, setting.fileKey.data(),
-                                KeyName(Config.*setting.binding)) >= 0;
-        break;
-      case SettingKind::Switch:
-        written &= std::fprintf(file, "%.*s=%c\n", key, setting.fileKey.data(),
-                                Config.*setting.flag ? '1' : '0') >= 0;
-        break;
-      case SettingKind::Speed:
-        written &= std::fprintf(file, "%.*s=%s\n", key, setting.fileKey.data(),
-                                SpeedText(GearSpeed(setting.gear)).c_str()) >= 0;
-        break;
-    }
+    written &= std::fprintf(file, "%.*s=%s\n", static_cast<int>(setting.fileKey.size()),
+                            setting.fileKey.data(), ValueText(setting).c_str()) >= 0;
   }
   return written;
 }
