@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <stdexcept>
 #include <system_error>
 
 namespace sim {
@@ -212,6 +213,8 @@ std::uint64_t* Host::OnNativeCall() {
   } else if (native->arity != call.args.size()) {
     Error(native->name + " called with " + std::to_string(call.args.size()) + " arguments, expects " +
           std::to_string(native->arity));
+  } else if (call.hash == throwingNative) {
+    throw std::runtime_error("the native " + native->name + " threw");
   } else {
     invocation_.args = call.args;
     native->run(invocation_);

@@ -27,6 +27,7 @@ struct Environment {
   std::vector<std::uint8_t> mainImage;
   std::vector<std::size_t> noAccessPages;  // pages of the image that cannot be read
   bool replaceFails = false;  // the final rename of a settings save fails
+  bool cutFails = false;      // cutting a file to length fails
 };
 
 struct NativeCallRecord {
@@ -81,6 +82,12 @@ class Host {
   std::vector<SoundRecord> frameSounds;      // clips started in the last frame
   std::vector<HostCallRecord> hostCalls;     // register, unregister, wait: whole run
   std::vector<std::string> errors;           // anything the plug-in did wrong
+  // Files handed to the disk ("sync <path>") and moved over others
+  // ("move <from> <to>"), in order: whole run.
+  std::vector<std::string> fileLog;
+  // A native that throws a C++ exception when called, as a failing host
+  // function might: 0 for none.
+  NativeHash throwingNative = 0;
   int padReads = 0;                          // XInput polls in the last frame
   long pluginAllocations = 0;                // heap allocations the plug-in made in the last frame
   int frameNumber = 0;

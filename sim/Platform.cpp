@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <string>
 #include <cstdio>
 #include <cstring>
 
@@ -16,6 +17,14 @@ namespace platform {
 
 namespace {
 sim::Host& ActiveHost() { return *sim::Host::Active(); }
+
+// The path an open file stands for, as the file log names it.
+std::string PathOf(std::FILE* file) {
+  const std::string link = "/proc/self/fd/" + std::to_string(fileno(file));
+  char path[4096];
+  const ssize_t length = readlink(link.c_str(), path, sizeof path);
+  return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : link;
+}
 constexpr std::uint32_t DeviceNotConnected = 1167;
 }  // namespace
 
@@ -63,10 +72,25 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
   return std::fopen(path.c_str(), mode);
 }
 
+bool FlushToDisk(std::FILE* file) {
+  const sim::HostCode hostCode;
+  const bool flushed = std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+  if (flushed) ActiveHost().fileLog.push_back("sync " + PathOf(file));
+  return flushed;
+}
+
+bool CutFile(std::FILE* file, std::uint64_t length) {
+  const sim::HostCode hostCode;
+  if (ActiveHost().environment.cutFails) return false;
+  return std::fflush(file) == 0 && ftruncate(fileno(file), static_cast<off_t>(length)) == 0;
+}
+
 bool MoveOver(const std::string& source, const std::string& target) {
   const sim::HostCode hostCode;
   if (ActiveHost().environment.replaceFails) return false;
-  return std::rename(source.c_str(), target.c_str()) == 0;
+  const bool moved = std::rename(source.c_str(), target.c_str()) == 0;
+  if (moved) ActiveHost().fileLog.push_back("move " + source + " " + target);
+  return moved;
 }
 
 bool RemoveFile(const std::string& path) {
@@ -75,6 +99,7 @@ bool RemoveFile(const std::string& path) {
 }
 
 const char PathSeparator = '/';
+const char* const LineBreak = "\n";
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include "config/Number.h"
 #include "config/Settings.h"
 #include "input/KeyNames.h"
+#include "plugin/FrameLoop.h"
 
 #include <gmock/gmock.h>
 
@@ -105,9 +106,9 @@ class SettingsFileTest : public Playthrough {
  protected:
   void SetUp() override {
     Playthrough::SetUp();
+    ResetPluginState();
     file = folder / "Halvane.ini";
     SettingsPath = file.string();
-    Config = DefaultConfig;
   }
   // Loads a file holding exactly `content` into a default record.
   void LoadText(const std::string& content) {
@@ -294,6 +295,7 @@ TEST_F(SettingsFileTest, AbsurdFilesLoadWithoutHarm) {
 }
 
 TEST_F(SettingsFileTest, SavingThenLoadingGivesTheRecordBack) {
+  LoadSettings();
   std::mt19937 random(7);
   const float speeds[] = {9.72F, 1.0F, 10.0F, 1e6F, 0.2778F, 123456.0F, 2.5e-3F, 34.72F, 1e30F, 0.0F};
   for (int round = 0; round < 200; ++round) {
@@ -336,6 +338,7 @@ TEST_F(SettingsFileTest, SavingThenLoadingGivesTheRecordBack) {
 }
 
 TEST_F(SettingsFileTest, SpeedsAreWrittenInGeneralNotationAndSettleAfterOneSave) {
+  LoadSettings();
   Config.GearSpeeds = {10.0F, 1e6F, 0.0001F, 12.3456789F, 9999.0F};
   SaveSettings();
   const std::string saved = ReadFile(file);
@@ -354,7 +357,7 @@ TEST_F(SettingsFileTest, SpeedsAreWrittenInGeneralNotationAndSettleAfterOneSave)
 }
 
 TEST_F(SettingsFileTest, WhereTheReplaceCannotBeDoneTheFileIsWrittenInPlace) {
-  WriteFile(file, DefaultFile);
+  LoadText(DefaultFile);
   Config.Menu = 116;
 
   // Another program holds the file: the rename is refused, the file is

@@ -359,7 +359,7 @@ TEST_F(BadLimitTest, ALimitThatIsNoPositiveNumberKeepsItsDefaultAndInfinityLimit
   host.game.Vehicle(car).velocity = {40.0F, 0.0F, 0.0F};
   Tap(GearUpKey);
   EXPECT_EQ(host.game.Vehicle(car).velocity.x, 40.0F);
-  EXPECT_EQ(Banner(), "~o~GEAR 2  ~w~| Max ~y~2147483647 mph");
+  EXPECT_EQ(Banner(), "~o~GEAR 2  ~w~| No Limit");
 
   // From standstill, in gear 3 (zero in the file) and in gear 4 (minus
   // infinity), the car pulls away and its velocity stays a number.
@@ -383,10 +383,14 @@ TEST(GearDisplay, MilesPerHourTruncateAndStayInRange) {
   EXPECT_EQ(MilesPerHour(26.39F), 59);
   EXPECT_EQ(MilesPerHour(34.72F), 77);
   EXPECT_EQ(MilesPerHour(-1.0F), -2);
-  EXPECT_EQ(MilesPerHour(std::numeric_limits<float>::quiet_NaN()), 0);
-  EXPECT_EQ(MilesPerHour(std::numeric_limits<float>::infinity()), std::numeric_limits<std::int32_t>::max());
-  EXPECT_EQ(MilesPerHour(3.4e38F), std::numeric_limits<std::int32_t>::max());
-  EXPECT_EQ(MilesPerHour(-3.4e38F), std::numeric_limits<std::int32_t>::min());
+  // The last floats inside the integer range, and the first outside it.
+  EXPECT_EQ(MilesPerHour(2147483520.0F / 2.237F), 2147483520);
+  EXPECT_EQ(MilesPerHour(2147483648.0F / 2.237F), std::nullopt);
+  EXPECT_EQ(MilesPerHour(-2147483648.0F / 2.237F), std::numeric_limits<std::int32_t>::min());
+  for (float none : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                     -std::numeric_limits<float>::infinity(), 3.4e38F, -3.4e38F}) {
+    EXPECT_EQ(MilesPerHour(none), std::nullopt) << none;
+  }
 }
 
 using GearIndicatorTest = Playthrough;

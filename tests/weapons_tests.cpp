@@ -47,10 +47,11 @@ TEST_F(WeaponsTest, AMagazineRunsDownToItsLastCartridgeAndWaitsForTheReloadKey) 
   EXPECT_EQ(Held().clip, 1);
   EXPECT_EQ(TimesPlayed(DryFireClip), 0);
 
-  Frame();  // the pass sees the last cartridge: click, but nothing blocked yet
+  Frame();  // the pass sees the last cartridge: click, and the last one is not fired
   EXPECT_EQ(TimesPlayed(DryFireClip), 1);
   EXPECT_FALSE(Drew(EmptyLine));
-  EXPECT_THAT(host.game.disabledControls, IsEmpty());
+  EXPECT_TRUE(FiringBlocked());
+  EXPECT_EQ(Held().clip, 1);
 
   Frame();  // from now on the magazine is held at 1 and firing is blocked
   EXPECT_TRUE(FiringBlocked());

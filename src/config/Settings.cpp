@@ -6,9 +6,9 @@
 #include "input/KeyNames.h"
 #include "platform/Platform.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
@@ -49,24 +49,55 @@ void LoadLine(std::string_view line) {
   }
 }
 
-// The file is read and written with the C library's streams in text mode:
-// C++ file streams would set up locale state that a DLL cannot give back when
-// it is unloaded.
+// The file is read and written with the C library's streams in binary mode,
+// line breaks made and taken apart here, so that nothing depends on the
+// process's default file mode: C++ file streams would set up locale state
+// that a DLL cannot give back when it is unloaded.
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// A settings file is a few hundred bytes; anything past this is no settings
+// file of ours, and reading it would take the game's memory.
+constexpr std::size_t LargestFile = 1024 * 1024;
+
+// Whether the file on disk may be written: it was read, or there was none.
+// One that is there but could not be read may hold what the player wrote,
+// and is never overwritten.
+constinit bool fileMayBeWritten = false;
+
+enum class ReadOutcome { Read, Missing, Unreadable };
+
+// The whole of `file`, or Unreadable for a read error or a file larger than
+// LargestFile.
+ReadOutcome ReadWhole(std::FILE* file, std::string& text) {
+  char chunk[4096];
+  for (std::size_t read; (read = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
+    if (read > LargestFile - text.size()) return ReadOutcome::Unreadable;
+    text.append(chunk, read);
+  }
+  return std::ferror(file) ? ReadOutcome::Unreadable : ReadOutcome::Read;
+}
+
+ReadOutcome ReadSettingsFile(std::string& text) {
+  errno = 0;
+  const File file(platform::OpenFile(SettingsPath, "rb"));
+  if (file == nullptr) return errno == ENOENT ? ReadOutcome::Missing : ReadOutcome::Unreadable;
+  return ReadWhole(file.get(), text);
+}
 
 // General notation with six significant digits, as a default output stream
 // writes a number, with a point for the decimal separator whatever the
 // locale of the C library says.
 std::string SpeedText(float speed) {
   char text[32];
-  std::snprintf(text, sizeof text, "%g", static_cast<double>(speed));
-  for (char& c : text) {
+  const int length = std::snprintf(text, sizeof text, "%g", static_cast<double>(speed));
+  std::string written(text, static_cast<std::size_t>(std::clamp(length, 0, static_cast<int>(sizeof text) - 1)));
+  for (char& c : written) {
     if (c == ',') c = '.';
   }
-  return text;
+  return written;
 }
 
 // A setting's value as the file writes it.
@@ -82,18 +113,53 @@ std::string ValueText(const SettingEntry& setting) {
   return "";
 }
 
-bool WriteSettings(std::FILE* file) {
-  bool written = true;
+// The whole file as SaveSettings writes it.
+std::string SettingsText() {
+  std::string text;
   const SettingEntry* previous = nullptr;
   for (const SettingEntry& setting : SettingsTable) {
     if (previous == nullptr || previous->kind != setting.kind) {
-      written &= std::fprintf(file, "%s\n", SectionOf(setting.kind)) >= 0;
+      text += SectionOf(setting.kind);
+      text += platform::LineBreak;
     }
     previous = &setting;
-    written &= std::fprintf(file, "%.*s=%s\n", static_cast<int>(setting.fileKey.size()),
-                            setting.fileKey.data(), ValueText(setting).c_str()) >= 0;
+    text += setting.fileKey;
+    text += '=';
+    text += ValueText(setting);
+    text += platform::LineBreak;
   }
-  return written;
+  return text;
+}
+
+bool WriteAll(std::FILE* file, std::string_view text) {
+  return std::fwrite(text.data(), 1, text.size(), file) == text.size() && std::fflush(file) == 0;
+}
+
+// `text` over the file where it stands, for when no temporary can replace
+// it. The new bytes go over the old ones before the file is cut to length,
+// so that at no moment does the file hold less than before; where a write
+// fails the old bytes are put back.
+void WriteInPlace(std::string_view text) {
+  errno = 0;
+  File file(platform::OpenFile(SettingsPath, "r+b"));
+  if (file == nullptr) {
+    if (errno != ENOENT) return;
+    // No file at all: a new one, gone again if the disk will not take it whole.
+    file.reset(platform::OpenFile(SettingsPath, "wb"));
+    if (file == nullptr) return;
+    const bool written = WriteAll(file.get(), text) && platform::FlushToDisk(file.get());
+    if (std::fclose(file.release()) != 0 || !written) platform::RemoveFile(SettingsPath);
+    return;
+  }
+  std::string old;
+  if (ReadWhole(file.get(), old) != ReadOutcome::Read) return;
+  std::rewind(file.get());
+  if (WriteAll(file.get(), text) && platform::CutFile(file.get(), text.size()) &&
+      platform::FlushToDisk(file.get())) {
+    return;
+  }
+  std::rewind(file.get());
+  if (WriteAll(file.get(), old)) platform::CutFile(file.get(), old.size());
 }
 
 }  // namespace
@@ -112,48 +178,65 @@ void ResolveSettingsPath() {
 }
 
 void LoadSettingsText(std::string_view text) {
+  // An editor's UTF-8 byte-order mark is no part of the first line.
+  constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+  if (text.starts_with(ByteOrderMark)) text.remove_prefix(ByteOrderMark.size());
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
-    LoadLine(text.substr(0, end));
+    std::string_view line = text.substr(0, end);
+    // As text mode reads it: the CR of a CR LF pair goes, any other CR stays.
+    if (end != std::string_view::npos && line.ends_with('\r')) line.remove_suffix(1);
+    LoadLine(line);
     if (end == std::string_view::npos) break;
     text.remove_prefix(end + 1);
   }
 }
 
 void LoadSettings() {
-  const File file(platform::OpenFile(SettingsPath, "r"));
-  if (file == nullptr) {
-    // Only a missing file is made afresh: one that is there but cannot be
-    // read (locked by another program, protected by the player) stays as it
-    // is, and the defaults hold for this run.
-    if (errno == ENOENT) SaveSettings();
-    return;
-  }
   std::string text;
-  char chunk[4096];
-  for (std::size_t read; (read = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;)
-    text.append(chunk, read);
-  LoadSettingsText(text);
+  switch (ReadSettingsFile(text)) {
+    case ReadOutcome::Read:
+      fileMayBeWritten = true;
+      LoadSettingsText(text);
+      return;
+    case ReadOutcome::Missing:
+      fileMayBeWritten = true;
+      SaveSettings();
+      return;
+    case ReadOutcome::Unreadable:
+      // Locked by another program, protected, or far too large: it stays as
+      // it is, and the settings in force hold for this run.
+      fileMayBeWritten = false;
+      return;
+  }
 }
 
-// The new content goes to a temporary file beside the settings file, which
-// then replaces the old one in one step: a crash in the middle of a save
-// leaves the old file whole. Where no temporary can be made there (a folder
-// the player cannot write to) or the replace is refused (another program
-// holds the file open), the file is written in place, as it can still be.
-// A temporary that the disk would not take whole is dropped and the old
-// file kept.
+void ResetSettingsFile() {
+  SettingsPath.clear();
+  fileMayBeWritten = false;
+}
+
+void RetrySettingsLoad() {
+  if (!fileMayBeWritten) LoadSettings();
+}
+
+// The new content goes to a temporary file beside the settings file, flushed
+// to the disk, which then replaces the old one in one step: a crash or a
+// power cut at any moment leaves the old file or the new one whole. Where no
+// temporary can be made there (a folder the player cannot write to) or the
+// replace is refused (another program holds the file open), the file is
+// written in place. A temporary that the disk would not take whole is
+// dropped and the old file kept.
 void SaveSettings() {
+  if (!fileMayBeWritten) return;
+  const std::string text = SettingsText();
   const std::string temporary = SettingsPath + ".tmp";
-  if (std::FILE* file = platform::OpenFile(temporary, "w")) {
-    const bool written = WriteSettings(file);
+  if (std::FILE* file = platform::OpenFile(temporary, "wb")) {
+    const bool written = WriteAll(file, text) && platform::FlushToDisk(file);
     const bool closed = std::fclose(file) == 0;
     if (written && closed && platform::MoveOver(temporary, SettingsPath)) return;
     platform::RemoveFile(temporary);
     if (!written || !closed) return;
   }
-  if (std::FILE* file = platform::OpenFile(SettingsPath, "w")) {
-    WriteSettings(file);
-    std::fclose(file);
-  }
+  WriteInPlace(text);
 }

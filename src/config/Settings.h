@@ -8,9 +8,19 @@
 extern std::string SettingsPath;
 
 void ResolveSettingsPath();
-// Reads the file into Config; writes a fresh file when there is none.
+// Reads the file into Config; writes a fresh file when there is none. A file
+// that is there but cannot be read (locked, protected, larger than 1 MiB) is
+// left alone, and no save touches it until a later load has read it.
 void LoadSettings();
-// The lines of `text`, as a file's content, into Config.
+// Tries the load again when the file could not be read so far (the menu
+// opening: a lock may be gone by then).
+void RetrySettingsLoad();
+// The lines of `text`, as a file's content, into Config: a leading UTF-8
+// byte-order mark skipped, lines split at LF, the CR of a CR LF pair dropped.
 void LoadSettingsText(std::string_view text);
-// Writes the whole of Config; a file that cannot be written is left alone.
+// Writes the whole of Config; a file that cannot be written, or has not been
+// read, is left alone.
 void SaveSettings();
+
+// No path and nothing read yet, so nothing may be written: the state at load.
+void ResetSettingsFile();

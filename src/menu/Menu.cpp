@@ -124,6 +124,8 @@ void MenuToggleStep() {
   MenuState.page = MenuPage::KeybindingsPage;
   MenuState.gearRow = 1;
   if (closing) EndCapture();
+  // A settings file that could not be read at start-up may be free now.
+  if (!closing) RetrySettingsLoad();
   PlayFrontendSound(closing ? "BACK" : "CONTINUE");
 }
 

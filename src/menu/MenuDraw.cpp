@@ -88,8 +88,11 @@ const char* GearValueText(std::int32_t gear) {
   const float limit = GearSpeed(gear);
   FormattedLimit& formatted = formattedLimits[static_cast<std::size_t>(gear - 1)];
   if (!formatted.made || formatted.limitBits != std::bit_cast<std::uint32_t>(limit)) {
-    FormatText48(formatted.text, "~y~%.2f ~w~m/s  ~c~%d mph", static_cast<double>(limit),
-                 MilesPerHour(limit));
+    if (const std::optional<std::int32_t> mph = MilesPerHour(limit)) {
+      FormatText48(formatted.text, "~y~%.2f ~w~m/s  ~c~%d mph", static_cast<double>(limit), *mph);
+    } else {
+      FormatText48(formatted.text, "No Limit");
+    }
     formatted.limitBits = std::bit_cast<std::uint32_t>(limit);
     formatted.made = true;
   }

@@ -57,6 +57,11 @@ std::optional<std::string> RoamingAppDataFolder();
 // std::fopen for a UTF-8 path, other programs allowed to read and write the
 // file meanwhile; null with errno set when it cannot be opened.
 std::FILE* OpenFile(const std::string& path, const char* mode);
+// Hands what the stream holds to the disk itself (fflush, then fsync or
+// _commit), so that a power cut cannot lose it; false when that fails.
+bool FlushToDisk(std::FILE* file);
+// Cuts or extends the file of `file` to `length` bytes; false when that fails.
+bool CutFile(std::FILE* file, std::uint64_t length);
 // Replaces `target` with `source` in one step (the file system's rename);
 // false, with both files left as they were, when that cannot be done.
 bool MoveOver(const std::string& source, const std::string& target);
@@ -64,6 +69,8 @@ bool MoveOver(const std::string& source, const std::string& target);
 bool RemoveFile(const std::string& path);
 // The separator between a folder and a file name.
 extern const char PathSeparator;
+// The end of a line in a text file: CR LF on Windows.
+extern const char* const LineBreak;
 // The game's main executable image; size 0 when it cannot be obtained.
 MemoryImage MainImage();
 // The region of memory around `address` (VirtualQuery): readable means

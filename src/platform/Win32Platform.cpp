@@ -8,13 +8,19 @@
 #include <shlobj.h>
 #include <xinput.h>
 
+#include <io.h>
+
 #include <cstring>
 #include <string>
+#include <string_view>
 
 // Imported by ordinal 2 from XINPUT1_4.dll (see xinput1_4.def).
 extern "C" DWORD WINAPI XInputGetState(DWORD userIndex, XINPUT_STATE* state);
 
 namespace platform {
+
+// The longest path Windows knows, in UTF-16 units.
+constexpr std::size_t LongestPath = 32767;
 
 static_assert(sizeof(PadSample) == sizeof(XINPUT_STATE));
 static_assert(offsetof(PadSample, Gamepad) == offsetof(XINPUT_STATE, Gamepad));
@@ -37,12 +43,13 @@ void PlayWave(const std::uint8_t* image, std::size_t) {
 
 namespace {
 
-std::string Utf8(const wchar_t* wide) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return {};
+std::string Utf8(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int length = static_cast<int>(wide.size());
+  const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return {};
   std::string text(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide, -1, text.data(), size, nullptr, nullptr);
-  text.pop_back();  // the terminator
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, text.data(), size, nullptr, nullptr);
   return text;
 }
 
@@ -55,6 +62,17 @@ std::wstring Wide(const std::string& text) {
   return wide;
 }
 
+// A path for the file functions. Windows refuses a path of MAX_PATH
+// characters or more unless it carries the \\?\ prefix, which a full path
+// (a drive's or a share's) can take.
+std::wstring FilePath(const std::string& path) {
+  std::wstring wide = Wide(path);
+  if (wide.size() < MAX_PATH || wide.starts_with(LR"(\\?\)")) return wide;
+  if (wide.size() >= 3 && wide[1] == L':' && wide[2] == L'\\') return LR"(\\?\)" + wide;
+  if (wide.starts_with(LR"(\\)")) return LR"(\\?\UNC\)" + wide.substr(2);
+  return wide;
+}
+
 }  // namespace
 
 std::optional<std::string> LibraryFileName(const void* addressInLibrary) {
@@ -62,10 +80,16 @@ std::optional<std::string> LibraryFileName(const void* addressInLibrary) {
   GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                      static_cast<LPCSTR>(addressInLibrary), &module);
   if (module == nullptr) return std::nullopt;
-  wchar_t name[MAX_PATH] = {};
-  GetModuleFileNameW(module, name, MAX_PATH);
-  name[MAX_PATH - 1] = L'\0';
-  return Utf8(name);
+  // The whole name, however long: a name cut to the buffer would put the
+  // settings one folder up. The result fills the buffer when it was cut.
+  std::wstring name(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(module, name.data(), static_cast<DWORD>(name.size()));
+    if (length == 0) return std::nullopt;
+    if (length < name.size()) return Utf8(std::wstring_view(name.data(), length));
+    if (name.size() > LongestPath) return std::nullopt;
+    name.resize(name.size() * 2);
+  }
 }
 
 std::optional<std::string> RoamingAppDataFolder() {
@@ -78,17 +102,24 @@ std::optional<std::string> RoamingAppDataFolder() {
 // The C runtime's _wfopen shares the file for reading and writing.
 std::FILE* OpenFile(const std::string& path, const char* mode) {
   const std::wstring wideMode(mode, mode + std::strlen(mode));
-  return _wfopen(Wide(path).c_str(), wideMode.c_str());
+  return _wfopen(FilePath(path).c_str(), wideMode.c_str());
+}
+
+bool FlushToDisk(std::FILE* file) { return std::fflush(file) == 0 && _commit(_fileno(file)) == 0; }
+
+bool CutFile(std::FILE* file, std::uint64_t length) {
+  return std::fflush(file) == 0 && _chsize_s(_fileno(file), static_cast<__int64>(length)) == 0;
 }
 
 bool MoveOver(const std::string& source, const std::string& target) {
-  return MoveFileExW(Wide(source).c_str(), Wide(target).c_str(),
+  return MoveFileExW(FilePath(source).c_str(), FilePath(target).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-bool RemoveFile(const std::string& path) { return DeleteFileW(Wide(path).c_str()) != 0; }
+bool RemoveFile(const std::string& path) { return DeleteFileW(FilePath(path).c_str()) != 0; }
 
 const char PathSeparator = '\\';
+const char* const LineBreak = "\r\n";
 
 MemoryImage MainImage() {
   MODULEINFO info = {};

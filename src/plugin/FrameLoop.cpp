@@ -39,6 +39,7 @@ void RunFramePass() {
 
 void ResetPluginState() {
   Config = DefaultConfig;
+  ResetSettingsFile();
   ResetPad();
   ResetWeaponTables();
   ResetSafety();
@@ -50,13 +51,32 @@ void ResetPluginState() {
   ResetMenu();
 }
 
-void FrameLoop() {
+namespace {
+
+// No C++ exception may leave the plug-in into the host, where it would end
+// the game: one ends the start-up or the pass it came from, and the next
+// pass runs as usual.
+template <typename Work>
+void Guarded(Work work) noexcept {
+  try {
+    work();
+  } catch (...) {
+  }
+}
+
+void StartUp() {
   ResetPluginState();
   ResolveSettingsPath();
   LoadSettings();
   FindLimiterField();
+}
+
+}  // namespace
+
+void FrameLoop() {
+  Guarded(StartUp);
   for (;;) {
-    RunFramePass();
+    Guarded(RunFramePass);
     scriptWait(0);
   }
 }

@@ -11,13 +11,14 @@
 #include <algorithm>
 #include <cstring>
 
-constexpr GearStateRecord GearsAtLoad = {1, 0, false, false, 0};
+constexpr GearStateRecord GearsAtLoad = {1, std::nullopt, false, false, 0};
 constinit GearStateRecord GearState = GearsAtLoad;
 
 namespace {
 
 constexpr float LimiterFieldValue = 0.6F;
-constexpr std::uint32_t BannerWindow = 1499;
+// The banner shows for 1499 ms inclusive.
+constexpr std::uint32_t BannerWindow = 1500;
 
 // jbe +3; movaps xmm6, xmm0; movss [rbx + disp32], xmm8 — the store's
 // displacement is the field's offset.
@@ -68,7 +69,7 @@ void GearStep(Entity vehicle) {
   }
   if (GearState.gear < GearCount) LimitSpeed(vehicle, GearSpeed(GearState.gear));
   DrawGearIndicator(GearState.gear);
-  if (platform::TickCount() - GearState.gearChangeTime <= BannerWindow) DrawGearBanner(GearState.gear);
+  if (WithinWindow(GearState.gearChangeTime, platform::TickCount(), BannerWindow)) DrawGearBanner(GearState.gear);
 }
 
 void FindLimiterField() {

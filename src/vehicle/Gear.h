@@ -2,12 +2,13 @@
 #pragma once
 
 #include "host/Natives.h"
+#include "platform/EventTick.h"
 
 #include <cstdint>
 
 struct GearStateRecord {
   std::int32_t gear;
-  std::uint32_t gearChangeTime;
+  EventTick gearChangeTime;  // the last shift or getting in
   bool gearUpLatch;
   bool gearDownLatch;
   std::uint64_t LimiterFieldOffset;  // 0: the field was not found and is never written

@@ -6,7 +6,6 @@
 #include <array>
 #include <bit>
 #include <cmath>
-#include <limits>
 
 namespace {
 
@@ -138,13 +137,12 @@ void DrawKnob(const KnobShape& knob) {
 
 }  // namespace
 
-std::int32_t MilesPerHour(float metresPerSecond) {
+std::optional<std::int32_t> MilesPerHour(float metresPerSecond) {
   const float mph = metresPerSecond * MilesPerHourPerMetrePerSecond;
-  if (std::isnan(mph)) return 0;
-  // 2^31 as a float: every float below it converts to a 32-bit integer.
+  // 2^31 as a float: every float strictly between -2^31 - 1 and 2^31
+  // converts to a 32-bit integer; NaN fails both tests.
   constexpr float Limit = 2147483648.0F;
-  if (mph >= Limit) return std::numeric_limits<std::int32_t>::max();
-  if (mph < -Limit) return std::numeric_limits<std::int32_t>::min();
+  if (!(mph < Limit && mph >= -Limit)) return std::nullopt;
   return static_cast<std::int32_t>(mph);
 }
 
@@ -158,11 +156,11 @@ void DrawGearBanner(std::int32_t gear) {
   } banner = {};
   const std::uint32_t limitBits = gear == GearCount ? 0 : std::bit_cast<std::uint32_t>(GearSpeed(gear));
   if (banner.gear != gear || banner.limitBits != limitBits) {
-    if (gear == GearCount) {
-      FormatText64(banner.text, "~b~GEAR 5  ~w~| No Limit");
+    const std::optional<std::int32_t> mph = gear == GearCount ? std::nullopt : MilesPerHour(GearSpeed(gear));
+    if (mph) {
+      FormatText64(banner.text, "%sGEAR %d  ~w~| Max ~y~%d mph", Look(gear).colourPrefix, gear, *mph);
     } else {
-      FormatText64(banner.text, "%sGEAR %d  ~w~| Max ~y~%d mph", Look(gear).colourPrefix, gear,
-                   MilesPerHour(GearSpeed(gear)));
+      FormatText64(banner.text, "%sGEAR %d  ~w~| No Limit", Look(gear).colourPrefix, gear);
     }
     banner.gear = gear;
     banner.limitBits = limitBits;

@@ -3,11 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 // Miles per hour of a speed limit in metres per second, truncated toward
-// zero; a limit that is not a number reads 0, one beyond the integer range
-// the nearest end of it.
-std::int32_t MilesPerHour(float metresPerSecond);
+// zero; nothing for a limit without such a figure (not a number, infinite,
+// or beyond the 32-bit integer range), which limits nothing and reads
+// "No Limit".
+std::optional<std::int32_t> MilesPerHour(float metresPerSecond);
 
 void DrawGearBanner(std::int32_t gear);
 void DrawGearIndicator(std::int32_t gear);

@@ -4,6 +4,7 @@
 #include "host/Natives.h"
 #include "input/Input.h"
 #include "onfoot/WalkPace.h"
+#include "platform/EventTick.h"
 #include "platform/Platform.h"
 #include "vehicle/Gear.h"
 
@@ -16,7 +17,7 @@ struct EngineStateRecord {
   Entity trackedVehicle;  // the vehicle the player was last found in; 0: none yet
   bool engineOn;
   bool engineKeyLatch;
-  std::uint32_t engineOnTime;  // tick of the last switch-on by the binding
+  EventTick engineOnTime;  // the last switch-on by the binding
   bool wasInVehicle;
 };
 constinit EngineStateRecord EngineState = {};
@@ -48,7 +49,9 @@ void InVehicleSequence(Entity character) {
     SetDriveable(vehicle, false);
   }
   EngineKeyStep(vehicle);
-  if (EngineState.engineOn && platform::TickCount() - EngineState.engineOnTime > StallRecoveryDelay &&
+  // A stalled engine is restarted, though not in the first seconds after the
+  // binding switched it on; with no switch-on yet there is nothing to wait for.
+  if (EngineState.engineOn && !WithinWindow(EngineState.engineOnTime, platform::TickCount(), StallRecoveryDelay + 1) &&
       !natives::IsEngineRunning(vehicle)) {
     natives::SetEngineOn(vehicle, true, true, true);
     SetDriveable(vehicle, true);

@@ -5,6 +5,7 @@
 #include "feedback/Sound.h"
 #include "host/Natives.h"
 #include "input/Input.h"
+#include "platform/EventTick.h"
 #include "platform/Platform.h"
 #include "weapons/Safety.h"
 
@@ -13,7 +14,7 @@ namespace {
 constexpr std::uint32_t EmptyNoticeWindow = 600;
 
 struct ReloadStateRecord {
-  std::uint32_t emptyNoticeTime;  // the last empty-magazine event
+  EventTick emptyNoticeTime;  // the last empty-magazine event
   bool reloadKeyLatch;
 };
 constinit ReloadStateRecord ReloadState = {};
@@ -30,7 +31,7 @@ void RestoreTotalAmmo(Entity character, WeaponHash weapon, const WeaponRecord& r
 }
 
 void ShowEmptyNotice(std::uint32_t now) {
-  if (now - ReloadState.emptyNoticeTime < EmptyNoticeWindow) ShowStatusLine("~o~EMPTY  ~y~[R]");
+  if (WithinWindow(ReloadState.emptyNoticeTime, now, EmptyNoticeWindow)) ShowStatusLine("~o~EMPTY  ~y~[R]");
 }
 
 // An Empty weapon in hand: the magazine held at 1, firing and the host's
@@ -105,6 +106,8 @@ bool ClipStep(Entity character, WeaponHash weapon, WeaponRecord& record) {
     record.clipEmpty = true;
     PlayClip(DryFireClip);
     ReloadState.emptyNoticeTime = platform::TickCount();
+    // The game would otherwise fire the last cartridge on this very frame.
+    BlockFiring();
   }
   record.savedClip = count;
   record.savedAmmo = natives::GetTotalAmmo(character, weapon);

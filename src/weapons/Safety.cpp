@@ -5,6 +5,7 @@
 #include "feedback/Sound.h"
 #include "host/Natives.h"
 #include "input/Input.h"
+#include "platform/EventTick.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -28,8 +29,8 @@ constexpr std::uint32_t SafetyOnWindow = 600;
 constexpr std::uint32_t SafetyOffWindow = 800;
 
 struct SafetyStateRecord {
-  std::uint32_t safetyOnTime;   // the last safety-on event: a switch on or a dry click
-  std::uint32_t safetyOffTime;  // the last switch off
+  EventTick safetyOnTime;   // the last safety-on event: a switch on or a dry click
+  EventTick safetyOffTime;  // the last switch off
   bool safetyKeyLatch;
 };
 constinit SafetyStateRecord SafetyState = {};
@@ -62,12 +63,12 @@ void SafetyEnforceStep(WeaponHash weapon, WeaponRecord& record, bool emptyNow) {
       PlayClip(DryFireClip);
       SafetyState.safetyOnTime = platform::TickCount();
     }
-    if (platform::TickCount() - SafetyState.safetyOnTime < SafetyOnWindow)
+    if (WithinWindow(SafetyState.safetyOnTime, platform::TickCount(), SafetyOnWindow))
       ShowStatusLine("~r~SAFETY ON  ~y~");
   } else if (!emptyNow) {
     TriggerLatch = false;
     if (!record.safetyExempt && !record.safetyOn &&
-        platform::TickCount() - SafetyState.safetyOffTime < SafetyOffWindow) {
+        WithinWindow(SafetyState.safetyOffTime, platform::TickCount(), SafetyOffWindow)) {
       ShowStatusLine("~g~SAFETY OFF  ~y~");
     }
   }
