@@ -9,7 +9,10 @@
 
 #include <gmock/gmock.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 
 #include <bit>
 #include <cerrno>
@@ -58,6 +61,28 @@ ino_t Identity(const std::filesystem::path& path) {
 void WriteFile(const std::filesystem::path& path, const std::string& content) {
   std::ofstream(path, std::ios::binary) << content;
 }
+
+// A disk that takes no file past `bytes`, as a full one would: writes beyond
+// that fail (EFBIG) instead of ending the process, while bytes already in a
+// file can still be written over.
+class FullDisk {
+ public:
+  explicit FullDisk(std::size_t bytes) : previous_(std::signal(SIGXFSZ, SIG_IGN)) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    const rlimit limit{static_cast<rlim_t>(bytes), old_.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FullDisk() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, previous_);
+  }
+  FullDisk(const FullDisk&) = delete;
+  FullDisk& operator=(const FullDisk&) = delete;
+
+ private:
+  rlimit old_{};
+  void (*previous_)(int);
+};
 
 bool SameRecord(const ConfigRecord& a, const ConfigRecord& b) {
   for (std::size_t i = 0; i < a.GearSpeeds.size(); ++i) {
@@ -209,11 +234,108 @@ TEST_F(SettingsFileTest, ANulByteIsAnOrdinaryByteOfItsLine) {
   EXPECT_EQ(Config.Menu, 113);
 }
 
+TEST_F(SettingsFileTest, LineBreaksAndAByteOrderMarkReadAsAnEditorMeansThem) {
+  struct Row {
+    std::string text;
+    KeyCode menu;
+  };
+  const Row rows[] = {
+      {"\xEF\xBB\xBFMenu=F5\r\n", 116},             // an editor's "UTF-8 with BOM"
+      {"\xEF\xBB\xBF\xEF\xBB\xBFMenu=F5\n", 113},     // one mark only
+      {"Engine=H\n\xEF\xBB\xBFMenu=F5\n", 113},        // only at the start of the file
+      {"Engine=H\r\nMenu=F5\r\n", 116},               // CR LF
+      {"Menu=F5\r\r\n", 113},                         // the first CR of CR CR LF stays
+      {"Menu=F5\rEngine=H\n", 113},                    // a lone CR stays in its line
+      {"Menu=F5\r", 113},                               // and at the end of the file
+      {"Engine=H\r\n\x1A\r\nMenu=F5\r\n", 116},       // Ctrl-Z is an ordinary byte
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.text));
+    LoadText(row.text);
+    EXPECT_EQ(Config.Menu, row.menu);
+  }
+  LoadText("Engine=H\r\n\x1A\r\nMenu=F5\r\n");
+  EXPECT_EQ(Config.Engine, 72);
+}
+
+TEST_F(SettingsFileTest, AFileOverOneMebibyteIsUnreadableAndLeftAlone) {
+  constexpr std::size_t MiB = 1024 * 1024;
+  const std::string tail = "\nMenu=F5\n";
+  const std::string largest = ";" + std::string(MiB - 1 - tail.size(), 'x') + tail;
+  ASSERT_EQ(largest.size(), MiB);
+  LoadText(largest);
+  EXPECT_EQ(Config.Menu, 116);
+
+  const std::string over = ";" + largest;
+  LoadText(over);
+  EXPECT_EQ(Config.Menu, 113);
+  Config.Engine = 72;
+  SaveSettings();  // never written over
+  EXPECT_EQ(ReadFile(file), over);
+  EXPECT_FALSE(std::filesystem::exists(folder / "Halvane.ini.tmp"));
+}
+
+TEST_F(SettingsFileTest, AFullDiskNeverCostsTheOldFile) {
+  const std::string temporary = file.string() + ".tmp";
+  const std::string mine = "Menu=F5\nEngine=H\nGear1=12.5\n";
+  LoadText(mine);
+  const ino_t original = Identity(file);
+
+  // The temporary cannot be written whole: the old file stays, byte for
+  // byte, no temporary is left, and the change holds for the run.
+  Config.GearSystem = false;
+  {
+    const FullDisk disk(mine.size());
+    SaveSettings();
+  }
+  EXPECT_EQ(ReadFile(file), mine);
+  EXPECT_EQ(Identity(file), original);
+  EXPECT_FALSE(std::filesystem::exists(temporary));
+  EXPECT_FALSE(Config.GearSystem);
+
+  // No temporary can be made (a leftover folder in its place) and the
+  // in-place write runs out of disk half-way: the old bytes are put back.
+  std::filesystem::create_directory(temporary);
+  {
+    const FullDisk disk(mine.size());
+    SaveSettings();
+  }
+  EXPECT_EQ(ReadFile(file), mine);
+  EXPECT_EQ(Identity(file), original);
+
+  // A longer file whose cut to the new length fails: put back as it was.
+  const std::string longer = "; " + std::string(400, '#') + "\nMenu=F5\n";
+  LoadText(longer);
+  host.environment.cutFails = true;
+  SaveSettings();
+  EXPECT_EQ(ReadFile(file), longer);
+  host.environment.cutFails = false;
+  SaveSettings();
+  EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Menu=F5\nEngine=G\n"));
+  EXPECT_THAT(ReadFile(file), ::testing::EndsWith("Gear4=34.72\n"));
+  EXPECT_EQ(ReadFile(file).size(), std::string(DefaultFile).size());
+  std::filesystem::remove(temporary);
+}
+
+TEST_F(SettingsFileTest, TheTemporaryIsOnTheDiskBeforeItReplacesTheFile) {
+  LoadText(DefaultFile);
+  host.fileLog.clear();
+  Config.Menu = 116;
+  SaveSettings();
+  const std::string temporary = (std::filesystem::canonical(folder) / "Halvane.ini.tmp").string();
+  EXPECT_THAT(host.fileLog,
+              ::testing::ElementsAre("sync " + temporary, "move " + file.string() + ".tmp " + file.string()));
+}
+
 TEST_F(SettingsFileTest, AFileThatIsThereButCannotBeReadIsLeftAlone) {
   // A name that leads nowhere readable: a link that points at itself.
   std::filesystem::create_symlink("Halvane.ini", file);
   LoadSettings();
+  Config.Menu = 116;
+  SaveSettings();  // the change holds for the run only
   EXPECT_TRUE(std::filesystem::is_symlink(file));
+  EXPECT_EQ(Config.Menu, 116);
+  Config = DefaultConfig;
   EXPECT_FALSE(std::filesystem::exists(folder / "Halvane.ini.tmp"));
   EXPECT_TRUE(SameRecord(Config, DefaultConfig));
 

@@ -99,6 +99,31 @@ TEST_F(HostTest, ReloadingTheLibraryStartsItAfresh) {
               ElementsAre(PlayerCharacter, CurrentWeapon, EntityExists, EntityIsDead));
 }
 
+TEST_F(HostTest, AnExceptionEndsItsPassAndTheGameGoesOn) {
+  constexpr std::uint32_t Pistol = 0x1B06D571;
+  host.game.GiveWeapon(Pistol, 12, 12, 60);
+  host.game.Draw(Pistol);
+  host.Frame();
+  Hold('T');
+  host.Frame();  // safety on
+  Release('T');
+
+  // A host function that throws while firing is being blocked: the pass ends
+  // there, and the plug-in does not let the exception reach the host.
+  host.throwingNative = DisableControl;
+  host.input.tick += 16;
+  host.Frame();
+  EXPECT_EQ(Count(host.hostCalls, Kind::Wait), 3);
+  EXPECT_TRUE(host.game.disabledControls.empty());
+
+  host.throwingNative = 0;
+  host.input.tick += 16;
+  host.Frame();
+  EXPECT_EQ(Count(host.hostCalls, Kind::Wait), 4);
+  EXPECT_EQ(host.game.disabledControls.size(), 12U);
+  EXPECT_EQ(host.game.texts.size(), 1U);  // the safety line, drawn again
+}
+
 TEST(NativeProtocol, ArgumentsTravelInTheLowHalfOfTheirSlot) {
   EXPECT_EQ(native_slot::Encode(std::int32_t{-1}), 0x00000000FFFFFFFFU);
   EXPECT_EQ(native_slot::Encode(std::int32_t{71}), 71U);

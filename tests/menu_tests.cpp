@@ -220,6 +220,49 @@ TEST_F(MenuTest, TheSwitchRowsToggleAndSave) {
   EXPECT_TRUE(gearOneShown);
 }
 
+TEST_F(MenuTest, AFileThatCouldNotBeReadIsNeverWrittenAndIsTriedAgainOnOpening) {
+  const auto file = host.Folder() / "Halvane.ini";
+  std::filesystem::create_symlink("Halvane.ini", file);  // a name that cannot be read
+  Frame();
+  Open();
+  for (int i = 0; i < 6; ++i) Tap(Down);
+  Tap(Enter);
+  Tap(F2);
+  EXPECT_TRUE(std::filesystem::is_symlink(file));
+  EXPECT_THAT(host.game.hiddenHud, ElementsAre(2, 20));  // in force for the run
+
+  // The file can be read now: the next opening reads it, and saving works.
+  std::filesystem::remove(file);
+  std::ofstream(file) << "Menu=F5\nEngine=H\nGear1=12.5\n";
+  Tap(F2);
+  EXPECT_TRUE(MarkerY() > 0.0F);
+  EXPECT_EQ(File(), "Menu=F5\nEngine=H\nGear1=12.5\n");  // reading writes nothing
+  for (int i = 0; i < 6; ++i) Tap(Down);
+  Tap(Enter);
+  EXPECT_THAT(File(), HasSubstr("Menu=F5\nEngine=H\n"));
+  EXPECT_THAT(File(), HasSubstr("Gear1=12.5\n"));
+  Tap(F5);
+  EXPECT_FALSE(MarkerY() > 0.0F);
+}
+
+TEST_F(MenuTest, AHugeSettingsFileIsLeftAloneAndTheGameGoesOn) {
+  const auto file = host.Folder() / "Halvane.ini";
+  constexpr std::uintmax_t Size = 12ULL << 30;  // 12 GiB, sparse
+  { std::ofstream(file) << "Menu=F5\n"; }
+  std::filesystem::resize_file(file, Size);
+  Frame();
+  Open();  // F2: the defaults hold
+  for (int i = 0; i < 6; ++i) Tap(Down);
+  Tap(Enter);
+  Tap(F2);  // tried again on the opening, still too large
+  EXPECT_EQ(std::filesystem::file_size(file), Size);
+  char start[8] = {};
+  std::ifstream(file).read(start, sizeof start);
+  EXPECT_EQ(std::string(start, 8), "Menu=F5\n");
+  EXPECT_THAT(host.game.hiddenHud, ElementsAre(2, 20));
+  EXPECT_FALSE(std::filesystem::exists(host.Folder() / "Halvane.ini.tmp"));
+}
+
 TEST_F(MenuTest, ACaptureBindsThePadAndPostsTheName) {
   host.input.padConnected = true;
   Open();

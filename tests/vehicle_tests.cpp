@@ -182,6 +182,16 @@ TEST_F(VehicleTest, AStalledEngineIsRestartedOnlyAfterThreeSecondsAcrossTheClock
                                              std::pair{SetUndriveable, std::vector<std::uint64_t>{v, 0}}));
 }
 
+TEST_F(VehicleTest, WithNoSwitchOnYetAStallIsRecoveredAtOnceEvenJustAfterTheWrap) {
+  host.input.tick = 40;  // the counter has just wrapped
+  const std::int32_t car = GetIn(true);
+  Frame();
+  host.game.Vehicle(car).engineRunning = false;
+  Frame();
+  EXPECT_TRUE(host.game.Vehicle(car).engineRunning);
+  EXPECT_EQ(Banner(), "~r~GEAR 1  ~w~| Max ~y~21 mph");  // getting in is the banner's event
+}
+
 TEST_F(VehicleTest, GearsShiftOncePerPressBetweenOneAndFive) {
   GetIn(true);
   Frame();

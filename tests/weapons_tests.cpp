@@ -235,6 +235,47 @@ TEST_F(WeaponsTest, SafetyLinesShowForExactlyTheirWindowsAcrossTheClockWrap) {
   EXPECT_THAT(host.game.texts, IsEmpty());
 }
 
+TEST_F(WeaponsTest, NoLineShowsBeforeItsEventEvenWhenTheClockHasJustWrapped) {
+  // A machine up for 49.7 days: the counter has wrapped to just past zero.
+  host.input.tick = 5;
+  Arm(Pistol, 12);
+  Frame();
+  EXPECT_THAT(host.game.texts, IsEmpty());
+  Hold(Trigger);
+  for (int i = 0; i < 4; ++i) Frame(100);
+  EXPECT_THAT(host.game.texts, IsEmpty());
+
+  // After the event the window runs as usual.
+  Release(Trigger);
+  Tap(SafetyKey);
+  Hold(SafetyKey);
+  Frame();  // off
+  Release(SafetyKey);
+  Frame(799);
+  EXPECT_TRUE(Drew(SafetyOffLine));
+  Frame(1);
+  EXPECT_FALSE(Drew(SafetyOffLine));
+}
+
+TEST_F(WeaponsTest, TheLastCartridgeIsNotFiredOnThePassThatFindsIt) {
+  // With the catch on, a magazine that reads 1 (drawn so, or filled so) is
+  // blocked once on that pass, and nothing is fired.
+  Arm(Pistol, 5);
+  Frame();
+  Tap(SafetyKey);
+  Held().clip = 1;
+  Hold(Trigger);
+  Frame();
+  EXPECT_TRUE(FiringBlocked());
+  EXPECT_EQ(TimesPlayed(DryFireClip), 1);
+  EXPECT_EQ(Held().clip, 1);
+  EXPECT_FALSE(Drew(SafetyOnLine));
+  EXPECT_FALSE(Drew(EmptyLine));  // first drawn on the next pass
+  Frame();
+  EXPECT_TRUE(Drew(EmptyLine));
+  EXPECT_EQ(Held().clip, 1);
+}
+
 TEST_F(WeaponsTest, ExemptWeaponsAndTheEmptyHandNeverCarryASafety) {
   for (std::uint32_t weapon : {FullyExempt, sim::Unarmed}) {
     if (weapon != sim::Unarmed) Arm(weapon, 5);

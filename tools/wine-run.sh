@@ -17,4 +17,8 @@ wine=/usr/lib/wine/wine64
   # programs faster.
   /usr/lib/wine/wineserver -p 300 >/dev/null 2>&1 9>&- || true
 ) 9>"$WINEPREFIX.lock"
-exec "$wine" "$@"
+# HALVANE_FILE_SIZE_LIMIT: the program (not the server) may grow no file past
+# that many bytes, as on a full disk.
+limit=()
+[[ -n ${HALVANE_FILE_SIZE_LIMIT:-} ]] && limit=(prlimit "--fsize=$HALVANE_FILE_SIZE_LIMIT" --)
+exec "${limit[@]}" "$wine" "$@"

@@ -387,9 +387,9 @@ void NonAsciiFolder(const std::filesystem::path& plugin, const std::filesystem::
 
 void LockedSettingsFile(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
   // Another program holds the file open, letting others delete or replace it
-  // but not read it: it cannot be read, and it must not be replaced.
+  // but not read it: it cannot be read, and it must not be replaced or written.
   std::filesystem::create_directories(folder);
-  const std::string mine = "; mine, keep it\r\nMenu=F5\r\n";
+  const std::string mine = "; mine, keep it\r\nMenu=F5\r\nEngine=H\r\nGear1=12.5\r\n";
   std::ofstream(folder / "Halvane.ini", std::ios::binary) << mine;
   HANDLE lock = CreateFileW((folder / "Halvane.ini").c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, 0, nullptr);
@@ -400,10 +400,25 @@ void LockedSettingsFile(const std::filesystem::path& plugin, const std::filesyst
   session.Tap(VK_F2);
   Check(session.Drew("~y~Halvane~w~ | Keybindings"), "the defaults hold for the run: F2 opens the menu");
   session.Tap(VK_F2);
-  session.Finish();
+  SwitchAmmoCounterInMenu(session);
+  Check(session.host.game.hiddenHud.count(20) == 1, "a menu change holds for the run");
   CloseHandle(lock);
-  Check(ReadFile(folder / "Halvane.ini") == mine, "the locked file is left as the player wrote it");
+  Check(ReadFile(folder / "Halvane.ini") == mine, "the locked file is not written, not even by a menu change");
   Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
+
+  // The lock is gone: the next opening of the menu reads the file, and
+  // saving works again.
+  session.Tap(VK_F2);
+  Check(session.Drew("~y~Halvane~w~ | Keybindings"), "F2 still opens the menu");
+  for (int i = 0; i < 6; ++i) session.Tap(VK_DOWN);
+  session.Tap(VK_RETURN);
+  session.Tap(VK_F5);
+  Check(!session.Drew("~y~Halvane~w~ | Keybindings"), "the file's F5 closes the menu once it is read");
+  const std::string saved = ReadFile(folder / "Halvane.ini");
+  Check(saved.find("Menu=F5\r\nEngine=H\r\n") != std::string::npos &&
+            saved.find("Gear1=12.5\r\n") != std::string::npos,
+        "the player's settings are read and saved with the change");
+  session.Finish();
 }
 
 void FileHeldOpen(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
@@ -437,6 +452,109 @@ void LockedFolderWritableFile(const std::filesystem::path& plugin, const std::fi
   session.Finish();
   Check(ReadFile(folder / "Halvane.ini").find("HideAmmoHud=1\r\n") != std::string::npos,
         "the change is written into the file in place");
+}
+
+void LockedFolderFullDisk(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // The folder is locked (no temporary can be made) and the disk takes no
+  // file past the settings file's own size: the in-place write runs out of
+  // room and must leave the player's bytes as they were.
+  const std::string mine = ReadFile(folder / "Halvane.ini");
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  session.Frame();
+  session.Tap(VK_F5);
+  Check(session.Drew("~y~Halvane~w~ | Keybindings"), "the file is read: F5 opens the menu");
+  for (int i = 0; i < 6; ++i) session.Tap(VK_DOWN);
+  session.Tap(VK_RETURN);
+  session.Tap(VK_F5);
+  Check(session.host.game.hiddenHud.count(20) == 1, "the change holds for the run");
+  session.Finish();
+  Check(!mine.empty() && ReadFile(folder / "Halvane.ini") == mine, "the settings file is as it was, byte for byte");
+}
+
+void HugeSettingsFile(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // A 12 GiB file (a mistaken copy), sparse: too large to be a settings file.
+  constexpr LONGLONG Size = 12LL << 30;
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "Halvane.ini", std::ios::binary) << "Menu=F5\r\n";
+  HANDLE file = CreateFileW((folder / "Halvane.ini").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  LARGE_INTEGER end{};
+  end.QuadPart = Size;
+  Check(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file), "a 12 GiB file can be made");
+  CloseHandle(file);
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  session.Frame();
+  session.Tap(VK_F2);
+  Check(session.Drew("~y~Halvane~w~ | Keybindings"), "the defaults hold: F2 opens the menu");
+  session.Tap(VK_F2);
+  SwitchAmmoCounterInMenu(session);
+  Check(session.host.game.hiddenHud.count(20) == 1, "a menu change holds for the run");
+  session.Finish();
+  std::error_code error;
+  Check(std::filesystem::file_size(folder / "Halvane.ini", error) == static_cast<std::uintmax_t>(Size),
+        "the file is left as it is");
+  Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
+}
+
+void LongPath(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // A game installed deep in long folder names: the DLL's path is longer
+  // than the 260 characters of the classic buffers.
+  std::filesystem::path game = folder;
+  while (game.wstring().size() < 320) game /= L"Long Folder Name Of A Game Install";
+  {
+    Session session(plugin, game);
+    if (!session.Load()) return;
+    Check(session.host.LibraryFile().wstring().size() > 260, "the DLL's path is over 260 characters");
+    session.Frame();
+    Check(ReadFile(game / "Halvane.ini") == DefaultFile, "the first start writes Halvane.ini beside the DLL");
+    Check(!std::filesystem::exists(game.parent_path() / "Halvane.ini"), "nothing is written one folder up");
+    SwitchAmmoCounterInMenu(session);
+    Check(ReadFile(game / "Halvane.ini").find("HideAmmoHud=1\r\n") != std::string::npos,
+          "a menu change is saved there");
+    session.Finish();
+  }
+  Session session(plugin, game);
+  if (!session.Load()) return;
+  session.Frame();
+  Check(session.host.game.hiddenHud.count(20) == 1, "the next start reads it there");
+  session.Finish();
+}
+
+void BomBinaryMode(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // Another module of the game switched the C runtime's default file mode
+  // to binary, and the player's editor saved the file "UTF-8 with BOM" with
+  // a Ctrl-Z line in it.
+  auto* defaultMode = reinterpret_cast<int*>(GetProcAddress(GetModuleHandleA("msvcrt.dll"), "_fmode"));
+  Check(defaultMode != nullptr, "the C runtime's default file mode can be set");
+  if (defaultMode == nullptr) return;
+  *defaultMode = 0x8000;  // _O_BINARY
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "probe", std::ios::binary) << "a\r\n";
+  std::FILE* probe = _wfopen((folder / "probe").c_str(), L"r");
+  char bytes[8] = {};
+  const std::size_t read = probe != nullptr ? std::fread(bytes, 1, sizeof bytes, probe) : 0;
+  if (probe != nullptr) std::fclose(probe);
+  Check(read == 3, "files opened without a mode keep their CR");
+
+  std::ofstream(folder / "Halvane.ini", std::ios::binary)
+      << "\xEF\xBB\xBFMenu=F5\r\nEngine=H\r\n\x1A\r\nGear1=12.5\r\n";
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  session.Frame();
+  session.Tap(VK_F5);
+  Check(session.Drew("~y~Halvane~w~ | Keybindings"), "the first line, after the mark, is read: F5 opens the menu");
+  for (int i = 0; i < 6; ++i) session.Tap(VK_DOWN);
+  session.Tap(VK_RETURN);
+  session.Tap(VK_F5);
+  const std::string saved = ReadFile(folder / "Halvane.ini");
+  Check(saved.find("Menu=F5\r\nEngine=H\r\n") != std::string::npos, "every CR LF line is read");
+  Check(saved.find("Gear1=12.5\r\n") != std::string::npos, "a line after Ctrl-Z is read too");
+  Check(saved.find("HideAmmoHud=1\r\n") != std::string::npos && saved.find("\n\n") == std::string::npos &&
+            saved.find("\r\r") == std::string::npos,
+        "the file is written with CR LF whatever the default mode");
+  session.Finish();
+  *defaultMode = 0x4000;  // _O_TEXT
 }
 
 void CommaLocale(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
@@ -558,6 +676,10 @@ int main(int argc, char** argv) {
                    {"locked-settings-file", LockedSettingsFile},
                    {"file-held-open", FileHeldOpen},
                    {"locked-folder-writable-file", LockedFolderWritableFile},
+                   {"locked-folder-full-disk", LockedFolderFullDisk},
+                   {"huge-settings-file", HugeSettingsFile},
+                   {"long-path", LongPath},
+                   {"bom-binary-mode", BomBinaryMode},
                    {"comma-locale", CommaLocale},
                    {"guarded-image", GuardedImage},
                    {"pad", Pad}};
