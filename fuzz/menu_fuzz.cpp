@@ -11,6 +11,7 @@
 
 #include <unistd.h>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -27,9 +28,15 @@ void Check(bool condition) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const std::string path = "/tmp/halvane-fuzz-menu-" + std::to_string(getpid()) + ".ini";
+  // The real save path, on memory-backed storage where there is some: every
+  // menu change writes, flushes and replaces the file, and a disk would
+  // hold the target to about a thousand inputs a second.
+  static const std::string path = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
+                                  "/halvane-fuzz-menu-" + std::to_string(getpid()) + ".ini";
   ResetPluginState();
   SettingsPath = path;
+  std::remove(path.c_str());
+  LoadSettings();  // no file: the defaults are written, and saving is open
   null_host::SetAnswer(sim::native::EntityExists, null_host::IntAnswer(1));   // the character exists
   null_host::SetAnswer(sim::native::EngineRunning, null_host::IntAnswer(1));  // engines run
   null_host::SetAnswer(sim::native::VehicleOfCharacter, null_host::IntAnswer(0x2001));

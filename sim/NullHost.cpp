@@ -119,8 +119,13 @@ std::FILE* OpenFile(const std::string& path, const char* mode) { return std::fop
 bool MoveOver(const std::string& source, const std::string& target) {
   return std::rename(source.c_str(), target.c_str()) == 0;
 }
+bool FlushToDisk(std::FILE* file) { return std::fflush(file) == 0 && fsync(fileno(file)) == 0; }
+bool CutFile(std::FILE* file, std::uint64_t length) {
+  return std::fflush(file) == 0 && ftruncate(fileno(file), static_cast<off_t>(length)) == 0;
+}
 bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
 const char PathSeparator = '/';
+const char* const LineBreak = "\n";
 MemoryImage MainImage() { return {null_host::MainImage.data(), null_host::MainImage.size()}; }
 MemoryRegion RegionAt(const std::uint8_t* address) {
   const std::uint8_t* image = null_host::MainImage.data();

@@ -317,14 +317,42 @@ TEST_F(SettingsFileTest, AFullDiskNeverCostsTheOldFile) {
   std::filesystem::remove(temporary);
 }
 
-TEST_F(SettingsFileTest, TheTemporaryIsOnTheDiskBeforeItReplacesTheFile) {
+TEST_F(SettingsFileTest, EverySaveReplacesTheFileAfterPuttingTheNewOneOnTheDisk) {
   LoadText(DefaultFile);
-  host.fileLog.clear();
-  Config.Menu = 116;
-  SaveSettings();
   const std::string temporary = (std::filesystem::canonical(folder) / "Halvane.ini.tmp").string();
-  EXPECT_THAT(host.fileLog,
-              ::testing::ElementsAre("sync " + temporary, "move " + file.string() + ".tmp " + file.string()));
+  std::string previous = DefaultFile;
+  for (KeyCode menu : {116, 117, 118}) {
+    SCOPED_TRACE(menu);
+    const ino_t before = Identity(file);
+    std::ifstream reader(file, std::ios::binary);  // a program reading the file meanwhile
+    host.fileLog.clear();
+    Config.Menu = menu;
+    SaveSettings();
+    EXPECT_NE(Identity(file), before);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(reader), {}), previous);  // never half of each
+    EXPECT_THAT(host.fileLog,
+                ::testing::ElementsAre("sync " + temporary, "move " + file.string() + ".tmp " + file.string()));
+    previous = ReadFile(file);
+    EXPECT_THAT(previous, ::testing::HasSubstr("Menu=" + std::string(KeyName(menu)) + "\n"));
+  }
+}
+
+TEST_F(SettingsFileTest, SpeedsAreWrittenWithAPointUnderALocaleWithADecimalComma) {
+  LoadSettings();
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) {
+    GTEST_SKIP() << "no de_DE.UTF-8 locale on this machine (LOCPATH=" << (std::getenv("LOCPATH") ?: "") << ")";
+  }
+  char comma[16];
+  std::snprintf(comma, sizeof comma, "%g", 12.75);
+  Config.GearSpeeds = {12.75F, 0.2778F, 1e6F, 1.5e-5F, 9999.0F};
+  const ConfigRecord saved = Config;
+  SaveSettings();
+  std::setlocale(LC_NUMERIC, "C");
+  EXPECT_STREQ(comma, "12,75");  // the locale really writes a comma
+  EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Gear1=12.75\nGear2=0.2778\nGear3=1e+06\nGear4=1.5e-05\n"));
+  Config = DefaultConfig;
+  LoadSettings();
+  EXPECT_TRUE(SameRecord(Config, saved));
 }
 
 TEST_F(SettingsFileTest, AFileThatIsThereButCannotBeReadIsLeftAlone) {

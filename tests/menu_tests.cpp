@@ -151,6 +151,34 @@ TEST_F(MenuTest, SelectionWrapsAroundOnBothPages) {
   EXPECT_NEAR(MarkerY(), 0.644F, 1e-6);
 }
 
+TEST_F(MenuTest, EachPassDrawsTheMenuAsItStoodBeforeThatPassesInput) {
+  Open();
+  Hold(Down);
+  Frame();
+  EXPECT_NEAR(MarkerY(), 0.26F, 1e-6);  // the press shows on the next frame
+  Release(Down);
+  Frame();
+  EXPECT_NEAR(MarkerY(), 0.308F, 1e-6);
+
+  Hold(Enter);  // "Menu Key": a capture starts
+  Frame();
+  EXPECT_EQ(TextAt(0.2F, 0.308F)->text, "[F2]");
+  Release(Enter);
+  Frame();
+  EXPECT_THAT(TextAt(0.2F, 0.308F)->text, HasSubstr("[...]"));
+  Tap(Backspace);
+
+  Tap(Up);
+  Tap(Up);  // "Gear Speeds"
+  Tap(Enter);
+  Hold(Right);
+  Frame();
+  EXPECT_EQ(TextAt(0.135F, 0.26F)->text, "~y~9.72 ~w~m/s  ~c~21 mph");
+  Release(Right);
+  Frame();
+  EXPECT_EQ(TextAt(0.135F, 0.26F)->text, "~y~10.00 ~w~m/s  ~c~22 mph");
+}
+
 TEST_F(MenuTest, LoweringGearTwoThirtyTimesStopsOneStepAboveGearOne) {
   GoToGearSpeeds();
   Tap(Down);

@@ -17,19 +17,21 @@ windows_path() { local path=${1//\//\\}; echo "Z:$path"; }
 rm -rf "$folder"
 mkdir -p "$folder"
 plugin=$build/Halvane.asi
+if [[ $scenario == full-disk || $scenario == locked-folder-full-disk ]]; then
+  # A full disk: no file of the runner may grow past the settings file's
+  # size; a write past it fails (the signal it would raise is ignored).
+  printf 'Menu=F5\r\nEngine=H\r\nGear1=12.5\r\n' >"$folder/Halvane.ini"
+  cp "$plugin" "$folder/Halvane.asi"  # installed before the disk filled up
+  plugin=$folder/Halvane.asi
+  HALVANE_FILE_SIZE_LIMIT=$(stat -c %s "$folder/Halvane.ini")
+  export HALVANE_FILE_SIZE_LIMIT
+  trap '' XFSZ
+fi
 if [[ $scenario == read-only-folder || $scenario == locked-folder-* ]]; then
   # Installed first, then the folder is locked: not even root may write in it.
-  cp "$plugin" "$folder/Halvane.asi"
+  [[ -f $folder/Halvane.asi ]] || cp "$plugin" "$folder/Halvane.asi"
   if [[ $scenario == locked-folder-writable-file ]]; then
     printf '[Settings]\r\nHideAmmoHud=0\r\n' >"$folder/Halvane.ini"
-  fi
-  if [[ $scenario == locked-folder-full-disk ]]; then
-    # A full disk: no file of the runner may grow past the settings file's
-    # size; a write past it fails (the signal it would raise is ignored).
-    printf 'Menu=F5\r\nEngine=H\r\nGear1=12.5\r\n' >"$folder/Halvane.ini"
-    HALVANE_FILE_SIZE_LIMIT=$(stat -c %s "$folder/Halvane.ini")
-    export HALVANE_FILE_SIZE_LIMIT
-    trap '' XFSZ
   fi
   plugin=$folder/Halvane.asi
   chattr +i "$folder"

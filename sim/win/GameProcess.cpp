@@ -10,6 +10,15 @@ extern "C" __attribute__((used)) const unsigned char LimiterStoreInImage[14] = {
     0x76, 0x03, 0x0F, 0x28, 0xF0, 0xF3, 0x44, 0x0F, 0x11, 0x83, LimiterOffset & 0xFF, LimiterOffset >> 8,
     0x00, 0x00};
 
+// The same store where the game has it: in the image's code, on
+// execute-read pages. It comes first in the image, so the start-up scan
+// finds this one unless a scenario spoils it.
+static_assert(LimiterOffset == 0x8CC);
+asm(".text\n"
+    ".globl LimiterStoreInCode\n"
+    "LimiterStoreInCode:\n"
+    ".byte 0x76, 0x03, 0x0F, 0x28, 0xF0, 0xF3, 0x44, 0x0F, 0x11, 0x83, 0xCC, 0x08, 0x00, 0x00\n");
+
 namespace {
 
 sim::Host& Active() { return *sim::Host::Active(); }

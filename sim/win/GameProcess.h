@@ -10,7 +10,8 @@
 
 // The limiter's store instruction with its field offset, once in this
 // program's image, where the plug-in searches for it at start-up.
-extern "C" const unsigned char LimiterStoreInImage[14];
+extern "C" const unsigned char LimiterStoreInImage[14];  // in read-only data
+extern "C" const unsigned char LimiterStoreInCode[14];   // in the code
 inline constexpr std::size_t LimiterOffset = 0x8CC;
 
 // Points the import of `dll` named `name` (or imported by `ordinal` when

@@ -176,12 +176,36 @@ void LoadAndUnload(const std::filesystem::path& plugin, const std::filesystem::p
   Check(GetModuleHandleA("Halvane.asi") == nullptr, "the DLL has left the process");
 }
 
+// Which file a name leads to now: a replace gives the name another.
+std::uint64_t FileIndex(const std::filesystem::path& path) {
+  HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  BY_HANDLE_FILE_INFORMATION information{};
+  const bool known = file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &information);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  return known ? (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32 | information.nFileIndexLow) : 0;
+}
+
+// Opens the menu, selects "Hide Ammo Counter" and closes the menu again: one
+// change, one save.
+void SwitchAmmoCounterInMenu(Session& session);
+
 void FirstStart(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
   Session session(plugin, folder);
   if (!session.Load()) return;
   session.Frame();
   Check(ReadFile(folder / "Halvane.ini") == DefaultFile,
         "Halvane.ini holds the sixteen default lines, CR LF each");
+  Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
+  // Where nothing stands in the way, every save replaces the file whole.
+  for (int save = 1; save <= 2; ++save) {
+    const std::uint64_t before = FileIndex(folder / "Halvane.ini");
+    SwitchAmmoCounterInMenu(session);
+    const std::uint64_t after = FileIndex(folder / "Halvane.ini");
+    Check(before != 0 && after != 0 && after != before,
+          "save " + std::to_string(save) + " replaces the file rather than writing into it");
+  }
+  Check(ReadFile(folder / "Halvane.ini") == DefaultFile, "two switches bring the defaults back");
   Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
   session.Finish();
 }
@@ -353,8 +377,6 @@ void ReadOnlyFolder(const std::filesystem::path& plugin, const std::filesystem::
   session.Finish();
 }
 
-// Opens the menu, selects "Hide Ammo Counter" and closes the menu again: one
-// change, one save.
 void SwitchAmmoCounterInMenu(Session& session) {
   session.Tap(VK_F2);
   for (int i = 0; i < 6; ++i) session.Tap(VK_DOWN);
@@ -454,10 +476,10 @@ void LockedFolderWritableFile(const std::filesystem::path& plugin, const std::fi
         "the change is written into the file in place");
 }
 
-void LockedFolderFullDisk(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
-  // The folder is locked (no temporary can be made) and the disk takes no
-  // file past the settings file's own size: the in-place write runs out of
-  // room and must leave the player's bytes as they were.
+void FullDisk(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // The disk takes no file past the settings file's own size: the temporary
+  // (or, in a locked folder, the in-place write) runs out of room and must
+  // leave the player's bytes as they were.
   const std::string mine = ReadFile(folder / "Halvane.ini");
   Session session(plugin, folder);
   if (!session.Load()) return;
@@ -470,6 +492,7 @@ void LockedFolderFullDisk(const std::filesystem::path& plugin, const std::filesy
   Check(session.host.game.hiddenHud.count(20) == 1, "the change holds for the run");
   session.Finish();
   Check(!mine.empty() && ReadFile(folder / "Halvane.ini") == mine, "the settings file is as it was, byte for byte");
+  Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
 }
 
 void HugeSettingsFile(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
@@ -569,8 +592,55 @@ void CommaLocale(const std::filesystem::path& plugin, const std::filesystem::pat
   session.Frame();
   const std::int32_t car = session.DriveAt(20.0F);
   Check(session.host.game.Vehicle(car).velocity.x == 12.75F, "gear 1 is held at 12.75 m/s, as the file says");
+  SwitchAmmoCounterInMenu(session);
+  const std::string saved = ReadFile(folder / "Halvane.ini");
+  Check(saved.find("Gear1=12.75\r\nGear2=18.06\r\nGear3=26.39\r\nGear4=34.72\r\n") != std::string::npos,
+        "speeds are saved with a point");
   session.Finish();
   std::setlocale(LC_ALL, "C");
+}
+
+// Sets the first byte of a copy of the limiter store in this program's
+// image: 0 spoils it, 0x76 makes it whole again.
+bool SetFirstByte(const unsigned char* store, unsigned char value) {
+  auto* bytes = const_cast<unsigned char*>(store);
+  DWORD protection;
+  if (!VirtualProtect(bytes, 1, PAGE_EXECUTE_READWRITE, &protection)) return false;
+  bytes[0] = value;
+  return VirtualProtect(bytes, 1, protection, &protection) != 0;
+}
+
+// Whether the field the start-up scan found is written by the limiter: 0.6
+// at `offset` in the car's object.
+bool FieldWrittenAt(const std::filesystem::path& plugin, const std::filesystem::path& folder, std::size_t offset) {
+  Session session(plugin, folder);
+  if (!session.Load()) return false;
+  session.Frame();
+  const std::int32_t car = session.DriveAt(20.0F);
+  float field;
+  std::memcpy(&field, session.host.game.Vehicle(car).memory.data() + offset, sizeof field);
+  session.Finish();
+  return field == 0.6F;
+}
+
+DWORD Protection(const void* address) {
+  MEMORY_BASIC_INFORMATION region{};
+  VirtualQuery(address, &region, sizeof region);
+  return region.Protect;
+}
+
+void LimiterStoreInCodeOrData(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // As in the game: the store only in the code, on execute-read pages.
+  Check(Protection(LimiterStoreInCode) == PAGE_EXECUTE_READ, "the store in the code lies on execute-read pages");
+  Check(SetFirstByte(LimiterStoreInImage, 0), "the copy in read-only data can be spoilt");
+  Check(FieldWrittenAt(plugin, folder / "code", LimiterOffset),
+        "the store in the code is found and its field written");
+  // The store only in read-only data.
+  Check(Protection(LimiterStoreInImage) == PAGE_READONLY, "the other copy lies on read-only pages");
+  Check(SetFirstByte(LimiterStoreInImage, 0x76) && SetFirstByte(LimiterStoreInCode, 0),
+        "the copies can be swapped");
+  Check(FieldWrittenAt(plugin, folder / "data", LimiterOffset),
+        "the store in read-only data is found and its field written");
 }
 
 // Three pages of this program's image; the middle one is closed to reading
@@ -587,10 +657,8 @@ void GuardedImage(const std::filesystem::path& plugin, const std::filesystem::pa
   store[10] = Offset & 0xFF;
   store[11] = Offset >> 8;
   DWORD protection;
-  auto* original = const_cast<unsigned char*>(LimiterStoreInImage);
-  VirtualProtect(original, 1, PAGE_READWRITE, &protection);
-  original[0] = 0;
-  VirtualProtect(original, 1, protection, &protection);
+  Check(SetFirstByte(LimiterStoreInImage, 0) && SetFirstByte(LimiterStoreInCode, 0),
+        "the stores of the image can be spoilt");
   std::memcpy(GuardedPages + 2 * Page + 64, store, sizeof store);
   Check(VirtualProtect(GuardedPages, Page, PAGE_READWRITE | PAGE_GUARD, &protection) &&
             VirtualProtect(GuardedPages + Page, Page, PAGE_NOACCESS, &protection),
@@ -676,12 +744,14 @@ int main(int argc, char** argv) {
                    {"locked-settings-file", LockedSettingsFile},
                    {"file-held-open", FileHeldOpen},
                    {"locked-folder-writable-file", LockedFolderWritableFile},
-                   {"locked-folder-full-disk", LockedFolderFullDisk},
+                   {"full-disk", FullDisk},
+                   {"locked-folder-full-disk", FullDisk},
                    {"huge-settings-file", HugeSettingsFile},
                    {"long-path", LongPath},
                    {"bom-binary-mode", BomBinaryMode},
                    {"comma-locale", CommaLocale},
                    {"guarded-image", GuardedImage},
+                   {"limiter-in-code", LimiterStoreInCodeOrData},
                    {"pad", Pad}};
   const auto scenario = argc == 4 ? scenarios.find(argv[1]) : scenarios.end();
   if (scenario == scenarios.end()) {
