@@ -11,18 +11,22 @@ mkdir -p out/package
 LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
   build/linux/halvane_demo demo/tour.txt out | tee out/story.txt
 cp build/windows/Halvane.asi out/
-cp build/windows/Halvane.asi docs/Halvane-Readme.txt out/package/
-(cd out/package && zip -q -X "../Halvane-$version.zip" Halvane.asi Halvane-Readme.txt)
+cp build/windows/Halvane.asi build/windows/Halvane-Readme.txt CHANGELOG.md out/package/
+(cd out/package && zip -q -X "../Halvane-$version.zip" Halvane.asi Halvane-Readme.txt CHANGELOG.md)
 rm -rf out/package
-mkdir -p out/package
+# Everything of the playground under one top folder, so that unpacking it
+# never drops a file into the folder it is unpacked in.
+top=Halvane-Playground-$version
+mkdir -p "out/package/$top"
 cp build/windows/Halvane.asi build/windows/wine/halvane_playground.exe build/windows/wine/ScriptHookV.dll \
-  docs/Halvane-Playground.txt out/package/
-(cd out/package && zip -q -X "../Halvane-Playground-$version.zip" halvane_playground.exe ScriptHookV.dll \
-  Halvane.asi Halvane-Playground.txt)
+  build/windows/Halvane-Playground.txt "out/package/$top/"
+(cd out/package && zip -q -X -r "../$top.zip" "$top")
 rm -rf out/package out/game
+(cd out && sha256sum "Halvane-$version.zip" "Halvane-Playground-$version.zip" >SHA256SUMS)
 echo
 echo "Done. In out/:"
 echo "  Halvane.asi               the plug-in, ready to copy into the game folder"
-echo "  Halvane-$version.zip        the players' package (plug-in and guide)"
+echo "  Halvane-$version.zip        the players' package (plug-in, guide, changelog)"
 echo "  Halvane-Playground-$version.zip   the plug-in in a window of its own, to try without the game"
+echo "  SHA256SUMS                checksums of both zips (sha256sum -c SHA256SUMS)"
 echo "  screenshots/*.png         the overlay at moments of the tour"
