@@ -2,11 +2,14 @@
 # ScriptHookV.dll exporting the seven decorated names; the runner that loads
 # the plug-in with scripted input and checks what happens; and the
 # playground, the plug-in in a window on the real input. All go to
-# build/windows/wine, where the programs find the DLL beside themselves.
+# build/windows/wine; the DLL goes into the stand-in folder there, from which
+# the programs load it by its full path.
 set(HALVANE_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
 
-add_library(ScriptHookV SHARED sim/win/ScriptHookV.cpp src/host/ScriptHookV.def)
-set_target_properties(ScriptHookV PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${HALVANE_WINE_DIR})
+configure_file(sim/win/StandInVersion.rc.in ${CMAKE_CURRENT_BINARY_DIR}/StandInVersion.rc @ONLY)
+add_library(ScriptHookV SHARED sim/win/ScriptHookV.cpp src/host/ScriptHookV.def
+                               ${CMAKE_CURRENT_BINARY_DIR}/StandInVersion.rc)
+set_target_properties(ScriptHookV PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${HALVANE_WINE_DIR}/stand-in)
 target_include_directories(ScriptHookV PRIVATE src sim/win)
 target_compile_options(ScriptHookV PRIVATE ${HALVANE_WARNINGS})
 target_link_options(ScriptHookV PRIVATE -static -s)
@@ -43,3 +46,9 @@ target_link_options(halvane_runner PRIVATE -static -s)
 target_sources(halvane_playground PRIVATE sim/win/Playground.cpp sim/win/PlaygroundView.cpp sim/TextRuns.cpp)
 target_link_libraries(halvane_playground PRIVATE gdi32 winmm shell32)
 target_link_options(halvane_playground PRIVATE -static -s -mwindows)
+
+# A game that is not the playground, with the stand-in in its folder.
+add_executable(halvane_foreign_host sim/win/ForeignHost.cpp)
+set_target_properties(halvane_foreign_host PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${HALVANE_WINE_DIR})
+target_compile_options(halvane_foreign_host PRIVATE ${HALVANE_WARNINGS})
+target_link_options(halvane_foreign_host PRIVATE -static -s -municode)

@@ -14,13 +14,7 @@ cp build/windows/Halvane.asi out/
 cp build/windows/Halvane.asi build/windows/Halvane-Readme.txt CHANGELOG.md out/package/
 (cd out/package && zip -q -X "../Halvane-$version.zip" Halvane.asi Halvane-Readme.txt CHANGELOG.md)
 rm -rf out/package
-# Everything of the playground under one top folder, so that unpacking it
-# never drops a file into the folder it is unpacked in.
-top=Halvane-Playground-$version
-mkdir -p "out/package/$top"
-cp build/windows/Halvane.asi build/windows/wine/halvane_playground.exe build/windows/wine/ScriptHookV.dll \
-  build/windows/Halvane-Playground.txt "out/package/$top/"
-(cd out/package && zip -q -X -r "../$top.zip" "$top")
+tools/pack-playground.sh build/windows out "$version"
 rm -rf out/package out/game
 (cd out && sha256sum "Halvane-$version.zip" "Halvane-Playground-$version.zip" >SHA256SUMS)
 echo

@@ -21,20 +21,7 @@ rm -rf "$work"
 mkdir -p "$work"
 record=$work/record.txt
 
-# A display of our own.
-display=90
-while [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1700x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-playground=
-cleanup() {
-  if [[ -n $playground ]]; then kill "$playground" 2>/dev/null || true; fi
-  kill "$xvfb" 2>/dev/null || true
-  wait 2>/dev/null || true
-}
-trap cleanup EXIT
-export DISPLAY=:$display
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+source "$here/xvfb.sh" "$work/xvfb.log"
 
 "$here/wine-run.sh" "$build/wine/halvane_playground.exe" --plugin "$(windows_path "$build/Halvane.asi")" \
   --folder "$(windows_path "$work/game")" --record "$(windows_path "$record")" >"$work/playground.log" 2>&1 &

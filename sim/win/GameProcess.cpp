@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <vector>
 
 extern "C" __attribute__((used)) const unsigned char LimiterStoreInImage[14] = {
     0x76, 0x03, 0x0F, 0x28, 0xF0, 0xF3, 0x44, 0x0F, 0x11, 0x83, LimiterOffset & 0xFF, LimiterOffset >> 8,
@@ -36,6 +38,22 @@ const HostCallbacks Callbacks = {
 }  // namespace
 
 extern "C" __declspec(dllexport) const HostCallbacks* HalvaneSimCallbacks() { return &Callbacks; }
+
+bool LoadStandInHost(std::string& error) {
+  std::vector<wchar_t> program(MAX_PATH);
+  while (GetModuleFileNameW(nullptr, program.data(), static_cast<DWORD>(program.size())) >= program.size() &&
+         program.size() < 32768) {
+    program.resize(program.size() * 2);
+  }
+  const std::filesystem::path file =
+      std::filesystem::path(program.data()).parent_path() / StandInFolder / L"ScriptHookV.dll";
+  if (LoadLibraryW(file.c_str()) != nullptr) return true;
+  const DWORD code = GetLastError();
+  const std::u8string name = file.u8string();
+  error = "the playground's stand-in host " + std::string(name.begin(), name.end()) + " could not be loaded (error " +
+          std::to_string(code) + (code == ERROR_MOD_NOT_FOUND ? ": the file is missing" : "") + ")";
+  return false;
+}
 
 // Points the import of `dll` named `name` (or imported by `ordinal` when
 // name is null) at `replacement`; false when the module has no such import.

@@ -7,12 +7,24 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <string>
 
 // The limiter's store instruction with its field offset, once in this
 // program's image, where the plug-in searches for it at start-up.
 extern "C" const unsigned char LimiterStoreInImage[14];  // in read-only data
 extern "C" const unsigned char LimiterStoreInCode[14];   // in the code
 inline constexpr std::size_t LimiterOffset = 0x8CC;
+
+// The folder beside the program that holds the stand-in ScriptHookV.dll.
+// Not beside the program itself: a player who unpacks the playground into
+// the game folder must never be asked to replace the real script host.
+inline constexpr const wchar_t* StandInFolder = L"stand-in";
+
+// Loads the stand-in ScriptHookV.dll from StandInFolder by its full path,
+// before any plug-in: the plug-in's import of ScriptHookV.dll then binds to
+// it, as to a library already loaded under that name. False, with the
+// whole reason in `error`, when it cannot be loaded.
+bool LoadStandInHost(std::string& error);
 
 // Points the import of `dll` named `name` (or imported by `ordinal` when
 // name is null) at `replacement`; false when the module has no such import.

@@ -132,12 +132,10 @@ class Playground {
   Playground(const std::filesystem::path& plugin, const std::filesystem::path& folder)
       : host_(plugin, folder) {}
 
-  bool Start() {
+  bool Start(std::string& error) {
     // The game keeps the host and the system libraries loaded across reloads.
-    for (const char* library :
-         {"ScriptHookV.dll", "user32.dll", "winmm.dll", "shell32.dll", "xinput1_4.dll"}) {
-      LoadLibraryA(library);
-    }
+    if (!LoadStandInHost(error)) return false;
+    for (const char* library : {"user32.dll", "winmm.dll", "shell32.dll", "xinput1_4.dll"}) LoadLibraryA(library);
     realPlaySound = reinterpret_cast<PlaySoundFunction>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("winmm.dll"), "PlaySoundA")));
     sim::Game& game = host_.game;
@@ -474,8 +472,10 @@ int main() {
   if (options->record) record.open(*options->record);
 
   Playground playground(options->plugin, options->folder);
-  if (!playground.Start()) {
-    std::fputs("playground: the plug-in could not be loaded\n", stderr);
+  if (std::string error; !playground.Start(error)) {
+    if (error.empty()) error = "the plug-in could not be loaded";
+    std::fprintf(stderr, "playground: %s\n", error.c_str());
+    MessageBoxA(nullptr, error.c_str(), "Halvane Playground", MB_ICONERROR);
     return 1;
   }
   PlaygroundView view;

@@ -320,7 +320,7 @@ void HotReload(const std::filesystem::path& plugin, const std::filesystem::path&
   // The game keeps the script host and these system libraries loaded; were
   // they loaded and unloaded with the plug-in, their own set-up would cost
   // handles on every cycle and hide the plug-in's.
-  for (const char* library : {"ScriptHookV.dll", "user32.dll", "winmm.dll", "shell32.dll", "xinput1_4.dll"}) {
+  for (const char* library : {"user32.dll", "winmm.dll", "shell32.dll", "xinput1_4.dll"}) {
     LoadLibraryA(library);
   }
   DWORD handlesAt10 = 0;
@@ -759,6 +759,10 @@ int main(int argc, char** argv) {
     for (const auto& [name, run] : scenarios) std::fprintf(stderr, " %s", name.c_str());
     std::fprintf(stderr, "\n");
     return 2;
+  }
+  if (std::string error; !LoadStandInHost(error)) {
+    std::fprintf(stderr, "runner: %s\n", error.c_str());
+    return 1;
   }
   scenario->second(argv[2], argv[3]);
   std::printf("%s: %s\n", argv[1], failures == 0 ? "passed" : "FAILED");

@@ -1,16 +1,34 @@
-// The substitute ScriptHookV.dll: exports the script host's seven functions
-// under their decorated names and passes every call to the program that
-// loaded it, which runs the game model (it exports HalvaneSimCallbacks).
+// The playground's stand-in ScriptHookV.dll: exports the script host's seven
+// functions under their decorated names and passes every call to the program
+// that loaded it, which runs the game model (it exports HalvaneSimCallbacks).
+// Loaded by any other program (copied into a game folder by mistake), it
+// does nothing at all: no script is registered, every native answers zero,
+// nothing is written and the program goes on.
 #include "host/ScriptHook.h"
 
 #include <windows.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include <array>
+#include <cstdint>
 
 #include "HostCallbacks.h"
 
 namespace {
+
+std::array<std::uint64_t, 4> zeroResult{};
+
+const HostCallbacks DoNothing = {
+    [](HostModule, ScriptEntry) {},
+    [](HostModule) {},
+    [](std::uint32_t) {},
+    [](std::uint64_t) {},
+    [](std::uint64_t) {},
+    []() {
+      zeroResult = {};
+      return zeroResult.data();
+    },
+    [](int) -> std::uint8_t* { return nullptr; },
+};
 
 const HostCallbacks* callbacks = nullptr;
 
@@ -18,11 +36,7 @@ const HostCallbacks& Callbacks() {
   if (callbacks == nullptr) {
     const auto get = reinterpret_cast<const HostCallbacks* (*)()>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(nullptr), "HalvaneSimCallbacks")));
-    if (get == nullptr) {
-      std::fputs("substitute ScriptHookV.dll: the program does not export HalvaneSimCallbacks\n", stderr);
-      std::abort();
-    }
-    callbacks = get();
+    callbacks = get != nullptr ? get() : &DoNothing;
   }
   return *callbacks;
 }
