@@ -58,10 +58,19 @@ struct Input {
   std::uint32_t tick = 5'000'000;  // GetTickCount: the machine has been up for a while
 };
 
+// How a weapon fires while the trigger is down.
+enum class FireMode {
+  EachFrame,  // a cartridge every frame: the simplest model, for tests
+  PerPull,    // one per pull of the trigger: pistols, launchers
+  Automatic,  // one every AutomaticInterval milliseconds: rifles
+};
+inline constexpr std::uint32_t AutomaticInterval = 100;  // ten rounds a second
+
 struct WeaponModel {
   std::int32_t clip = 0;      // cartridges in the magazine
   std::int32_t magazine = 0;  // what a full magazine holds
   std::int32_t total = 0;     // all cartridges, the magazine's included
+  FireMode fire = FireMode::EachFrame;
 };
 
 inline constexpr std::uint32_t Unarmed = 0xA2719263;
@@ -138,7 +147,8 @@ class Game {
   std::uint32_t weaponSlotBeforeCall = 0xFFFFFFFF;
 
   // Gives the character a weapon (or refills it) without drawing it.
-  void GiveWeapon(std::uint32_t hash, std::int32_t clip, std::int32_t magazine, std::int32_t total);
+  void GiveWeapon(std::uint32_t hash, std::int32_t clip, std::int32_t magazine, std::int32_t total,
+                  FireMode fire = FireMode::EachFrame);
   // Puts the weapon in hand; like the game, tops up the magazine drawn.
   void Draw(std::uint32_t hash);
   WeaponModel& Weapon(std::uint32_t hash) { return character.weapons.at(hash); }
@@ -161,6 +171,9 @@ class Game {
   std::set<std::int32_t> hiddenHud;
   int shotsFired = 0;  // whole run
   int reloads = 0;     // whole run
+  // The speed of the vehicle sat in as the script pass left it, before the
+  // world moved on; 0 on foot.
+  float speedAfterPass = 0.0F;
 
   // Drawn and played this frame.
   std::vector<DrawnText> texts;
@@ -195,6 +208,9 @@ class Game {
   bool leaveKeyWasDown_ = false;
   bool leavePressed_ = false;  // the leave key went down this frame
   bool sprintHeld_ = false;
+  bool triggerWasDown_ = false;
+  std::uint32_t lastShotTick_ = 0;
+  void PullTrigger(const Input& input, WeaponModel& weapon);
   std::int32_t pendingWanted_ = -1;
   std::int32_t nextVehicle_ = 0x2001;
   bool ControlDisabled(std::int32_t control) const;

@@ -37,7 +37,10 @@ std::uint8_t* Game::ObjectMemory(std::int32_t handle) {
 // drivable vehicle up unless the plug-in disabled it or zeroed it.
 void Game::MoveVehicles(const Input& input) {
   VehicleModel* vehicle = FindVehicle(character.vehicle);
+  speedAfterPass = 0.0F;
   if (vehicle == nullptr) return;
+  const Vector3& v = vehicle->velocity;
+  speedAfterPass = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
   if (leaveTaskFlags >= 0 || (leavePressed_ && !ControlDisabled(LeaveVehicleControl))) {
     if (leaveTaskFlags != LeaveWithoutStoppingFlag) vehicle->engineRunning = false;
     character.vehicle = 0;

@@ -13,8 +13,9 @@ constexpr std::int32_t PassengerAttackControl = 92;
 constexpr std::int32_t ReloadControl = 45;
 }  // namespace
 
-void Game::GiveWeapon(std::uint32_t hash, std::int32_t clip, std::int32_t magazine, std::int32_t total) {
-  character.weapons[hash] = {clip, magazine, total};
+void Game::GiveWeapon(std::uint32_t hash, std::int32_t clip, std::int32_t magazine, std::int32_t total,
+                      FireMode fire) {
+  character.weapons[hash] = {clip, magazine, total, fire};
 }
 
 void Game::Draw(std::uint32_t hash) {
@@ -44,20 +45,39 @@ void Game::EndFrame(const Input& input) {
   controlsNextFrame_.clear();
 
   WeaponModel* weapon = Owned(character.handle, character.weapon);
+  const bool triggerDown = input.keys[game_key::Fire];
+  if (weapon != nullptr && !character.dead) PullTrigger(input, *weapon);
+  triggerWasDown_ = triggerDown;
   if (weapon == nullptr || character.dead) return;
-  // The left mouse button pulls the trigger: one cartridge a frame. A
-  // passenger fires through the passenger attack control.
-  const std::int32_t attack = character.vehicle != 0 ? PassengerAttackControl : AttackControl;
-  if (input.keys[game_key::Fire] && !ControlDisabled(attack) && weapon->clip > 0) {
-    --weapon->clip;
-    weapon->total = std::max(0, weapon->total - 1);
-    ++shotsFired;
-  }
   // The game reloads an empty magazine when its reload control is pressed.
   if (reloadPressed && !ControlDisabled(ReloadControl) && weapon->clip == 0 && weapon->total > 0) {
     weapon->clip = std::min(weapon->magazine, weapon->total);
     ++reloads;
   }
+}
+
+// The left mouse button is the trigger; a passenger fires through the
+// passenger attack control. A pull on an empty magazine with cartridges in
+// reserve reloads it, as the game does.
+void Game::PullTrigger(const Input& input, WeaponModel& weapon) {
+  const std::int32_t attack = character.vehicle != 0 ? PassengerAttackControl : AttackControl;
+  if (!input.keys[game_key::Fire] || ControlDisabled(attack)) return;
+  const bool pulled = !triggerWasDown_;
+  if (weapon.clip == 0) {
+    if (pulled && weapon.total > 0) {
+      weapon.clip = std::min(weapon.magazine, weapon.total);
+      ++reloads;
+    }
+    return;
+  }
+  bool fires = true;
+  if (weapon.fire == FireMode::PerPull) fires = pulled;
+  if (weapon.fire == FireMode::Automatic) fires = pulled || input.tick - lastShotTick_ >= AutomaticInterval;
+  if (!fires) return;
+  --weapon.clip;
+  weapon.total = std::max(0, weapon.total - 1);
+  ++shotsFired;
+  lastShotTick_ = input.tick;
 }
 
 void Game::DefineWeaponNatives() {

@@ -257,6 +257,37 @@ TEST_F(WeaponsTest, NoLineShowsBeforeItsEventEvenWhenTheClockHasJustWrapped) {
   EXPECT_FALSE(Drew(SafetyOffLine));
 }
 
+TEST_F(WeaponsTest, ClickByClickAPistolStopsAtItsLastCartridgeWhereTheGameWouldReloadAnEmptyOne) {
+  // One round a pull, as the game fires a pistol: the game would reload a
+  // magazine at 0 on the next pull, so the plug-in must never let it get there.
+  host.game.GiveWeapon(Pistol, 3, 12, 40, sim::FireMode::PerPull);
+  host.game.Draw(Pistol);
+  Held().clip = 3;
+  Frame();
+  for (int pull = 0; pull < 6; ++pull) {
+    Hold(Trigger);
+    Frame();
+    Frame();
+    Release(Trigger);
+    Frame();
+  }
+  EXPECT_EQ(host.game.shotsFired, 2);
+  EXPECT_EQ(Held().clip, 1);
+  EXPECT_EQ(host.game.reloads, 0);
+  EXPECT_EQ(TimesPlayed(DryFireClip), 0);  // the last click was some passes ago
+
+  // A launcher keeps the game's reloading: fired empty, the next pull reloads it.
+  host.game.GiveWeapon(ClipExemptWithSafety, 1, 1, 3, sim::FireMode::PerPull);
+  host.game.Draw(ClipExemptWithSafety);
+  Frame();
+  Tap(Trigger);
+  EXPECT_EQ(Held().clip, 0);
+  Tap(Trigger);
+  EXPECT_EQ(Held().clip, 1);
+  EXPECT_EQ(host.game.reloads, 1);
+  EXPECT_EQ(host.game.shotsFired, 3);
+}
+
 TEST_F(WeaponsTest, TheLastCartridgeIsNotFiredOnThePassThatFindsIt) {
   // With the catch on, a magazine that reads 1 (drawn so, or filled so) is
   // blocked once on that pass, and nothing is fired.

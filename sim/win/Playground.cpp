@@ -13,6 +13,10 @@
 #include "GameProcess.h"
 #include "Host.h"
 #include "PlaygroundView.h"
+#include "config/Config.h"
+#include "feedback/Sound.h"
+#include "host/Natives.h"
+#include "input/KeyNames.h"
 
 #include <windows.h>
 // windows.h first: these need its types.
@@ -29,6 +33,7 @@
 #include <fstream>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -40,17 +45,36 @@ using PlaySoundFunction = BOOL(WINAPI*)(LPCSTR, HMODULE, DWORD);
 PlaySoundFunction realPlaySound = nullptr;
 
 struct PlayedClip {
-  std::size_t size;
+  const char* name;
   bool accepted;
 };
 std::vector<PlayedClip> framePlayed;
+
+// The plug-in's clips by name: the bytes played are compared with each.
+const char* ClipName(const char* image, std::size_t size) {
+  static const std::pair<const char*, std::span<const std::uint8_t>> clips[] = {
+      {"dry fire", DryFireClip}, {"safety switch", SafetySwitchClip}, {"gear shift", GearShiftClip}};
+  for (const auto& [name, clip] : clips) {
+    if (clip.size() == size && std::memcmp(clip.data(), image, size) == 0) return name;
+  }
+  return "unknown clip";
+}
 
 BOOL WINAPI RecordedPlaySound(LPCSTR sound, HMODULE module, DWORD flags) {
   const BOOL accepted = realPlaySound(sound, module, flags);
   std::uint32_t riffSize = 0;
   if ((flags & SND_MEMORY) != 0 && sound != nullptr) std::memcpy(&riffSize, sound + 4, sizeof riffSize);
-  framePlayed.push_back({riffSize + 8U, accepted != FALSE});
+  framePlayed.push_back({ClipName(sound, riffSize + 8U), accepted != FALSE});
   return accepted;
+}
+
+// The game's own sounds the plug-in plays, by what they mean.
+std::string FrontendSoundName(const std::string& name) {
+  if (name == "NAV_UP_DOWN") return "menu move";
+  if (name == "SELECT") return "menu select";
+  if (name == "BACK") return "menu back";
+  if (name == "CONTINUE") return "menu open";
+  return name;
 }
 
 // ---- The world the player handles.
@@ -60,13 +84,17 @@ struct PlaygroundWeapon {
   std::uint32_t hash;
   std::int32_t magazine;
   std::int32_t total;
+  sim::FireMode fire;
 };
-// One weapon of each kind the plug-in tells apart: plain firearms, one that
-// never carries a safety nor a tracked magazine, one that carries a safety
-// but no tracked magazine, and the empty hand.
+// One weapon of each kind the plug-in tells apart, each firing at its own
+// pace: plain firearms, a thrown weapon (never a safety nor a tracked
+// magazine), a launcher (a safety but no tracked magazine), the empty hand.
 constexpr PlaygroundWeapon Weapons[] = {
-    {"Unarmed", sim::Unarmed, 0, 0}, {"Pistol", 0x1B06D571, 12, 120}, {"Rifle", 0xBFEFFF6D, 30, 240},
-    {"Knife", 0x93E220BD, 0, 0},     {"Launcher", 0x0781FE4C, 1, 10},
+    {"Unarmed", sim::Unarmed, 0, 0, sim::FireMode::PerPull},
+    {"Pistol", 0x1B06D571, 12, 120, sim::FireMode::PerPull},
+    {"Rifle", 0xBFEFFF6D, 30, 240, sim::FireMode::Automatic},
+    {"Grenade", 0x93E220BD, 1, 10, sim::FireMode::PerPull},
+    {"Launcher", 0x0781FE4C, 1, 10, sim::FireMode::PerPull},
 };
 
 namespace playground_key {
@@ -80,7 +108,7 @@ constexpr int ReloadPlugin = VK_HOME;
 constexpr int Quit = VK_ESCAPE;
 }  // namespace playground_key
 
-const std::vector<std::string> HelpLines = {
+const std::vector<std::string> PlaygroundKeyLines = {
     "PLAYGROUND KEYS (F1 hides this)",
     "Left mouse    fire (the game's attack)",
     "R             the game's reload",
@@ -92,10 +120,63 @@ const std::vector<std::string> HelpLines = {
     "Home          reload Halvane.asi from disk",
     "Esc           quit",
     "",
-    "HALVANE (defaults)",
-    "T safety  R reload  G engine  3/1 gears",
-    "Y surrender  Ctrl walk pace  F2 menu",
 };
+
+// Halvane's bindings in force: the defaults, then each valid line of the
+// Halvane.ini in `folder` over them, as the plug-in reads the file.
+std::vector<std::string> BindingLines(const std::filesystem::path& folder) {
+  ConfigRecord bindings = DefaultConfig;
+  const std::pair<const char*, KeyCode*> keys[] = {
+      {"SafetyToggle", &bindings.SafetyToggle}, {"Reload", &bindings.Reload},   {"Menu", &bindings.Menu},
+      {"Engine", &bindings.Engine},             {"Surrender", &bindings.Surrender},
+      {"GearUp", &bindings.GearUp},             {"GearDown", &bindings.GearDown}};
+  std::ifstream file(folder / "Halvane.ini", std::ios::binary);
+  const bool fromFile = file.is_open();
+  for (std::string line; std::getline(file, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::size_t equals = line.find('=');
+    if (equals == std::string::npos) continue;
+    const KeyCode code = KeyCodeFromName(std::string_view(line).substr(equals + 1));
+    for (const auto& [name, binding] : keys) {
+      if (line.compare(0, equals, name) == 0 && code != -1) *binding = code;
+    }
+  }
+  const auto bound = [](const char* action, KeyCode code) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%-14s%s", action, KeyName(code));
+    return std::string(text);
+  };
+  return {fromFile ? "HALVANE (from Halvane.ini)" : "HALVANE (defaults: no Halvane.ini yet)",
+          bound("Safety", bindings.SafetyToggle),
+          bound("Reload", bindings.Reload),
+          bound("Engine", bindings.Engine),
+          bound("Gear up/down", bindings.GearUp) + " / " + KeyName(bindings.GearDown),
+          bound("Surrender", bindings.Surrender),
+          bound("Menu", bindings.Menu),
+          "Ctrl          walking pace (fixed)"};
+}
+
+// The name of a control the plug-in disables, as the panel shows it.
+const char* ControlName(std::int32_t control) {
+  switch (static_cast<Control>(control)) {
+    case Control::Sprint: return "sprint";
+    case Control::Cover: return "cover";
+    case Control::Attack: return "attack";
+    case Control::Reload: return "reload";
+    case Control::VehicleAttack: return "vehicle attack";
+    case Control::Accelerate: return "accelerate";
+    case Control::LeaveVehicle: return "leave vehicle";
+    case Control::VehiclePassengerAttack: return "passenger attack";
+    case Control::VehicleFlyAttack: return "fly attack";
+    case Control::MeleeAttackLight: return "melee light";
+    case Control::MeleeAttackHeavy: return "melee heavy";
+    case Control::MeleeAttackAlternate: return "melee alternate";
+    case Control::Attack2: return "attack 2";
+    case Control::MeleeAttack1: return "melee 1";
+    case Control::MeleeAttack2: return "melee 2";
+  }
+  return nullptr;
+}
 
 bool Down(int key) { return (static_cast<unsigned short>(GetAsyncKeyState(key)) & 0x8000U) != 0; }
 
@@ -130,22 +211,27 @@ float Speed(const sim::VehicleModel& car) {
 class Playground {
  public:
   Playground(const std::filesystem::path& plugin, const std::filesystem::path& folder)
-      : host_(plugin, folder) {}
+      : host_(plugin, folder), folder_(folder) {}
 
-  bool Start(std::string& error) {
-    // The game keeps the host and the system libraries loaded across reloads.
-    if (!LoadStandInHost(error)) return false;
-    for (const char* library : {"user32.dll", "winmm.dll", "shell32.dll", "xinput1_4.dll"}) LoadLibraryA(library);
-    realPlaySound = reinterpret_cast<PlaySoundFunction>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("winmm.dll"), "PlaySoundA")));
+  // The world, then the plug-in. When the plug-in cannot be loaded the world
+  // runs without it and the window shows why.
+  void Start() {
     sim::Game& game = host_.game;
     for (const PlaygroundWeapon& weapon : Weapons) {
       if (weapon.hash != sim::Unarmed)
-        game.GiveWeapon(weapon.hash, weapon.magazine, weapon.magazine, weapon.total);
+        game.GiveWeapon(weapon.hash, weapon.magazine, weapon.magazine, weapon.total, weapon.fire);
     }
     game.Draw(Weapons[1].hash);
     car_ = game.SpawnVehicle(false);
-    return LoadPlugin();
+    // The game keeps the host and the system libraries loaded across reloads.
+    for (const char* library : {"user32.dll", "winmm.dll", "shell32.dll", "xinput1_4.dll"}) LoadLibraryA(library);
+    realPlaySound = reinterpret_cast<PlaySoundFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("winmm.dll"), "PlaySoundA")));
+    if (std::string error; !LoadStandInHost(error)) {
+      loadError_ = error;
+      return;
+    }
+    LoadPlugin();
   }
 
   // One frame: the game's keys and clock from the real ones, the
@@ -159,7 +245,13 @@ class Playground {
     input.tick = GetTickCount();
     PlaygroundKeys();
     framePlayed.clear();
-    if (host_.Loaded()) host_.Frame();
+    if (host_.Loaded()) {
+      host_.Frame();
+    } else {
+      // The world goes on without the plug-in: nothing of it is drawn.
+      host_.game.BeginFrame(input);
+      host_.game.EndFrame(input);
+    }
     MoveCar();
     Observe();
   }
@@ -167,7 +259,13 @@ class Playground {
   bool Quit() const { return quit_; }
   const sim::Game& Game() const { return host_.game; }
   std::vector<std::string> Panel() const;
-  const std::vector<std::string>& Help() const { return help_ ? HelpLines : noLines_; }
+  const std::vector<std::string>& Help() const { return help_; }
+  // Why the plug-in is not loaded; empty while it is.
+  const std::string& LoadError() const { return loadError_; }
+  // The game's ammunition counter as drawn at the top right this frame, or
+  // nothing when no weapon with cartridges is in hand or its HUD component
+  // is hidden.
+  std::string AmmoCounter() const;
   std::string RecordLine() const;
   void Finish() {
     host_.Unload();
@@ -178,7 +276,13 @@ class Playground {
  private:
   bool LoadPlugin() {
     host_.Load();
-    if (!host_.Loaded()) return false;
+    if (!host_.Loaded()) {
+      loadError_.clear();
+      for (const std::string& error : host_.errors) loadError_ += (loadError_.empty() ? "" : "\n") + error;
+      host_.errors.clear();
+      return false;
+    }
+    loadError_.clear();
     ++loads_;
     if (!PatchImport(reinterpret_cast<HMODULE>(host_.Module()), "WINMM.dll", "PlaySoundA", 0,
                      reinterpret_cast<void*>(&RecordedPlaySound))) {
@@ -208,18 +312,21 @@ class Playground {
   }
 
   sim::Host host_;
+  std::filesystem::path folder_;
+  std::string loadError_;
   KeyEdges edges_;
   std::int32_t car_ = 0;
   int loads_ = 0;  // how many times the plug-in has been loaded
   std::size_t weapon_ = 1;
-  bool help_ = false;
+  std::vector<std::string> help_;  // shown while not empty
   bool quit_ = false;
+  bool inCar_ = false;
+  bool engineOn_ = false;
   bool enteringWithF_ = false;
   bool reloading_ = false;  // the plug-in pressed the game's reload; waiting for a full magazine
   std::size_t notificationsSeen_ = 0;
   std::vector<std::string> frameNotices_;  // notifications posted this frame
   std::deque<std::string> log_;
-  std::vector<std::string> noLines_;
 };
 
 void Playground::PlaygroundKeys() {
@@ -235,7 +342,15 @@ void Playground::PlaygroundKeys() {
     game.character.wantedLevel = std::min(5, game.character.wantedLevel + 1);
   if (edges_.Pressed(playground_key::LessWanted))
     game.character.wantedLevel = std::max(0, game.character.wantedLevel - 1);
-  if (edges_.Pressed(playground_key::Help)) help_ = !help_;
+  if (edges_.Pressed(playground_key::Help)) {
+    if (help_.empty()) {
+      help_ = PlaygroundKeyLines;
+      const std::vector<std::string> bindings = BindingLines(folder_);
+      help_.insert(help_.end(), bindings.begin(), bindings.end());
+    } else {
+      help_.clear();
+    }
+  }
   if (edges_.Pressed(playground_key::Quit)) quit_ = true;
   // F on foot gets into the car; in the car it is the game's own exit.
   const bool getIn = edges_.Pressed(sim::game_key::LeaveVehicle);
@@ -250,7 +365,12 @@ void Playground::PlaygroundKeys() {
   if (enteringWithF_) host_.input.keys[static_cast<std::size_t>(sim::game_key::LeaveVehicle)] = false;
   if (edges_.Pressed(playground_key::ReloadPlugin)) {
     host_.Unload();
-    Log(LoadPlugin() ? "Halvane.asi reloaded from disk" : "Halvane.asi could not be loaded");
+    if (std::string error; !GetModuleHandleA("ScriptHookV.dll") && !LoadStandInHost(error)) {
+      loadError_ = error;
+    } else {
+      LoadPlugin();
+    }
+    Log(host_.Loaded() ? "Halvane.asi reloaded from disk" : "Halvane.asi could not be loaded");
   }
 }
 
@@ -266,16 +386,25 @@ void Playground::MoveCar() {
 
 void Playground::Observe() {
   const sim::Game& game = host_.game;
-  for (const PlayedClip& clip : framePlayed) {
-    char entry[64];
-    std::snprintf(entry, sizeof entry, "clip %zu bytes %s", clip.size, clip.accepted ? "played" : "REFUSED");
-    Log(entry);
-  }
-  for (const sim::FrontendSound& sound : game.frontendSounds) Log("sound " + sound.name);
+  for (const PlayedClip& clip : framePlayed)
+    Log(std::string("sound: ") + clip.name + (clip.accepted ? "" : " (REFUSED by PlaySoundA)"));
+  for (const sim::FrontendSound& sound : game.frontendSounds) Log("sound: " + FrontendSoundName(sound.name));
   frameNotices_.clear();
   for (; notificationsSeen_ < game.notifications.size(); ++notificationsSeen_) {
-    frameNotices_.push_back(game.notifications[notificationsSeen_]);
-    Log("notice: " + frameNotices_.back());
+    const std::string& notice = game.notifications[notificationsSeen_];
+    frameNotices_.push_back(notice);
+    const std::string captured = "Key set to: ";
+    Log(notice.starts_with(captured) ? "key captured: " + notice.substr(captured.size()) : "notice: " + notice);
+  }
+  const sim::VehicleModel* car = CarSatIn();
+  if (inCar_ && car == nullptr) Log("got out of the car");
+  const bool engineOn = game.EntityExists(car_) && game.vehicles.at(car_).engineRunning;
+  if (engineOn != engineOn_) Log(engineOn ? "engine on" : "engine off");
+  inCar_ = car != nullptr;
+  engineOn_ = engineOn;
+  // The menu takes the screen: the key list makes way.
+  for (const sim::DrawnText& text : game.texts) {
+    if (text.text.starts_with("~y~Halvane~w~ | ")) help_.clear();
   }
   for (const sim::NativeCallRecord& call : host_.frameCalls) {
     if (call.hash == sim::native::SetControlValueNextFrame && call.args.size() == 3 &&
@@ -300,7 +429,8 @@ std::vector<std::string> Playground::Panel() const {
                                     host_.Loaded() ? "plug-in loaded" : "plug-in NOT loaded", ""};
   char line[96];
   if (const sim::VehicleModel* car = CarSatIn()) {
-    const float speed = Speed(*car);
+    // As the plug-in left it this frame, before the world moved the car on.
+    const float speed = game.speedAfterPass;
     lines.push_back("In a car");
     std::snprintf(line, sizeof line, "Speed  %.2f m/s  %d mph", static_cast<double>(speed),
                   static_cast<int>(speed * MilesPerHour));
@@ -337,16 +467,17 @@ std::vector<std::string> Playground::Panel() const {
   lines.emplace_back(line);
   std::snprintf(line, sizeof line, "Shots  %d  reloads %d", game.shotsFired, game.reloads);
   lines.emplace_back(line);
-  // The controls the plug-in disabled this frame, a few to a line.
+  // The controls the plug-in disabled this frame, by name, a few to a line.
   std::string disabled = "Disabled";
   for (std::int32_t control :
        std::set<std::int32_t>(game.disabledControls.begin(), game.disabledControls.end())) {
-    if (disabled.size() > 26) {
+    const char* name = ControlName(control);
+    const std::string entry = name != nullptr ? name : "control " + std::to_string(control);
+    if (disabled.size() + entry.size() > 30) {
       lines.push_back(disabled);
-      disabled = "        ";
+      disabled = "       ";
     }
-    disabled += ' ';
-    disabled += std::to_string(control);
+    disabled += ' ' + entry;
   }
   lines.push_back(disabled);
   lines.emplace_back("");
@@ -379,6 +510,15 @@ bool ChangesTheGame(NativeHash hash) {
   return changes.count(hash) == 1;
 }
 
+std::string Playground::AmmoCounter() const {
+  const sim::WeaponModel* held = WeaponInHand();
+  if (held == nullptr || held->magazine == 0 || host_.game.hiddenHud.count(static_cast<std::int32_t>(HudComponent::WeaponIcon)) == 1)
+    return {};
+  char text[64];
+  std::snprintf(text, sizeof text, "%s  %d | %d", Weapons[weapon_].name, held->clip, held->total - held->clip);
+  return text;
+}
+
 std::string Playground::RecordLine() const {
   const sim::Game& game = host_.game;
   char opening[64];
@@ -398,20 +538,19 @@ std::string Playground::RecordLine() const {
   line += " | texts:";
   for (const sim::DrawnText& text : game.texts) line += " \"" + text.text + "\"";
   line += " | sounds:";
-  for (const PlayedClip& clip : framePlayed) {
-    char sound[48];
-    std::snprintf(sound, sizeof sound, " clip %zu %s", clip.size, clip.accepted ? "accepted" : "refused");
-    line += sound;
-  }
-  for (const sim::FrontendSound& sound : game.frontendSounds) line += " frontend " + sound.name;
+  for (const PlayedClip& clip : framePlayed)
+    line += std::string(" \"") + clip.name + (clip.accepted ? "\" accepted" : "\" refused");
+  for (const sim::FrontendSound& sound : game.frontendSounds) line += " \"" + FrontendSoundName(sound.name) + "\"";
   line += " | notices:";
   for (const std::string& notice : frameNotices_) line += " \"" + notice + "\"";
+  const std::string counter = AmmoCounter();
+  line += " | ammo counter: " + (counter.empty() ? std::string("hidden") : counter);
   line += " | world:";
   const sim::Character& character = game.character;
   if (const sim::VehicleModel* car = CarSatIn()) {
     char text[64];
     std::snprintf(text, sizeof text, " in car, engine %s, speed %.2f", car->engineRunning ? "on" : "off",
-                  static_cast<double>(Speed(*car)));
+                  static_cast<double>(game.speedAfterPass));
     line += text;
   } else {
     line += " on foot";
@@ -464,20 +603,12 @@ int main() {
     std::fputs("usage: halvane_playground [--plugin Halvane.asi] [--folder DIR] [--record FILE]\n", stderr);
     return 2;
   }
-  if (!std::filesystem::exists(options->plugin)) {
-    std::fprintf(stderr, "playground: %ls not found\n", options->plugin.c_str());
-    return 1;
-  }
   std::ofstream record;
   if (options->record) record.open(*options->record);
 
   Playground playground(options->plugin, options->folder);
-  if (std::string error; !playground.Start(error)) {
-    if (error.empty()) error = "the plug-in could not be loaded";
-    std::fprintf(stderr, "playground: %s\n", error.c_str());
-    MessageBoxA(nullptr, error.c_str(), "Halvane Playground", MB_ICONERROR);
-    return 1;
-  }
+  playground.Start();
+  if (!playground.LoadError().empty()) std::fprintf(stderr, "playground: %s\n", playground.LoadError().c_str());
   PlaygroundView view;
   if (!view.Open(1600, 720)) {  // a 1280x720 game view and the panel
     std::fputs("playground: no window\n", stderr);
@@ -497,7 +628,8 @@ int main() {
     }
     playground.Frame();
     if (record.is_open()) record << playground.RecordLine() << std::endl;
-    view.Draw(playground.Game(), playground.Panel(), playground.Help());
+    view.Draw(playground.Game(), playground.AmmoCounter(), playground.Panel(), playground.Help(),
+              playground.LoadError());
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     const long long due = start.QuadPart + frame * frequency.QuadPart / 60;

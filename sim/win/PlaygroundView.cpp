@@ -9,6 +9,13 @@ namespace {
 
 constexpr wchar_t WindowClass[] = L"HalvanePlayground";
 constexpr int PanelWidth = 320;
+constexpr int SmallestWidth = 800;
+constexpr int SmallestHeight = 450;
+// Courier New's letters are 0.6 of its height wide.
+constexpr double FixedPitchWidth = 0.6;
+// Panel lines are wrapped at this many letters, so that the panel's font
+// is sized for it rather than for the longest line.
+constexpr std::size_t PanelColumns = 36;
 constexpr COLORREF PanelText = RGB(225, 225, 225);
 
 std::uint32_t Pixel(std::int32_t red, std::int32_t green, std::int32_t blue) {
@@ -22,6 +29,22 @@ std::wstring Wide(const std::string& text) {
   std::wstring wide(static_cast<std::size_t>(size), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
   return wide;
+}
+
+// Each line cut into pieces of at most `columns` letters, at a space where
+// there is one; the pieces after the first are indented.
+std::vector<std::string> Wrap(const std::vector<std::string>& lines, std::size_t columns) {
+  std::vector<std::string> wrapped;
+  for (std::string line : lines) {
+    while (line.size() > columns) {
+      std::size_t cut = line.rfind(' ', columns);
+      if (cut == std::string::npos || cut < columns / 2) cut = columns;
+      wrapped.push_back(line.substr(0, cut));
+      line = "  " + line.substr(cut == columns ? cut : cut + 1);
+    }
+    wrapped.push_back(line);
+  }
+  return wrapped;
 }
 
 }  // namespace
@@ -47,6 +70,13 @@ bool PlaygroundView::Open(int width, int height) {
 
 LRESULT CALLBACK PlaygroundView::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* view = reinterpret_cast<PlaygroundView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (message == WM_GETMINMAXINFO) {
+    RECT frame = {0, 0, SmallestWidth, SmallestHeight};
+    AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
+    auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+    limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+    return 0;
+  }
   if (view != nullptr && message == WM_DESTROY) {
     view->closed_ = true;
     return 0;
@@ -171,8 +201,13 @@ void PlaygroundView::PaintText(const sim::DrawnText& drawn) {
   DeleteObject(font);
 }
 
-void PlaygroundView::Lines(const std::vector<std::string>& lines, int x, int y, int lineHeight,
-                           COLORREF colour) {
+void PlaygroundView::Lines(const std::vector<std::string>& lines, int x, int y, int width, int height,
+                           int largest, COLORREF colour) {
+  std::size_t longest = 1;
+  for (const std::string& line : lines) longest = std::max(longest, line.size());
+  const int byWidth = static_cast<int>(width / (FixedPitchWidth * static_cast<double>(longest))) + 3;
+  const int byHeight = height / std::max(1, static_cast<int>(lines.size()));
+  const int lineHeight = std::max(6, std::min({largest, byWidth, byHeight}));
   HFONT font =
       CreateFontW(-(lineHeight - 3), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, FIXED_PITCH, L"Courier New");
@@ -187,8 +222,28 @@ void PlaygroundView::Lines(const std::vector<std::string>& lines, int x, int y, 
   DeleteObject(font);
 }
 
-void PlaygroundView::Draw(const sim::Game& game, const std::vector<std::string>& panel,
-                          const std::vector<std::string>& help) {
+// The game's counter: the weapon and its magazine | reserve, right-aligned
+// at the top right of the game view on a dark plate.
+void PlaygroundView::PaintAmmoCounter(const std::string& counter) {
+  const int size = std::max(12, height_ / 24);
+  HFONT font = CreateFontW(-size, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, L"Arial");
+  HGDIOBJ previous = SelectObject(surface_, font);
+  const std::wstring text = Wide(counter);
+  SIZE extent = {};
+  GetTextExtentPoint32W(surface_, text.c_str(), static_cast<int>(text.size()), &extent);
+  const int right = viewWidth_ - size;
+  const int left = std::max(0, right - static_cast<int>(extent.cx));
+  Blend(left - size / 2, size / 2, right + size / 2, size / 2 + static_cast<int>(extent.cy) + size / 2, 0, 0, 0, 140);
+  SetTextColor(surface_, RGB(240, 240, 240));
+  TextOutW(surface_, left, size / 2 + size / 4, text.c_str(), static_cast<int>(text.size()));
+  SelectObject(surface_, previous);
+  DeleteObject(font);
+}
+
+void PlaygroundView::Draw(const sim::Game& game, const std::string& ammoCounter,
+                          const std::vector<std::string>& panel, const std::vector<std::string>& help,
+                          const std::string& error) {
   Fit();
   // The game view: a dusk sky over a dark road; the panel: plain dark.
   for (int y = 0; y < height_; ++y) {
@@ -209,11 +264,30 @@ void PlaygroundView::Draw(const sim::Game& game, const std::vector<std::string>&
       PaintText(*text++);
     }
   }
-  Lines(panel, viewWidth_ + 12, 10, 18, PanelText);
+  if (!ammoCounter.empty()) PaintAmmoCounter(ammoCounter);
+  Lines(Wrap(panel, PanelColumns), viewWidth_ + 10, 8, width_ - viewWidth_ - 16, height_ - 16, 18, PanelText);
+  const int margin = std::max(16, viewWidth_ / 30);
   if (!help.empty()) {
-    const int boxHeight = static_cast<int>(help.size()) * 20 + 24;
-    Blend(40, 40, std::min(viewWidth_ - 40, 520), 40 + boxHeight, 0, 0, 0, 200);
-    Lines(help, 56, 52, 20, RGB(255, 230, 150));
+    // Below the ammunition counter's plate.
+    const int top = height_ / 9;
+    const int right = std::min(viewWidth_ - margin, margin + 560);
+    const int bottom = std::min(height_ - margin, top + 20 * static_cast<int>(help.size()) + 24);
+    Blend(margin, top, right, bottom, 0, 0, 0, 200);
+    Lines(help, margin + 12, top + 10, right - margin - 24, bottom - top - 20, 20, RGB(255, 230, 150));
+  }
+  if (!error.empty()) {
+    // The whole error, wrapped to the view's width: it names the file and the cause.
+    std::vector<std::string> lines = {"HALVANE.ASI IS NOT LOADED; the world runs without it.", ""};
+    std::size_t start = 0;
+    for (std::size_t end; (end = error.find('\n', start)) != std::string::npos; start = end + 1)
+      lines.push_back(error.substr(start, end - start));
+    lines.push_back(error.substr(start));
+    lines.insert(lines.end(), {"", "Fix the build, then press Home to load it again."});
+    const std::vector<std::string> wrapped = Wrap(lines, 60);
+    const int top = height_ / 3;
+    const int bottom = std::min(height_ - margin, top + 22 * static_cast<int>(wrapped.size()) + 24);
+    Blend(margin, top, viewWidth_ - margin, bottom, 90, 0, 0, 220);
+    Lines(wrapped, margin + 12, top + 10, viewWidth_ - 2 * margin - 24, bottom - top - 20, 22, RGB(255, 220, 220));
   }
   GdiFlush();
   HDC target = GetDC(window_);

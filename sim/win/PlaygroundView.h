@@ -19,10 +19,12 @@ class PlaygroundView {
   bool Closed() const { return closed_; }
 
   // Draws the frame's rectangles and texts in the order the plug-in drew
-  // them, the panel's lines, and, when `help` is not empty, a box of its
-  // lines over the game view.
-  void Draw(const sim::Game& game, const std::vector<std::string>& panel,
-            const std::vector<std::string>& help);
+  // them, the game's ammunition counter at the top right (unless it is
+  // empty), the panel's lines, a box of the help lines over the game view
+  // when there are any, and the whole of `error` when it is not empty. Every
+  // text is sized to fit from 800x450 up, the smallest the window gets.
+  void Draw(const sim::Game& game, const std::string& ammoCounter, const std::vector<std::string>& panel,
+            const std::vector<std::string>& help, const std::string& error);
 
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -31,7 +33,10 @@ class PlaygroundView {
              std::int32_t blue, std::int32_t alpha);
   void PaintRect(const sim::DrawnRect& rect);
   void PaintText(const sim::DrawnText& text);
-  void Lines(const std::vector<std::string>& lines, int x, int y, int lineHeight, COLORREF colour);
+  // Lines in a fixed-pitch font sized so that all of them fit the box.
+  void Lines(const std::vector<std::string>& lines, int x, int y, int width, int height, int largest,
+             COLORREF colour);
+  void PaintAmmoCounter(const std::string& counter);
 
   HWND window_ = nullptr;
   HDC surface_ = nullptr;

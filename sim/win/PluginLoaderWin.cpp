@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <string>
+
 namespace sim {
 
 const char* const PluginFileName = "Halvane.asi";
@@ -10,7 +13,24 @@ const char* const PluginFileName = "Halvane.asi";
 void* LoadPlugin(const std::filesystem::path& file, std::string& error) {
   // Wide characters, so that folders with any letters in their names load.
   HMODULE library = LoadLibraryW(file.c_str());
-  if (library == nullptr) error = "LoadLibraryW failed with error " + std::to_string(GetLastError());
+  if (library == nullptr) {
+    // The error with its cause in words, and the file it is about.
+    const DWORD code = GetLastError();
+    wchar_t* words = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&words), 0, nullptr);
+    std::wstring cause = words != nullptr ? words : L"";
+    LocalFree(words);
+    while (!cause.empty() && (cause.back() == L'\n' || cause.back() == L'\r' || cause.back() == L' ')) cause.pop_back();
+    const auto utf8 = [](const std::wstring& wide) {
+      const int size = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+      std::string text(static_cast<std::size_t>(std::max(size, 1)) - 1, '\0');
+      WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, text.data(), size, nullptr, nullptr);
+      return text;
+    };
+    error = "LoadLibraryW(" + utf8(file.wstring()) + ") failed with error " + std::to_string(code) +
+            (cause.empty() ? "" : ": " + utf8(cause));
+  }
   return library;
 }
 
