@@ -130,9 +130,15 @@ std::vector<std::string> BindingLines(const std::filesystem::path& folder) {
       {"SafetyToggle", &bindings.SafetyToggle}, {"Reload", &bindings.Reload},   {"Menu", &bindings.Menu},
       {"Engine", &bindings.Engine},             {"Surrender", &bindings.Surrender},
       {"GearUp", &bindings.GearUp},             {"GearDown", &bindings.GearDown}};
-  std::ifstream file(folder / "Halvane.ini", std::ios::binary);
+  // A file over 1 MiB is no settings file: the plug-in plays the defaults.
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(folder / "Halvane.ini", error);
+  std::ifstream file;
+  if (!error && size <= 1024 * 1024) file.open(folder / "Halvane.ini", std::ios::binary);
   const bool fromFile = file.is_open();
-  for (std::string line; std::getline(file, line);) {
+  bool first = true;
+  for (std::string line; std::getline(file, line); first = false) {
+    if (first && line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);  // an editor's byte-order mark
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const std::size_t equals = line.find('=');
     if (equals == std::string::npos) continue;
@@ -146,7 +152,7 @@ std::vector<std::string> BindingLines(const std::filesystem::path& folder) {
     std::snprintf(text, sizeof text, "%-14s%s", action, KeyName(code));
     return std::string(text);
   };
-  return {fromFile ? "HALVANE (from Halvane.ini)" : "HALVANE (defaults: no Halvane.ini yet)",
+  return {fromFile ? "HALVANE (from Halvane.ini)" : "HALVANE (defaults: no Halvane.ini read)",
           bound("Safety", bindings.SafetyToggle),
           bound("Reload", bindings.Reload),
           bound("Engine", bindings.Engine),
