@@ -551,6 +551,11 @@ std::string Playground::RecordLine() const {
   for (const std::string& notice : frameNotices_) line += " \"" + notice + "\"";
   const std::string counter = AmmoCounter();
   line += " | ammo counter: " + (counter.empty() ? std::string("hidden") : counter);
+  if (!loadError_.empty()) {
+    std::string error = loadError_;
+    std::replace(error.begin(), error.end(), '\n', ';');
+    line += " | plug-in error: " + error;
+  }
   line += " | world:";
   const sim::Character& character = game.character;
   if (const sim::VehicleModel* car = CarSatIn()) {
