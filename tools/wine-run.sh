@@ -15,12 +15,14 @@ wine=/usr/lib/wine/wine64
   # that is just shutting down refuses the next program ("a wine server
   # seems to be running, but I cannot connect to it"), and a warm one starts
   # programs faster.
-  /usr/lib/wine/wineserver -p 300 >/dev/null 2>&1 9>&- || true
   # The first program a server runs starts Wine's own services, which live as
   # long as the server and keep that program's output open: booting here,
   # quietly, keeps them off the output of the caller (a test runner waits for
-  # its test's output to close).
-  "$wine" wineboot >/dev/null 2>&1 9>&- || true
+  # its test's output to close). Only a server started here is booted: a
+  # boot while other programs run disturbs their keyboard focus.
+  if /usr/lib/wine/wineserver -p 300 >/dev/null 2>&1 9>&-; then
+    "$wine" wineboot >/dev/null 2>&1 9>&- || true
+  fi
 ) 9>"$WINEPREFIX.lock"
 # HALVANE_FILE_SIZE_LIMIT: the program (not the server) may grow no file past
 # that many bytes, as on a full disk.
