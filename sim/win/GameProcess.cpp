@@ -39,19 +39,26 @@ const HostCallbacks Callbacks = {
 
 extern "C" __declspec(dllexport) const HostCallbacks* HalvaneSimCallbacks() { return &Callbacks; }
 
-bool LoadStandInHost(std::string& error) {
+std::filesystem::path ProgramFolder() {
   std::vector<wchar_t> program(MAX_PATH);
   while (GetModuleFileNameW(nullptr, program.data(), static_cast<DWORD>(program.size())) >= program.size() &&
          program.size() < 32768) {
     program.resize(program.size() * 2);
   }
-  const std::filesystem::path file =
-      std::filesystem::path(program.data()).parent_path() / StandInFolder / L"ScriptHookV.dll";
+  return std::filesystem::path(program.data()).parent_path();
+}
+
+std::string Utf8(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return {text.begin(), text.end()};
+}
+
+bool LoadStandInHost(std::string& error) {
+  const std::filesystem::path file = ProgramFolder() / StandInFolder / L"ScriptHookV.dll";
   if (LoadLibraryW(file.c_str()) != nullptr) return true;
   const DWORD code = GetLastError();
-  const std::u8string name = file.u8string();
-  error = "the playground's stand-in host " + std::string(name.begin(), name.end()) + " could not be loaded (error " +
-          std::to_string(code) + (code == ERROR_MOD_NOT_FOUND ? ": the file is missing" : "") + ")";
+  error = "the playground's stand-in host " + Utf8(file) + " could not be loaded (error " + std::to_string(code) +
+          (code == ERROR_MOD_NOT_FOUND ? ": the file is missing" : "") + ")";
   return false;
 }
 

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 
 // The limiter's store instruction with its field offset, once in this
@@ -14,6 +15,11 @@
 extern "C" const unsigned char LimiterStoreInImage[14];  // in read-only data
 extern "C" const unsigned char LimiterStoreInCode[14];   // in the code
 inline constexpr std::size_t LimiterOffset = 0x8CC;
+
+// The folder this program was started from, its whole path however long.
+std::filesystem::path ProgramFolder();
+// A path or text in UTF-8, for messages.
+std::string Utf8(const std::filesystem::path& path);
 
 // The folder beside the program that holds the stand-in ScriptHookV.dll.
 // Not beside the program itself: a player who unpacks the playground into

@@ -582,9 +582,7 @@ struct Options {
 };
 
 std::optional<Options> ReadOptions() {
-  wchar_t program[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, program, MAX_PATH);
-  const std::filesystem::path here = std::filesystem::path(program).parent_path();
+  const std::filesystem::path here = ProgramFolder();
   Options options{here / "Halvane.asi", here / "playground", std::nullopt};
   int count = 0;
   wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);

@@ -1,9 +1,10 @@
 // On Windows the loader runs the plug-in's DllMain itself.
 #include "PluginLoader.h"
 
+#include "GameProcess.h"
+
 #include <windows.h>
 
-#include <algorithm>
 #include <string>
 
 namespace sim {
@@ -22,14 +23,8 @@ void* LoadPlugin(const std::filesystem::path& file, std::string& error) {
     std::wstring cause = words != nullptr ? words : L"";
     LocalFree(words);
     while (!cause.empty() && (cause.back() == L'\n' || cause.back() == L'\r' || cause.back() == L' ')) cause.pop_back();
-    const auto utf8 = [](const std::wstring& wide) {
-      const int size = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-      std::string text(static_cast<std::size_t>(std::max(size, 1)) - 1, '\0');
-      WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, text.data(), size, nullptr, nullptr);
-      return text;
-    };
-    error = "LoadLibraryW(" + utf8(file.wstring()) + ") failed with error " + std::to_string(code) +
-            (cause.empty() ? "" : ": " + utf8(cause));
+    error = "LoadLibraryW(" + Utf8(file) + ") failed with error " + std::to_string(code) +
+            (cause.empty() ? "" : ": " + Utf8(cause));
   }
   return library;
 }

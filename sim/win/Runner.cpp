@@ -188,7 +188,9 @@ std::uint64_t FileIndex(const std::filesystem::path& path) {
 
 // Opens the menu, selects "Hide Ammo Counter" and closes the menu again: one
 // change, one save.
-void SwitchAmmoCounterInMenu(Session& session);
+// Opens the menu with `menuKey` (checking that it opened, when `opening`
+// says why it should), switches "Hide Ammo Counter" and closes the menu.
+void SwitchAmmoCounterInMenu(Session& session, int menuKey = VK_F2, const char* opening = nullptr);
 
 void FirstStart(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
   Session session(plugin, folder);
@@ -374,11 +376,12 @@ void ReadOnlyFolder(const std::filesystem::path& plugin, const std::filesystem::
   session.Finish();
 }
 
-void SwitchAmmoCounterInMenu(Session& session) {
-  session.Tap(VK_F2);
+void SwitchAmmoCounterInMenu(Session& session, int menuKey, const char* opening) {
+  session.Tap(menuKey);
+  if (opening != nullptr) Check(session.Drew("~y~Halvane~w~ | Keybindings"), opening);
   for (int i = 0; i < 6; ++i) session.Tap(VK_DOWN);
   session.Tap(VK_RETURN);
-  session.Tap(VK_F2);
+  session.Tap(menuKey);
 }
 
 void NonAsciiFolder(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
@@ -481,11 +484,7 @@ void FullDisk(const std::filesystem::path& plugin, const std::filesystem::path& 
   Session session(plugin, folder);
   if (!session.Load()) return;
   session.Frame();
-  session.Tap(VK_F5);
-  Check(session.Drew("~y~Halvane~w~ | Keybindings"), "the file is read: F5 opens the menu");
-  for (int i = 0; i < 6; ++i) session.Tap(VK_DOWN);
-  session.Tap(VK_RETURN);
-  session.Tap(VK_F5);
+  SwitchAmmoCounterInMenu(session, VK_F5, "the file is read: F5 opens the menu");
   Check(session.host.game.hiddenHud.count(20) == 1, "the change holds for the run");
   session.Finish();
   Check(!mine.empty() && ReadFile(folder / "Halvane.ini") == mine, "the settings file is as it was, byte for byte");
@@ -562,11 +561,7 @@ void BomBinaryMode(const std::filesystem::path& plugin, const std::filesystem::p
   Session session(plugin, folder);
   if (!session.Load()) return;
   session.Frame();
-  session.Tap(VK_F5);
-  Check(session.Drew("~y~Halvane~w~ | Keybindings"), "the first line, after the mark, is read: F5 opens the menu");
-  for (int i = 0; i < 6; ++i) session.Tap(VK_DOWN);
-  session.Tap(VK_RETURN);
-  session.Tap(VK_F5);
+  SwitchAmmoCounterInMenu(session, VK_F5, "the first line, after the mark, is read: F5 opens the menu");
   const std::string saved = ReadFile(folder / "Halvane.ini");
   Check(saved.find("Menu=F5\r\nEngine=H\r\n") != std::string::npos, "every CR LF line is read");
   Check(saved.find("Gear1=12.5\r\n") != std::string::npos, "a line after Ctrl-Z is read too");
