@@ -1,19 +1,21 @@
-// The menu and the gears driven by random frames of input: whatever is
-// pressed, the gear, the rows and the capture stay in range and the speed
-// limits stay numbers.
+// The menu and the gears driven by random frames of input, from one of a few
+// settings files a player may have: whatever is pressed, the gear, the rows
+// and the capture stay in range, the speed limits stay numbers, and the file
+// holds the settings in force.
 #include "NullHost.h"
 #include "config/Config.h"
 #include "config/Settings.h"
 #include "input/Input.h"
 #include "menu/Menu.h"
+#include "platform/Platform.h"
 #include "plugin/FrameLoop.h"
 #include "vehicle/Gear.h"
 
-#include <unistd.h>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 namespace {
@@ -22,36 +24,67 @@ namespace {
 constexpr KeyCode Keys[] = {0x71, 0x26, 0x28, 0x25, 0x27, 0x0D, 0x08, '3',
                             '1',  'G',  'T',  'R',  'K',  '7',  0x74, 0x01};
 
-// Frames read from one input. A capture, the last row of a page or a speed
-// at its bound each take well under this many; longer inputs reach nothing
-// shorter ones cannot, and only slow the run (tools/fuzz.sh keeps libFuzzer
-// to this length too).
-constexpr std::size_t MostFrames = 64;
+// The settings file the run starts from, chosen by the input's first byte:
+// none (the defaults are written), every limit a step from the lowest, every
+// limit near the largest float, and a player's own file with a byte-order
+// mark, CR LF, comments, unknown keys, other bindings and no speeds.
+constexpr const char* StartFiles[] = {
+    nullptr,
+    "[GearSpeeds]\nGear1=1\nGear2=1.2778\nGear3=1.5556\nGear4=1.8334\n",
+    "[Settings]\nHideAmmoHud=1\nGearSystem=0\n[GearSpeeds]\nGear1=3.4e38\nGear2=3.4e38\nGear3=3.4e38\n"
+    "Gear4=3.4e38\n",
+    "\xEF\xBB\xBF; mine\r\n[Keybindings]\r\nMenu=F5\r\nSafetyToggle=K\r\nEngine=7\r\nHorn=H\r\n",
+};
+
+// Frames read from one input. From these starts a capture, the last row of
+// a page or a speed at its bound each take well under this many; longer
+// inputs reach nothing shorter ones cannot, and only slow the run
+// (tools/fuzz.sh keeps libFuzzer to this length too).
+constexpr std::size_t MostFrames = 32;
 constexpr std::size_t FrameBytes = 4;
 
 void Check(bool condition) {
   if (!condition) std::abort();
 }
 
+// The file read back gives the settings in force: every change the menu
+// made was saved. Speeds are written to six significant digits.
+void CheckFileHoldsSettings() {
+  const std::optional<std::string_view> file = null_host::FileContents(SettingsPath);
+  Check(file.has_value());
+  const ConfigRecord inForce = Config;
+  Config = DefaultConfig;
+  LoadSettingsText(*file);
+  const ConfigRecord read = Config;
+  Config = inForce;
+  Check(read.SafetyToggle == inForce.SafetyToggle && read.Reload == inForce.Reload &&
+        read.Menu == inForce.Menu && read.Engine == inForce.Engine && read.Surrender == inForce.Surrender &&
+        read.GearUp == inForce.GearUp && read.GearDown == inForce.GearDown &&
+        read.HideAmmoHud == inForce.HideAmmoHud && read.GearSystem == inForce.GearSystem);
+  for (std::size_t gear = 0; gear < read.GearSpeeds.size(); ++gear)
+    Check(std::fabs(read.GearSpeeds[gear] - inForce.GearSpeeds[gear]) <= 1e-5F * inForce.GearSpeeds[gear]);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  // The real save path, on memory-backed storage where there is some: every
-  // menu change writes, flushes and replaces the file, and a disk would
-  // hold the target to about a thousand inputs a second.
-  static const std::string path = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
-                                  "/halvane-fuzz-menu-" + std::to_string(getpid()) + ".ini";
+  if (size == 0) return 0;
   ResetPluginState();
-  SettingsPath = path;
-  std::remove(path.c_str());
-  LoadSettings();  // no file: the defaults are written, and saving is open
+  null_host::ClearFiles();
+  SettingsPath = "Halvane.ini";
+  if (const char* start = StartFiles[data[0] % std::size(StartFiles)]) {
+    std::FILE* file = platform::OpenFile(SettingsPath, "wb");
+    std::fputs(start, file);
+    std::fclose(file);
+  }
+  LoadSettings();  // with no file the defaults are written; saving is open
   null_host::SetAnswer(sim::native::EntityExists, null_host::IntAnswer(1));   // the character exists
   null_host::SetAnswer(sim::native::EngineRunning, null_host::IntAnswer(1));  // engines run
   null_host::SetAnswer(sim::native::VehicleOfCharacter, null_host::IntAnswer(0x2001));
   null_host::SetAnswer(sim::native::VehicleSpeed, null_host::FloatAnswer(40.0F));
 
-  size = std::min(size, MostFrames * FrameBytes);
-  for (std::size_t at = 0; at + FrameBytes <= size; at += FrameBytes) {
+  size = std::min(size, 1 + MostFrames * FrameBytes);
+  for (std::size_t at = 1; at + FrameBytes <= size; at += FrameBytes) {
     const unsigned held = data[at] | static_cast<unsigned>(data[at + 1]) << 8;
     for (std::size_t k = 0; k < std::size(Keys); ++k)
       null_host::Keys[static_cast<std::size_t>(Keys[k])] = (held >> k & 1) != 0;
@@ -68,5 +101,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                               : MenuState.captureRow == -1);
     for (float speed : Config.GearSpeeds) Check(std::isfinite(speed) && speed >= 1.0F);
   }
+  CheckFileHoldsSettings();
   return 0;
 }

@@ -2,8 +2,6 @@
 
 #include "platform/Platform.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -149,15 +147,6 @@ std::uint32_t TickCount() { return Tick; }
 void PlayWave(const std::uint8_t*, std::size_t) {}
 std::optional<std::string> LibraryFileName(const void*) { return std::nullopt; }
 std::optional<std::string> RoamingAppDataFolder() { return std::nullopt; }
-std::FILE* OpenFile(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
-bool MoveOver(const std::string& source, const std::string& target) {
-  return std::rename(source.c_str(), target.c_str()) == 0;
-}
-bool FlushToDisk(std::FILE* file) { return std::fflush(file) == 0 && fsync(fileno(file)) == 0; }
-bool CutFile(std::FILE* file, std::uint64_t length) {
-  return std::fflush(file) == 0 && ftruncate(fileno(file), static_cast<off_t>(length)) == 0;
-}
-bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
 const char PathSeparator = '/';
 const char* const LineBreak = "\n";
 MemoryImage MainImage() { return {null_host::MainImage.data(), null_host::MainImage.size()}; }

@@ -1,6 +1,7 @@
 // A host that answers every native at once from a small table, for measuring
 // the plug-in's own cost and for fuzzing it in one process. It implements
-// the seven host functions and the platform services.
+// the seven host functions and the platform services; the file functions
+// come from NullHostDisk.cpp or NullHostMemory.cpp.
 #pragma once
 
 #include "NativeHashes.h"
@@ -8,6 +9,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace null_host {
@@ -46,5 +50,11 @@ std::vector<RecordedCall> StopRecording();
 // Issues the recorded calls again, with the same arguments (out-arguments
 // pointed at scratch memory).
 void Replay(const std::vector<RecordedCall>& calls);
+
+// With the files in memory (NullHostMemory.cpp; NullHostDisk.cpp keeps them
+// on the disk): every file gone, and one file's bytes (good until the next
+// file operation), or nothing.
+void ClearFiles();
+std::optional<std::string_view> FileContents(const std::string& path);
 
 }  // namespace null_host

@@ -108,7 +108,7 @@ TEST(KeyNames, EveryNamedCodeRoundTripsAndNearMissesAreNoName) {
   EXPECT_STREQ(KeyName(105), "NUM9");
   EXPECT_STREQ(KeyName(6), "MOUSE5");
   EXPECT_STREQ(KeyName(269), "PAD_DPAD_RIGHT");
-  for (KeyCode unnamed : {0, 1, 32, 13, 58, 124, 255, 272, -1})
+  for (KeyCode unnamed : {0, 1, 4, 32, 13, 58, 124, 255, 272, -1, INT32_MIN, INT32_MAX})
     EXPECT_STREQ(KeyName(unnamed), "?") << unnamed;
 
   EXPECT_EQ(KeyCodeFromName("PAD_LB"), 260);

@@ -14,7 +14,7 @@ source "$here/missing-build.sh"
   missing_build "build/fuzz/fuzz_$target" "cmake --preset fuzz && cmake --build --preset fuzz"
 mkdir -p "$work"
 cd "$work"
-# The menu target reads 64 frames of 4 bytes at most.
+# The menu target reads a start byte and 32 frames of 4 bytes at most.
 options=()
-[[ $target == menu ]] && options=(-max_len=256)
+[[ $target == menu ]] && options=(-max_len=129)
 exec "$root/build/fuzz/fuzz_$target" "${options[@]}" -max_total_time="$seconds" -print_final_stats=1 "$work" "$root/fuzz/corpus/$target"

@@ -116,6 +116,7 @@ std::string ValueText(const SettingEntry& setting) {
 // The whole file as SaveSettings writes it.
 std::string SettingsText() {
   std::string text;
+  text.reserve(512);  // the whole file, in one allocation
   const SettingEntry* previous = nullptr;
   for (const SettingEntry& setting : SettingsTable) {
     if (previous == nullptr || previous->kind != setting.kind) {

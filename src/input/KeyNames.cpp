@@ -32,13 +32,21 @@ constexpr std::array<KeyNameEntry, 76> KeyNameTable = {{
 }};
 // clang-format on
 
+// The names by code, laid out once at compile time: the open menu names
+// every binding on every pass.
+constexpr std::size_t CodeCount = 272;
+constexpr std::array<const char*, CodeCount> NamesByCode = [] {
+  std::array<const char*, CodeCount> names{};
+  for (const KeyNameEntry& entry : KeyNameTable) names.at(static_cast<std::size_t>(entry.code)) = entry.name;
+  return names;
+}();
+
 }  // namespace
 
 const char* KeyName(KeyCode code) {
-  for (const KeyNameEntry& entry : KeyNameTable) {
-    if (entry.code == code) return entry.name;
-  }
-  return "?";
+  if (code < 0 || static_cast<std::size_t>(code) >= CodeCount) return "?";
+  const char* name = NamesByCode[static_cast<std::size_t>(code)];
+  return name != nullptr ? name : "?";
 }
 
 KeyCode KeyCodeFromName(std::string_view name) {

@@ -1,0 +1,21 @@
+// The null host's files on the disk, for the benchmarks and the fuzz
+// targets that go through the file system itself.
+#include "platform/Platform.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace platform {
+
+std::FILE* OpenFile(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+bool MoveOver(const std::string& source, const std::string& target) {
+  return std::rename(source.c_str(), target.c_str()) == 0;
+}
+bool FlushToDisk(std::FILE* file) { return std::fflush(file) == 0 && fsync(fileno(file)) == 0; }
+bool CutFile(std::FILE* file, std::uint64_t length) {
+  return std::fflush(file) == 0 && ftruncate(fileno(file), static_cast<off_t>(length)) == 0;
+}
+bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+
+}  // namespace platform
