@@ -73,9 +73,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   null_host::ClearFiles();
   SettingsPath = "Halvane.ini";
   if (const char* start = StartFiles[data[0] % std::size(StartFiles)]) {
-    std::FILE* file = platform::OpenFile(SettingsPath, "wb");
-    std::fputs(start, file);
-    std::fclose(file);
+    if (std::FILE* file = platform::OpenFile(SettingsPath, "wb")) {
+      std::fputs(start, file);
+      std::fclose(file);
+    }
   }
   LoadSettings();  // with no file the defaults are written; saving is open
   null_host::SetAnswer(sim::native::EntityExists, null_host::IntAnswer(1));   // the character exists
