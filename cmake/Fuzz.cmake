@@ -19,8 +19,8 @@ endforeach()
 # The null host stands for the game, which is no part of what is searched or
 # checked: built without the coverage instrumentation and the sanitizers, its
 # table lookup and pushes on every native call (near a thousand a frame
-# while the menu is drawn) neither feed the fuzzer false leads nor cost it a
-# fifth of its time. Its files are on the disk for the settings targets,
+# while the menu is drawn) neither feed the fuzzer false leads nor spend its
+# time checking the host's own tables. Its files are on the disk for the settings targets,
 # which go through the file system itself, and in memory for the menu target,
 # which saves on nearly every input; both stay checked.
 add_library(halvane_fuzz_host OBJECT sim/NullHost.cpp)

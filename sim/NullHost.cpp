@@ -40,6 +40,11 @@ std::array<std::uint64_t, 3> result{};
 std::array<std::uint64_t, 16> args{};
 std::size_t argCount = 0;
 bool recording = false;
+// Whether the pushes of the native being called are kept: only when they are
+// recorded or the native writes back through one of them. The plug-in makes
+// several pushes a native, and one that keeps nothing is a load and a return
+// instead of a store that the next push must wait for.
+bool keepArguments = false;
 std::vector<RecordedCall> recorded;
 std::int32_t scratch = 0;
 
@@ -109,12 +114,19 @@ HALVANE_HOST_CALL void nativeInit(std::uint64_t hash) {
   const Slot& slot = SlotFor(hash);
   current = slot.used ? &slot.answer : &none;
   argCount = 0;
+  keepArguments = recording || current->outArgument >= 0;
   if (recording) RecordCall(hash);
 }
 
-HALVANE_HOST_CALL void nativePush64(std::uint64_t value) {
+namespace {
+__attribute__((noinline)) void KeepArgument(std::uint64_t value) {
   if (argCount < args.size()) args[argCount++] = value;
   if (recording) RecordArgument(value);
+}
+}  // namespace
+
+HALVANE_HOST_CALL void nativePush64(std::uint64_t value) {
+  if (keepArguments) KeepArgument(value);
 }
 
 HALVANE_HOST_CALL std::uint64_t* nativeCall() {
