@@ -57,12 +57,11 @@ void CheckFileHoldsSettings() {
   LoadSettingsText(*file);
   const ConfigRecord read = Config;
   Config = inForce;
-  Check(read.SafetyToggle == inForce.SafetyToggle && read.Reload == inForce.Reload &&
-        read.Menu == inForce.Menu && read.Engine == inForce.Engine && read.Surrender == inForce.Surrender &&
-        read.GearUp == inForce.GearUp && read.GearDown == inForce.GearDown &&
-        read.HideAmmoHud == inForce.HideAmmoHud && read.GearSystem == inForce.GearSystem);
   for (std::size_t gear = 0; gear < read.GearSpeeds.size(); ++gear)
     Check(std::fabs(read.GearSpeeds[gear] - inForce.GearSpeeds[gear]) <= 1e-5F * inForce.GearSpeeds[gear]);
+  ConfigRecord aligned = read;  // bindings and switches exactly
+  aligned.GearSpeeds = inForce.GearSpeeds;
+  Check(aligned == inForce);
 }
 
 }  // namespace

@@ -23,6 +23,9 @@ struct ConfigRecord {
   // Speed limits in metres per second for gears 1 to 5; gear 5's 9999 means
   // no limit and is never loaded, saved or adjusted.
   std::array<float, GearCount> GearSpeeds;
+
+  // Field by field; a NaN limit equals nothing, as floats compare.
+  friend bool operator==(const ConfigRecord&, const ConfigRecord&) = default;
 };
 
 inline constexpr ConfigRecord DefaultConfig = {
