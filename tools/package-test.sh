@@ -54,13 +54,13 @@ grep -q 'stand-in did nothing' "$work/foreign.log" || fail "$(cat "$work/foreign
 pass "the stand-in in another program's folder does nothing, writes nothing and ends nothing"
 
 # The playground from the unpacked folder, as a player starts it: no options.
-source "$here/xvfb.sh" "$work/xvfb.log"
+source "$here/xvfb.sh" "$work/xvfb.log" package-test
 unpacked=$work/game/$top
 record=$work/record.txt
 (cd "$unpacked" && exec "$here/wine-run.sh" ./halvane_playground.exe --record "$(windows_path "$record")") \
   >"$work/playground.log" 2>&1 &
 playground=$!
-window=$(timeout 40 xdotool search --sync --name "Halvane Playground" | head -1) || fail "no playground window"
+window=$(wait_for_window 120 "Halvane Playground" "$work/playground.log") || fail "no playground window"
 xdotool windowfocus --sync "$window"
 for _ in $(seq 100); do [[ -s $record ]] && (($(wc -l <"$record") > 30)) && break; sleep 0.1; done
 xdotool keydown t

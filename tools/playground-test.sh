@@ -21,14 +21,14 @@ rm -rf "$work"
 mkdir -p "$work"
 record=$work/record.txt
 
-source "$here/xvfb.sh" "$work/xvfb.log"
+source "$here/xvfb.sh" "$work/xvfb.log" playground-test
 
 # A copy of the DLL, as a modder's build output: broken at the end.
 cp "$build/Halvane.asi" "$work/Halvane.asi"
 "$here/wine-run.sh" "$build/wine/halvane_playground.exe" --plugin "$(windows_path "$work/Halvane.asi")" \
   --folder "$(windows_path "$work/game")" --record "$(windows_path "$record")" >"$work/playground.log" 2>&1 &
 playground=$!
-window=$(timeout 40 xdotool search --sync --name "Halvane Playground" | head -1) || fail "no playground window"
+window=$(wait_for_window 120 "Halvane Playground" "$work/playground.log") || fail "no playground window"
 xdotool windowfocus --sync "$window"
 eval "$(xdotool getwindowgeometry --shell "$window")"  # X, Y, WIDTH, HEIGHT
 left=$X

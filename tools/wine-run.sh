@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine, headless and quiet, in a prefix of its
-# own that is made on first use.
+# own that is made on first use. With no program: makes the prefix and starts
+# its server, and runs nothing.
 set -euo pipefail
 export WINEPREFIX=${HALVANE_WINEPREFIX:-/tmp/halvane-wine-prefix}
 export WINEDEBUG=-all
@@ -24,6 +25,7 @@ wine=/usr/lib/wine/wine64
     "$wine" wineboot >/dev/null 2>&1 9>&- || true
   fi
 ) 9>"$WINEPREFIX.lock"
+(($#)) || exit 0
 # HALVANE_FILE_SIZE_LIMIT: the program (not the server) may grow no file past
 # that many bytes, as on a full disk.
 limit=()

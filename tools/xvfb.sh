@@ -1,12 +1,21 @@
-# Sourced: starts an X server of our own on a display it picks itself (two
-# tests starting at once never take the same one), exports DISPLAY, and
-# stops it (and the program in $playground, if any) when the script ends.
-#   source xvfb.sh <log file> [screen size, default 1700x800x24]
-Xvfb -displayfd 1 -screen 0 "${2:-1700x800x24}" -nolisten tcp >"$1.display" 2>"$1" &
+# Sourced by a test that shows a Wine window: starts an X server of its own on
+# a display it picks itself (two tests starting at once never take the same
+# one), exports DISPLAY, and gives the test a Wine prefix of its own whose
+# wine server is started afresh on that display. Both servers (and the
+# program in $playground, if any) are stopped when the script ends.
+#   source xvfb.sh <log file> <prefix name> [screen size, default 1700x800x24]
+# A window only appears on the display of the program that started its wine
+# server: a server started by a headless test, or by a windowed test on
+# another display, shows nothing here. So no other test uses this prefix, and
+# a server left behind by an earlier run of this test is stopped first.
+Xvfb -displayfd 1 -screen 0 "${3:-1700x800x24}" -nolisten tcp >"$1.display" 2>"$1" &
 xvfb=$!
 playground=
+export HALVANE_WINEPREFIX=/tmp/halvane-wine-prefix-window-$2
+stop_wine_server() { WINEPREFIX=$HALVANE_WINEPREFIX /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true; }
 cleanup() {
   if [[ -n $playground ]]; then kill "$playground" 2>/dev/null || true; fi
+  stop_wine_server
   kill "$xvfb" 2>/dev/null || true
   wait 2>/dev/null || true
 }
@@ -14,3 +23,28 @@ trap cleanup EXIT
 for _ in $(seq 100); do [[ -s $1.display ]] && break; sleep 0.05; done
 export DISPLAY=:$(head -1 "$1.display")
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+stop_wine_server
+WINEPREFIX=$HALVANE_WINEPREFIX /usr/lib/wine/wineserver -w >/dev/null 2>&1 || true
+# The prefix made (on first use) and its server booted on this display before
+# the test's clock for its window starts: that can take half a minute on a
+# loaded machine.
+"$(dirname "${BASH_SOURCE[0]}")/wine-run.sh"
+
+# Waits (up to $1 seconds) for the window named $2 to be mapped, and prints its
+# id; when it does not come, says why: what the program wrote ($3) and the end
+# of the X server's log.
+wait_for_window() {
+  local window
+  if window=$(timeout "$1" xdotool search --sync --onlyvisible --name "$2" 2>/dev/null | head -1) && [[ -n $window ]]; then
+    echo "$window"
+    return 0
+  fi
+  {
+    echo "no window \"$2\" within $1 s on display $DISPLAY; the program wrote:"
+    sed 's/^/  | /' "$3" 2>/dev/null | tail -40
+    echo "the X server's log ends:"
+    tail -20 "$xvfb_log" 2>/dev/null | sed 's/^/  | /'
+  } >&2
+  return 1
+}
+xvfb_log=$1
