@@ -26,8 +26,11 @@ struct Environment {
   std::optional<std::string> roamingAppData;
   std::vector<std::uint8_t> mainImage;
   std::vector<std::size_t> noAccessPages;  // pages of the image that cannot be read
-  bool replaceFails = false;  // the final rename of a settings save fails
-  bool cutFails = false;      // cutting a file to length fails
+  bool replaceFails = false;               // the final rename of a settings save fails
+  bool cutFails = false;                   // cutting a file to length fails
+  // A platform service ("LibraryFileName", "OpenFile", "MainImage") that
+  // throws a C++ exception when called, as a failing system call might.
+  std::string throwingService;
 };
 
 struct NativeCallRecord {
@@ -88,8 +91,8 @@ class Host {
   // A native that throws a C++ exception when called, as a failing host
   // function might: 0 for none.
   NativeHash throwingNative = 0;
-  int padReads = 0;                          // XInput polls in the last frame
-  long pluginAllocations = 0;                // heap allocations the plug-in made in the last frame
+  int padReads = 0;            // XInput polls in the last frame
+  long pluginAllocations = 0;  // heap allocations the plug-in made in the last frame
   int frameNumber = 0;
 
   // Hooks for the host functions and platform services of this process.

@@ -9,9 +9,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <string>
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
+#include <string>
 
 namespace platform {
 
@@ -26,6 +27,11 @@ std::string PathOf(std::FILE* file) {
   return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : link;
 }
 constexpr std::uint32_t DeviceNotConnected = 1167;
+
+void ThrowIfAsked(const char* service) {
+  if (ActiveHost().environment.throwingService == service)
+    throw std::runtime_error(std::string(service) + " threw");
+}
 }  // namespace
 
 std::int16_t AsyncKeyState(int virtualKey) {
@@ -56,6 +62,7 @@ void PlayWave(const std::uint8_t* image, std::size_t size) {
 
 std::optional<std::string> LibraryFileName(const void* addressInLibrary) {
   const sim::HostCode hostCode;
+  ThrowIfAsked("LibraryFileName");
   if (ActiveHost().environment.libraryLookupFails) return std::nullopt;
   Dl_info info{};
   if (dladdr(addressInLibrary, &info) == 0 || info.dli_fname == nullptr) return std::nullopt;
@@ -69,6 +76,7 @@ std::optional<std::string> RoamingAppDataFolder() {
 
 std::FILE* OpenFile(const std::string& path, const char* mode) {
   const sim::HostCode hostCode;
+  ThrowIfAsked("OpenFile");
   return std::fopen(path.c_str(), mode);
 }
 
@@ -137,6 +145,7 @@ MemoryImage ImageInUse(const sim::Environment& environment) {
 
 MemoryImage MainImage() {
   const sim::HostCode hostCode;
+  ThrowIfAsked("MainImage");
   const sim::Environment& environment = ActiveHost().environment;
   if (!environment.noAccessPages.empty()) MapProtectedImage(environment);
   return ImageInUse(environment);

@@ -4,6 +4,9 @@
 #include <gmock/gmock.h>
 
 #include <bit>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 using ::testing::ElementsAre;
 using Kind = sim::HostCallRecord::Kind;
@@ -123,6 +126,63 @@ TEST_F(HostTest, AnExceptionEndsItsPassAndTheGameGoesOn) {
   EXPECT_EQ(host.game.disabledControls.size(), 12U);
   EXPECT_EQ(host.game.texts.size(), 1U);  // the safety line, drawn again
 }
+
+// A platform service that throws while start-up runs: start-up ends there,
+// and the game goes on with the first pass on that very frame.
+struct ThrowAtStartUp {
+  const char* service;
+  KeyCode menuKeyAfterOpening;  // the file's F5 once the file has been read, else F2
+  float gear1Limit;             // the file's 12.5 once it has been read, else the default
+};
+
+void PrintTo(const ThrowAtStartUp& failure, std::ostream* out) { *out << failure.service << " throws"; }
+
+class StartUpThrowsTest : public Playthrough, public ::testing::WithParamInterface<ThrowAtStartUp> {};
+
+std::string Contents(const std::filesystem::path& file) {
+  std::ifstream stream(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+}
+
+TEST_P(StartUpThrowsTest, TheFirstPassRunsAndTheFileIsLeftAlone) {
+  constexpr KeyCode F2 = 0x71;
+  const ThrowAtStartUp& failure = GetParam();
+  const std::filesystem::path file = host.Folder() / "Halvane.ini";
+  const std::string mine = "Menu=F5\nGear1=12.5\n";
+  std::ofstream(file, std::ios::binary) << mine;
+  host.environment.throwingService = failure.service;
+  host.Frame();
+  host.environment.throwingService.clear();
+  EXPECT_EQ(Count(host.hostCalls, Kind::Wait), 1);
+  EXPECT_THAT(Opening(host.frameCalls),
+              ElementsAre(PlayerCharacter, CurrentWeapon, EntityExists, EntityIsDead));
+
+  // The menu key in force opens the menu; the settings in force close it.
+  const KeyCode opening = failure.service == std::string("MainImage") ? failure.menuKeyAfterOpening : F2;
+  Tap(opening);
+  EXPECT_TRUE(Drew("~y~Halvane~w~ | Keybindings"));
+  Tap(failure.menuKeyAfterOpening);
+  EXPECT_FALSE(Drew("~y~Halvane~w~ | Keybindings"));
+  EXPECT_EQ(Contents(file), mine);
+
+  // Passes run on as usual: gear 1 holds the car to the limit in force.
+  const std::int32_t car = host.game.SpawnVehicle(true);
+  host.game.Enter(car);
+  host.game.Vehicle(car).velocity = {20.0F, 0.0F, 0.0F};
+  Frame();
+  EXPECT_EQ(host.game.Vehicle(car).velocity.x, failure.gear1Limit);
+  EXPECT_EQ(Contents(file), mine);
+  EXPECT_THAT(host.fileLog, ::testing::IsEmpty());  // no file written anywhere
+}
+
+// No library path: no file is known, and the defaults hold for the run.
+// The read threw: the file is read when the menu opens, as any file that
+// could not be read at start-up. The scan threw: the file was read before it.
+INSTANTIATE_TEST_SUITE_P(EachService, StartUpThrowsTest,
+                         ::testing::Values(ThrowAtStartUp{"LibraryFileName", 0x71, 9.72F},
+                                           ThrowAtStartUp{"OpenFile", 0x74, 12.5F},
+                                           ThrowAtStartUp{"MainImage", 0x74, 12.5F}),
+                         [](const auto& info) { return std::string(info.param.service); });
 
 TEST(NativeProtocol, ArgumentsTravelInTheLowHalfOfTheirSlot) {
   EXPECT_EQ(native_slot::Encode(std::int32_t{-1}), 0x00000000FFFFFFFFU);

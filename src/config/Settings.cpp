@@ -93,7 +93,8 @@ ReadOutcome ReadSettingsFile(std::string& text) {
 std::string SpeedText(float speed) {
   char text[32];
   const int length = std::snprintf(text, sizeof text, "%g", static_cast<double>(speed));
-  std::string written(text, static_cast<std::size_t>(std::clamp(length, 0, static_cast<int>(sizeof text) - 1)));
+  std::string written(text,
+                      static_cast<std::size_t>(std::clamp(length, 0, static_cast<int>(sizeof text) - 1)));
   for (char& c : written) {
     if (c == ',') c = '.';
   }
@@ -194,6 +195,9 @@ void LoadSettingsText(std::string_view text) {
 }
 
 void LoadSettings() {
+  // No path was ever found (start-up ended before it): there is no file to
+  // read, and none may be written in whatever folder is current.
+  if (SettingsPath.empty()) return;
   std::string text;
   switch (ReadSettingsFile(text)) {
     case ReadOutcome::Read:
