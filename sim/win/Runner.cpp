@@ -12,6 +12,7 @@
 #include <psapi.h>
 #include <xinput.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -22,6 +23,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -58,6 +60,57 @@ BOOL WINAPI ScriptedPlaySound(LPCSTR sound, HMODULE, DWORD flags) {
   std::memcpy(&riffSize, image + 4, sizeof riffSize);
   Active().frameSounds.push_back({image, riffSize + 8});
   return TRUE;
+}
+
+// ---- The settings file's way to the disk: the plug-in's imports of _commit
+// and MoveFileExW are pointed here, and each call that succeeds is noted with
+// the file it was about, in order.
+
+struct FileEvent {
+  enum class Kind { Flush, Replace } kind;
+  std::uint64_t file;  // the file's index: one file under any name
+};
+std::vector<FileEvent> fileEvents;
+
+std::uint64_t FileIndexOf(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (file == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file, &information)) return 0;
+  return static_cast<std::uint64_t>(information.nFileIndexHigh) << 32 | information.nFileIndexLow;
+}
+
+// Which file a name leads to now: a replace gives the name another.
+std::uint64_t FileIndex(const wchar_t* path) {
+  HANDLE file = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  const std::uint64_t index = FileIndexOf(file);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  return index;
+}
+std::uint64_t FileIndex(const std::filesystem::path& path) { return FileIndex(path.c_str()); }
+
+// The plug-in's C runtime, the one whose descriptors it flushes.
+template <typename Function>
+Function RuntimeFunction(const char* name) {
+  return reinterpret_cast<Function>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("msvcrt.dll"), name)));
+}
+
+int __cdecl RecordedCommit(int descriptor) {
+  static const auto commit = RuntimeFunction<int(__cdecl*)(int)>("_commit");
+  static const auto handleOf = RuntimeFunction<intptr_t(__cdecl*)(int)>("_get_osfhandle");
+  const int result = commit(descriptor);
+  if (result == 0) {
+    fileEvents.push_back(
+        {FileEvent::Kind::Flush, FileIndexOf(reinterpret_cast<HANDLE>(handleOf(descriptor)))});
+  }
+  return result;
+}
+
+BOOL WINAPI RecordedMoveFileEx(LPCWSTR from, LPCWSTR to, DWORD flags) {
+  const std::uint64_t file = FileIndex(from);
+  const BOOL moved = MoveFileExW(from, to, flags);
+  if (moved) fileEvents.push_back({FileEvent::Kind::Replace, file});
+  return moved;
 }
 
 // ---- Checks.
@@ -99,7 +152,18 @@ class Session {
         PatchImport(module, "WINMM.dll", "PlaySoundA", 0, reinterpret_cast<void*>(&ScriptedPlaySound));
     Check(patched,
           "the plug-in imports GetAsyncKeyState, XInputGetState by ordinal 2, GetTickCount and PlaySoundA");
+    // Noted, not required: a plug-in that never flushes fails the check of
+    // its replaces instead.
+    fileEvents.clear();
+    PatchImport(module, "msvcrt.dll", "_commit", 0, reinterpret_cast<void*>(&RecordedCommit));
+    PatchImport(module, "KERNEL32.dll", "MoveFileExW", 0, reinterpret_cast<void*>(&RecordedMoveFileEx));
     return patched;
+  }
+  // Settings files the plug-in put in place by replacing the old one.
+  int Replaces() const {
+    return static_cast<int>(std::count_if(fileEvents.begin(), fileEvents.end(), [](const FileEvent& e) {
+      return e.kind == FileEvent::Kind::Replace;
+    }));
   }
   void Frame(std::uint32_t milliseconds = 16) {
     host.input.tick += milliseconds;
@@ -146,6 +210,24 @@ class Session {
   void Finish() {
     host.Unload();
     for (const std::string& error : host.errors) Check(false, "substitute host: " + error);
+    CheckFlushedBeforeReplaced();
+  }
+  // A file that replaces Halvane.ini was handed to the disk (_commit) first,
+  // after the last replace: otherwise a power cut could leave it empty.
+  static void CheckFlushedBeforeReplaced() {
+    std::vector<std::uint64_t> flushed;
+    int replace = 0;
+    for (const FileEvent& event : fileEvents) {
+      if (event.kind == FileEvent::Kind::Flush) {
+        flushed.push_back(event.file);
+        continue;
+      }
+      ++replace;
+      Check(event.file != 0 && std::find(flushed.begin(), flushed.end(), event.file) != flushed.end(),
+            "replace " + std::to_string(replace) +
+                ": the new file is flushed to the disk before it replaces Halvane.ini");
+      flushed.clear();
+    }
   }
 
   sim::Host host;
@@ -176,16 +258,6 @@ void LoadAndUnload(const std::filesystem::path& plugin, const std::filesystem::p
   Check(GetModuleHandleA("Halvane.asi") == nullptr, "the DLL has left the process");
 }
 
-// Which file a name leads to now: a replace gives the name another.
-std::uint64_t FileIndex(const std::filesystem::path& path) {
-  HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  BY_HANDLE_FILE_INFORMATION information{};
-  const bool known = file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &information);
-  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-  return known ? (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32 | information.nFileIndexLow) : 0;
-}
-
 // One change, one save: opens the menu with `menuKey` (checking that it opened, when `opening`
 // says why it should), switches "Hide Ammo Counter" and closes the menu.
 void SwitchAmmoCounterInMenu(Session& session, int menuKey = VK_F2, const char* opening = nullptr);
@@ -207,6 +279,8 @@ void FirstStart(const std::filesystem::path& plugin, const std::filesystem::path
   }
   Check(ReadFile(folder / "Halvane.ini") == DefaultFile, "two switches bring the defaults back");
   Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
+  Check(session.Replaces() == 3, "the first file and both saves each replace Halvane.ini: " +
+                                     std::to_string(session.Replaces()) + " replaces");
   session.Finish();
 }
 
@@ -420,7 +494,8 @@ void LockedSettingsFile(const std::filesystem::path& plugin, const std::filesyst
   SwitchAmmoCounterInMenu(session, VK_F2, "the defaults hold for the run: F2 opens the menu");
   Check(session.host.game.hiddenHud.count(20) == 1, "a menu change holds for the run");
   CloseHandle(lock);
-  Check(ReadFile(folder / "Halvane.ini") == mine, "the locked file is not written, not even by a menu change");
+  Check(ReadFile(folder / "Halvane.ini") == mine,
+        "the locked file is not written, not even by a menu change");
   Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
 
   // The lock is gone: the next opening of the menu reads the file, and
@@ -482,7 +557,8 @@ void FullDisk(const std::filesystem::path& plugin, const std::filesystem::path& 
   SwitchAmmoCounterInMenu(session, VK_F5, "the file is read: F5 opens the menu");
   Check(session.host.game.hiddenHud.count(20) == 1, "the change holds for the run");
   session.Finish();
-  Check(!mine.empty() && ReadFile(folder / "Halvane.ini") == mine, "the settings file is as it was, byte for byte");
+  Check(!mine.empty() && ReadFile(folder / "Halvane.ini") == mine,
+        "the settings file is as it was, byte for byte");
   Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
 }
 
@@ -491,7 +567,8 @@ void HugeSettingsFile(const std::filesystem::path& plugin, const std::filesystem
   constexpr LONGLONG Size = 12LL << 30;
   std::filesystem::create_directories(folder);
   std::ofstream(folder / "Halvane.ini", std::ios::binary) << "Menu=F5\r\n";
-  HANDLE file = CreateFileW((folder / "Halvane.ini").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE file =
+      CreateFileW((folder / "Halvane.ini").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   LARGE_INTEGER end{};
   end.QuadPart = Size;
   Check(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file), "a 12 GiB file can be made");
@@ -596,7 +673,8 @@ bool SetFirstByte(const unsigned char* store, unsigned char value) {
 
 // Whether the field the start-up scan found is written by the limiter: 0.6
 // at `offset` in the car's object.
-bool FieldWrittenAt(const std::filesystem::path& plugin, const std::filesystem::path& folder, std::size_t offset) {
+bool FieldWrittenAt(const std::filesystem::path& plugin, const std::filesystem::path& folder,
+                    std::size_t offset) {
   Session session(plugin, folder);
   if (!session.Load()) return false;
   session.Frame();
@@ -615,7 +693,8 @@ DWORD Protection(const void* address) {
 
 void LimiterStoreInCodeOrData(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
   // As in the game: the store only in the code, on execute-read pages.
-  Check(Protection(LimiterStoreInCode) == PAGE_EXECUTE_READ, "the store in the code lies on execute-read pages");
+  Check(Protection(LimiterStoreInCode) == PAGE_EXECUTE_READ,
+        "the store in the code lies on execute-read pages");
   Check(SetFirstByte(LimiterStoreInImage, 0), "the copy in read-only data can be spoilt");
   Check(FieldWrittenAt(plugin, folder / "code", LimiterOffset),
         "the store in the code is found and its field written");
