@@ -217,6 +217,49 @@ TEST_F(MenuTest, GearSpeedRulesKeepTheGearsInOrder) {
   EXPECT_EQ(Config.GearSpeeds[4], 9999.0F);
 }
 
+TEST_F(MenuTest, LeftGivesANoLimitGearAFigureAndNoPressTakesOneAway) {
+  std::ofstream(host.Folder() / "Halvane.ini") << "Gear1=inf\nGear3=inf\n";
+  Frame();
+  GoToGearSpeeds();
+  const auto noLimits = [&] {
+    return std::count_if(host.game.texts.begin(), host.game.texts.end(),
+                         [](const sim::DrawnText& text) { return text.text == "No Limit"; });
+  };
+  EXPECT_EQ(noLimits(), 2);
+
+  // Right on a No Limit gear changes no limit, and saves as at a floor.
+  ino_t before = FileIdentity();
+  Tap(Right);
+  EXPECT_NE(FileIdentity(), before);
+  EXPECT_THAT(File(), HasSubstr("Gear1=inf\nGear2=18.06\nGear3=inf\nGear4=34.72\n"));
+
+  // Left gives gear 1 its default and leaves every other limit alone.
+  Tap(Left);
+  EXPECT_THAT(File(), HasSubstr("Gear1=9.72\nGear2=18.06\nGear3=inf\nGear4=34.72\n"));
+  EXPECT_EQ(noLimits(), 1);
+  // Gear 3: one step above gear 2, with gear 4 above it as it was.
+  Tap(Down);
+  Tap(Down);
+  Tap(Left);
+  EXPECT_THAT(File(), HasSubstr("Gear1=9.72\nGear2=18.06\nGear3=18.3378\nGear4=34.72\n"));
+  EXPECT_EQ(noLimits(), 0);
+
+  // No Limit below a gear never pushes it: lowering gear 2 under a No Limit
+  // gear 1 lowers gear 2 alone.
+  Config = DefaultConfig;
+  Config.GearSpeeds[0] = INFINITY;
+  LowerGearSpeed(2);
+  EXPECT_EQ(Config.GearSpeeds[1], 18.06F - GearSpeedStep);
+  RaiseGearSpeed(1);
+  EXPECT_EQ(Config.GearSpeeds[1], 18.06F - GearSpeedStep);
+  EXPECT_TRUE(std::isinf(Config.GearSpeeds[0]));
+  // Every gear without a figure: Left gives each its default.
+  Config.GearSpeeds = {INFINITY, INFINITY, INFINITY, INFINITY, 9999.0F};
+  LowerGearSpeed(3);
+  EXPECT_EQ(Config.GearSpeeds[2], DefaultConfig.GearSpeeds[2]);
+  EXPECT_TRUE(std::isinf(Config.GearSpeeds[3]));
+}
+
 TEST_F(MenuTest, TheSwitchRowsToggleAndSave) {
   Open();
   for (int i = 0; i < 6; ++i) Tap(Down);

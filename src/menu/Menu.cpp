@@ -5,6 +5,7 @@
 #include "input/Input.h"
 #include "menu/KeyCapture.h"
 #include "vehicle/Gear.h"
+#include "vehicle/GearDisplay.h"
 
 constexpr MenuStateRecord MenuAtLoad = {
     false, MenuPage::KeybindingsPage, 0, 1, false, -1, false, false, false, false};
@@ -157,17 +158,59 @@ void ResetMenu() {
   MenuKeyLatch = false;
 }
 
-void RaiseGearSpeed(std::int32_t gear) {
-  GearSpeed(gear) += GearSpeedStep;
+namespace {
+
+// Whether a limit reads as a figure (in m/s and mph) rather than "No Limit".
+bool HasFigure(float limit) { return MilesPerHour(limit).has_value(); }
+
+// Each gear with a figure keeps the gear above it at least `gap` above it;
+// a gear without one pushes nothing.
+void KeepGearsApart(bool (*tooClose)(float lower, float higher)) {
   for (std::int32_t g = 1; g < LimitedGearCount; ++g) {
-    if (GearSpeed(g) >= GearSpeed(g + 1)) GearSpeed(g + 1) = GearSpeed(g) + GearSpeedStep;
+    if (HasFigure(GearSpeed(g)) && tooClose(GearSpeed(g), GearSpeed(g + 1))) {
+      GearSpeed(g + 1) = GearSpeed(g) + GearSpeedStep;
+    }
   }
 }
 
-void LowerGearSpeed(std::int32_t gear) {
-  GearSpeed(gear) -= GearSpeedStep;
-  if (GearSpeed(1) < LowestGearOneSpeed) GearSpeed(1) = LowestGearOneSpeed;
-  for (std::int32_t g = 1; g < LimitedGearCount; ++g) {
-    if (GearSpeed(g) + GearSpeedStep > GearSpeed(g + 1)) GearSpeed(g + 1) = GearSpeed(g) + GearSpeedStep;
+// Runs `adjust` on the limits, and undoes it if it would take the figure
+// from any limit that has one: a press never turns a limit into No Limit.
+template <typename Adjust>
+void AdjustLimits(Adjust adjust) {
+  const ConfigRecord before = Config;
+  adjust();
+  for (std::int32_t g = 1; g <= LimitedGearCount; ++g) {
+    if (HasFigure(before.GearSpeeds[static_cast<std::size_t>(g - 1)]) && !HasFigure(GearSpeed(g))) {
+      Config.GearSpeeds = before.GearSpeeds;
+      return;
+    }
   }
+}
+
+// The figure a No Limit gear gets from a Left press: one step above the
+// nearest gear below it that has one, else its default.
+float FirstFigure(std::int32_t gear) {
+  for (std::int32_t below = gear - 1; below >= 1; --below) {
+    if (HasFigure(GearSpeed(below))) return GearSpeed(below) + GearSpeedStep;
+  }
+  return DefaultConfig.GearSpeeds[static_cast<std::size_t>(gear - 1)];
+}
+
+}  // namespace
+
+// A No Limit gear stays as it is.
+void RaiseGearSpeed(std::int32_t gear) {
+  if (!HasFigure(GearSpeed(gear))) return;
+  AdjustLimits([gear] {
+    GearSpeed(gear) += GearSpeedStep;
+    KeepGearsApart([](float lower, float higher) { return lower >= higher; });
+  });
+}
+
+void LowerGearSpeed(std::int32_t gear) {
+  AdjustLimits([gear] {
+    GearSpeed(gear) = HasFigure(GearSpeed(gear)) ? GearSpeed(gear) - GearSpeedStep : FirstFigure(gear);
+    if (GearSpeed(1) < LowestGearOneSpeed) GearSpeed(1) = LowestGearOneSpeed;
+    KeepGearsApart([](float lower, float higher) { return lower + GearSpeedStep > higher; });
+  });
 }
