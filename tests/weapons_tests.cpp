@@ -120,6 +120,48 @@ TEST_F(WeaponsTest, AnEmptyWeaponKeepsItsAmmunitionAndStaysEmptyAcrossChangesAnd
   EXPECT_TRUE(FiringBlocked());
 }
 
+TEST_F(WeaponsTest, TheOpenMenuLetsNoWeaponFireThatCouldNotFireWithItClosed) {
+  constexpr KeyCode MenuKey = 0x71;  // F2
+  // A rifle held at its last cartridge, 210 in reserve.
+  Arm(Rifle, 1, 30, 211);
+  Frame();
+  Frame();
+  ASSERT_TRUE(FiringBlocked());
+  Tap(MenuKey);
+  Hold(Trigger);
+  for (int i = 0; i < 5; ++i) {
+    Frame();
+    EXPECT_TRUE(FiringBlocked()) << "menu pass " << i;
+    EXPECT_EQ(host.frameSounds.size(), 0U) << "menu pass " << i;
+    EXPECT_FALSE(Drew(EmptyLine)) << "menu pass " << i;
+  }
+  Release(Trigger);
+  Frame();
+  EXPECT_EQ(host.game.shotsFired, 0);
+  Tap(MenuKey);
+  EXPECT_EQ(Held().clip, 1);
+  EXPECT_EQ(Held().total, 211);
+
+  // A pistol with its catch on: no round in the menu either.
+  Arm(Pistol, 12);
+  Frame();
+  Tap(SafetyKey);
+  Tap(MenuKey);
+  Tap(Trigger);
+  EXPECT_EQ(host.game.shotsFired, 0);
+  EXPECT_EQ(TimesPlayed(DryFireClip), 0);
+  Tap(MenuKey);
+
+  // With the catch off the menu is no second catch: the pistol fires.
+  Tap(SafetyKey);
+  Tap(MenuKey);
+  Hold(Trigger);
+  Frame();
+  EXPECT_THAT(host.game.disabledControls, IsEmpty());
+  EXPECT_EQ(host.game.shotsFired, 1);
+  EXPECT_EQ(Held().clip, 11);
+}
+
 TEST_F(WeaponsTest, EachWeaponGetsItsOwnMagazineBackWhenDrawn) {
   Arm(Pistol, 7);
   host.game.GiveWeapon(Rifle, 30, 30, 90);

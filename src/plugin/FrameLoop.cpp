@@ -25,6 +25,7 @@ void RunFramePass() {
   if (MenuState.open) {
     DrawMenu();
     HandleMenuInput();
+    HoldFireWhileMenuOpen(weapon, held);
     return;
   }
 

@@ -45,6 +45,12 @@ void BlockFiring() {
   for (Control control : FireControls) natives::DisableControl(control);
 }
 
+void HoldFireWhileMenuOpen(WeaponHash weapon, const WeaponRecord& record) {
+  const bool caught = !CarriesNoSafety(weapon, record) && record.safetyOn;
+  const bool held = !record.clipExempt && record.clipEmpty;
+  if (caught || held) BlockFiring();
+}
+
 void SafetyKeyStep(WeaponHash weapon, WeaponRecord& record) {
   if (!KeyFires(SafetyState.safetyKeyLatch, Config.SafetyToggle)) return;
   if (CarriesNoSafety(weapon, record)) {
