@@ -120,6 +120,26 @@ TEST_F(WeaponsTest, AnEmptyWeaponKeepsItsAmmunitionAndStaysEmptyAcrossChangesAnd
   EXPECT_TRUE(FiringBlocked());
 }
 
+TEST_F(WeaponsTest, OnePullHeldOntoTheLastCartridgeClicksOnce) {
+  Arm(Rifle, 4, 30, 90);
+  Frame();
+  Hold(Trigger);
+  int clicks = 0;
+  for (int i = 0; i < 8; ++i) {
+    Frame();
+    clicks += TimesPlayed(DryFireClip);
+  }
+  EXPECT_EQ(Held().clip, 1);
+  EXPECT_EQ(clicks, 1);
+  Release(Trigger);
+  Frame();
+  Hold(Trigger);
+  Frame();
+  EXPECT_EQ(TimesPlayed(DryFireClip), 1);  // the next pull clicks again
+  Frame();
+  EXPECT_EQ(TimesPlayed(DryFireClip), 0);
+}
+
 TEST_F(WeaponsTest, TheOpenMenuLetsNoWeaponFireThatCouldNotFireWithItClosed) {
   constexpr KeyCode MenuKey = 0x71;  // F2
   // A rifle held at its last cartridge, 210 in reserve.

@@ -105,6 +105,8 @@ bool ClipStep(Entity character, WeaponHash weapon, WeaponRecord& record) {
   } else if (count == 1) {
     record.clipEmpty = true;
     PlayClip(DryFireClip);
+    // A pull held on from here has had its click.
+    TriggerLatch = IsKeyDown(fixed_key::LeftMouse);
     ReloadState.emptyNoticeTime = platform::TickCount();
     // The game would otherwise fire the last cartridge on this very frame.
     BlockFiring();
