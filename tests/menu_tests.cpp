@@ -195,6 +195,37 @@ TEST_F(MenuTest, LoweringGearTwoThirtyTimesStopsOneStepAboveGearOne) {
   EXPECT_THAT(File(), HasSubstr("Gear2=10.2756\n"));
 }
 
+TEST_F(MenuTest, AKeyHeldActsOnceWhateverEndsThePass) {
+  GoToGearSpeeds();
+  const auto saves = [&] {
+    return std::count_if(host.fileLog.begin(), host.fileLog.end(),
+                         [](const std::string& entry) { return entry.starts_with("move "); });
+  };
+  const auto before = saves();
+  // The sound after each change throws: those passes end there.
+  host.throwingNative = sim::native::PlayFrontendSound;
+  Hold(Right);
+  Frame();
+  Frame();
+  Frame();
+  host.throwingNative = 0;
+  Frame();
+  Release(Right);
+  Frame();
+  EXPECT_THAT(File(), HasSubstr("Gear1=9.9978\n"));  // one step
+  EXPECT_EQ(saves(), before + 1);
+  // Down taken while a pass threw moves the marker once.
+  host.throwingNative = sim::native::PlayFrontendSound;
+  Hold(Down);
+  Frame();
+  Frame();
+  host.throwingNative = 0;
+  Frame();
+  Release(Down);
+  Tap(Right);
+  EXPECT_THAT(File(), HasSubstr("Gear1=9.9978\nGear2=18.3378\n"));
+}
+
 TEST_F(MenuTest, GearSpeedRulesKeepTheGearsInOrder) {
   // These run on this program's own copy of the settings record.
   Config = DefaultConfig;

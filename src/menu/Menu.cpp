@@ -57,22 +57,40 @@ void Back() {
   }
 }
 
-void GearSpeedsPageInput(const MenuActions& actions) {
+// Which of Up, Down, Left, Right and Select fire on this pass; their latches
+// then take the keys' state at once, before anything is done, so that a pass
+// that ends early (a host call that throws) cannot act twice on one press.
+MenuActions TakePresses(const MenuActions& actions) {
+  const MenuActions fired = {false,
+                             Fires(actions.up, GearState.gearUpLatch),
+                             Fires(actions.down, GearState.gearDownLatch),
+                             Fires(actions.left, MenuState.leftLatch),
+                             Fires(actions.right, MenuState.rightLatch),
+                             Fires(actions.select, MenuState.selectLatch)};
+  GearState.gearUpLatch = actions.up;
+  GearState.gearDownLatch = actions.down;
+  MenuState.selectLatch = actions.select;
+  MenuState.leftLatch = actions.left;
+  MenuState.rightLatch = actions.right;
+  return fired;
+}
+
+void GearSpeedsPageInput(const MenuActions& fired) {
   std::int32_t& row = MenuState.gearRow;
-  if (Fires(actions.up, GearState.gearUpLatch)) {
+  if (fired.up) {
     row = row == 1 ? LimitedGearCount : row - 1;
     PlayFrontendSound("NAV_UP_DOWN");
   }
-  if (Fires(actions.down, GearState.gearDownLatch)) {
+  if (fired.down) {
     row = row == LimitedGearCount ? 1 : row + 1;
     PlayFrontendSound("NAV_UP_DOWN");
   }
-  if (Fires(actions.right, MenuState.rightLatch)) {
+  if (fired.right) {
     RaiseGearSpeed(row);
     SaveSettings();
     PlayFrontendSound("NAV_UP_DOWN");
   }
-  if (Fires(actions.left, MenuState.leftLatch)) {
+  if (fired.left) {
     LowerGearSpeed(row);
     SaveSettings();
     PlayFrontendSound("NAV_UP_DOWN");
@@ -99,17 +117,17 @@ void SelectKeybindingRow() {
   SaveSettings();
 }
 
-void KeybindingsPageInput(const MenuActions& actions) {
+void KeybindingsPageInput(const MenuActions& fired) {
   std::int32_t& row = MenuState.keyRow;
-  if (Fires(actions.up, GearState.gearUpLatch)) {
+  if (fired.up) {
     row = (row + KeybindingRowCount - 1) % KeybindingRowCount;
     PlayFrontendSound("NAV_UP_DOWN");
   }
-  if (Fires(actions.down, GearState.gearDownLatch)) {
+  if (fired.down) {
     row = (row + 1) % KeybindingRowCount;
     PlayFrontendSound("NAV_UP_DOWN");
   }
-  if (Fires(actions.select, MenuState.selectLatch)) {
+  if (fired.select) {
     SelectKeybindingRow();
     PlayFrontendSound("SELECT");
   }
@@ -132,22 +150,20 @@ void MenuToggleStep() {
 
 void HandleMenuInput() {
   const MenuActions actions = ReadActions();
-  if (Fires(actions.back, MenuState.backLatch)) Back();
+  const bool back = Fires(actions.back, MenuState.backLatch);
   MenuState.backLatch = actions.back;
+  if (back) Back();
 
-  if (MenuState.page == MenuPage::GearSpeedsPage) {
-    GearSpeedsPageInput(actions);
-  } else if (MenuState.capturing) {
+  if (MenuState.page == MenuPage::KeybindingsPage && MenuState.capturing) {
     RunKeyCapture();
     return;  // the other latches keep what they held when the capture began
-  } else {
-    KeybindingsPageInput(actions);
   }
-  GearState.gearUpLatch = actions.up;
-  GearState.gearDownLatch = actions.down;
-  MenuState.selectLatch = actions.select;
-  MenuState.leftLatch = actions.left;
-  MenuState.rightLatch = actions.right;
+  const MenuActions fired = TakePresses(actions);
+  if (MenuState.page == MenuPage::GearSpeedsPage) {
+    GearSpeedsPageInput(fired);
+  } else {
+    KeybindingsPageInput(fired);
+  }
   // Back and Select on one pass close the menu and start a capture: it must
   // not outlive the menu, or the next opening would bind the menu key.
   if (!MenuState.open) EndCapture();
