@@ -287,6 +287,19 @@ TEST_F(VehicleTest, TheBannerShowsFor1499MillisecondsAfterGettingIn) {
   EXPECT_EQ(ShownGear(), 1);
 }
 
+TEST_F(VehicleTest, NeitherTheBannerNorTheStallDelayComesBackWhenTheCounterComesRound) {
+  const std::int32_t car = GetIn(false);
+  Frame();
+  Tap(EngineKey);  // on: the stall delay starts
+  ASSERT_TRUE(host.game.Vehicle(car).engineRunning);
+  for (int i = 0; i < 4; ++i) Frame(1U << 30);  // 2^32 ms later the counter reads the same
+  Frame(0);
+  EXPECT_TRUE(Banner().empty());
+  host.game.Vehicle(car).engineRunning = false;
+  Frame(16);
+  EXPECT_TRUE(host.game.Vehicle(car).engineRunning);  // long past the delay: restarted at once
+}
+
 TEST_F(VehicleTest, TheLimiterPullsTheCarBackToTheGearsLimit) {
   const std::int32_t car = GetIn(true);
   host.game.Vehicle(car).velocity = {12.0F, 5.0F, -1.0F};

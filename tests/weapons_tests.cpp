@@ -120,6 +120,40 @@ TEST_F(WeaponsTest, AnEmptyWeaponKeepsItsAmmunitionAndStaysEmptyAcrossChangesAnd
   EXPECT_TRUE(FiringBlocked());
 }
 
+TEST_F(WeaponsTest, AMessagesWindowNeverOpensAgainWhenTheCounterComesRound) {
+  // 2^32 ms pass in four passes: the counter reads as it did at the event.
+  const auto counterComesRound = [&] {
+    for (int i = 0; i < 4; ++i) Frame(1U << 30);
+  };
+  Arm(Pistol, 12);
+  Frame();
+  Tap(SafetyKey);
+  Hold(SafetyKey);
+  Frame(0);
+  EXPECT_TRUE(Drew(SafetyOffLine));
+  Release(SafetyKey);
+  counterComesRound();
+  for (std::uint32_t ms : {0U, 100U, 600U}) {
+    Frame(ms);
+    EXPECT_FALSE(Drew(SafetyOffLine)) << ms;
+  }
+  Tap(SafetyKey);
+  EXPECT_TRUE(Drew(SafetyOnLine));
+  counterComesRound();
+  Frame(0);
+  EXPECT_FALSE(Drew(SafetyOnLine));
+  Tap(SafetyKey);
+
+  Held().clip = 1;
+  Frame();
+  Frame(0);
+  EXPECT_TRUE(Drew(EmptyLine));
+  counterComesRound();
+  Frame(0);
+  EXPECT_FALSE(Drew(EmptyLine));
+  EXPECT_TRUE(FiringBlocked());  // the magazine is still held
+}
+
 TEST_F(WeaponsTest, OnePullHeldOntoTheLastCartridgeClicksOnce) {
   Arm(Rifle, 4, 30, 90);
   Frame();

@@ -7,6 +7,7 @@
 #include "menu/Menu.h"
 #include "onfoot/Surrender.h"
 #include "onfoot/WalkPace.h"
+#include "platform/EventTick.h"
 #include "vehicle/Gear.h"
 #include "vehicle/Vehicle.h"
 #include "weapons/AmmoCounter.h"
@@ -15,6 +16,7 @@
 #include "weapons/WeaponTables.h"
 
 void RunFramePass() {
+  SampleClock();
   SamplePad();
   const Entity character = natives::PlayerCharacter();
   WeaponHash weapon = 0;
@@ -41,6 +43,7 @@ void RunFramePass() {
 void ResetPluginState() {
   Config = DefaultConfig;
   ResetSettingsFile();
+  ResetClock();
   ResetPad();
   ResetWeaponTables();
   ResetSafety();

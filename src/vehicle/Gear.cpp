@@ -5,7 +5,6 @@
 #include "host/Natives.h"
 #include "input/Input.h"
 #include "platform/ImageScan.h"
-#include "platform/Platform.h"
 #include "vehicle/GearDisplay.h"
 
 #include <algorithm>
@@ -44,7 +43,7 @@ void LimitSpeed(Entity vehicle, float limit) {
 
 void GearEntryReset() {
   GearState.gear = 1;
-  GearState.gearChangeTime = platform::TickCount();
+  GearState.gearChangeTime = PassTime();
 }
 
 void ResetGears() { GearState = GearsAtLoad; }
@@ -59,17 +58,17 @@ void GearStep(Entity vehicle) {
   const bool downFires = KeyFires(GearState.gearDownLatch, Config.GearDown);
   if (upFires && GearState.gear < GearCount) {
     ++GearState.gear;
-    GearState.gearChangeTime = platform::TickCount();
+    GearState.gearChangeTime = PassTime();
     PlayClip(GearShiftClip);
   }
   if (downFires && GearState.gear >= 2) {
     --GearState.gear;
-    GearState.gearChangeTime = platform::TickCount();
+    GearState.gearChangeTime = PassTime();
     PlayClip(GearShiftClip);
   }
   if (GearState.gear < GearCount) LimitSpeed(vehicle, GearSpeed(GearState.gear));
   DrawGearIndicator(GearState.gear);
-  if (WithinWindow(GearState.gearChangeTime, platform::TickCount(), BannerWindow)) DrawGearBanner(GearState.gear);
+  if (WithinWindow(GearState.gearChangeTime, PassTime(), BannerWindow)) DrawGearBanner(GearState.gear);
 }
 
 void FindLimiterField() {

@@ -5,7 +5,6 @@
 #include "input/Input.h"
 #include "onfoot/WalkPace.h"
 #include "platform/EventTick.h"
-#include "platform/Platform.h"
 #include "vehicle/Gear.h"
 
 namespace {
@@ -28,7 +27,7 @@ void EngineKeyStep(Entity vehicle) {
   if (!KeyFires(EngineState.engineKeyLatch, Config.Engine)) return;
   EngineState.engineOn = !EngineState.engineOn;
   if (EngineState.engineOn) {
-    EngineState.engineOnTime = platform::TickCount();
+    EngineState.engineOnTime = PassTime();
     SetDriveable(vehicle, true);
     natives::SetEngineOn(vehicle, true, false, false);
   } else {
@@ -51,7 +50,7 @@ void InVehicleSequence(Entity character) {
   EngineKeyStep(vehicle);
   // A stalled engine is restarted, though not in the first seconds after the
   // binding switched it on; with no switch-on yet there is nothing to wait for.
-  if (EngineState.engineOn && !WithinWindow(EngineState.engineOnTime, platform::TickCount(), StallRecoveryDelay + 1) &&
+  if (EngineState.engineOn && !WithinWindow(EngineState.engineOnTime, PassTime(), StallRecoveryDelay + 1) &&
       !natives::IsEngineRunning(vehicle)) {
     natives::SetEngineOn(vehicle, true, true, true);
     SetDriveable(vehicle, true);

@@ -6,7 +6,6 @@
 #include "host/Natives.h"
 #include "input/Input.h"
 #include "platform/EventTick.h"
-#include "platform/Platform.h"
 #include "weapons/Safety.h"
 
 namespace {
@@ -30,7 +29,7 @@ void RestoreTotalAmmo(Entity character, WeaponHash weapon, const WeaponRecord& r
   if (record.savedAmmo) natives::SetTotalAmmo(character, weapon, *record.savedAmmo);
 }
 
-void ShowEmptyNotice(std::uint32_t now) {
+void ShowEmptyNotice(PassMilliseconds now) {
   if (WithinWindow(ReloadState.emptyNoticeTime, now, EmptyNoticeWindow)) ShowStatusLine("~o~EMPTY  ~y~[R]");
 }
 
@@ -44,9 +43,9 @@ void HoldEmptyMagazine(Entity character, WeaponHash weapon, WeaponRecord& record
   const bool trigger = IsKeyDown(fixed_key::LeftMouse);
   if (trigger && !TriggerLatch) {
     PlayClip(DryFireClip);
-    ReloadState.emptyNoticeTime = platform::TickCount();
+    ReloadState.emptyNoticeTime = PassTime();
   }
-  ShowEmptyNotice(platform::TickCount());
+  ShowEmptyNotice(PassTime());
   TriggerLatch = trigger;
   if (KeyFires(ReloadState.reloadKeyLatch, Config.Reload)) {
     natives::SetAmmoInClip(character, weapon, 0);
@@ -73,7 +72,7 @@ void WeaponChangeStep(Entity character, WeaponHash weapon, WeaponRecord& record)
       RestoreTotalAmmo(character, weapon, record);
       natives::DisableControl(Control::Reload);
       natives::DisableControl(Control::Cover);
-      ReloadState.emptyNoticeTime = platform::TickCount();
+      ReloadState.emptyNoticeTime = PassTime();
     } else if (record.savedClip) {
       natives::SetAmmoInClip(character, weapon, *record.savedClip);
     }
@@ -107,7 +106,7 @@ bool ClipStep(Entity character, WeaponHash weapon, WeaponRecord& record) {
     PlayClip(DryFireClip);
     // A pull held on from here has had its click.
     TriggerLatch = IsKeyDown(fixed_key::LeftMouse);
-    ReloadState.emptyNoticeTime = platform::TickCount();
+    ReloadState.emptyNoticeTime = PassTime();
     // The game would otherwise fire the last cartridge on this very frame.
     BlockFiring();
   }

@@ -6,7 +6,6 @@
 #include "host/Natives.h"
 #include "input/Input.h"
 #include "platform/EventTick.h"
-#include "platform/Platform.h"
 
 namespace {
 
@@ -59,7 +58,7 @@ void SafetyKeyStep(WeaponHash weapon, WeaponRecord& record) {
   }
   record.safetyOn = !record.safetyOn;
   PlayClip(SafetySwitchClip);
-  (record.safetyOn ? SafetyState.safetyOnTime : SafetyState.safetyOffTime) = platform::TickCount();
+  (record.safetyOn ? SafetyState.safetyOnTime : SafetyState.safetyOffTime) = PassTime();
 }
 
 void SafetyEnforceStep(WeaponHash weapon, WeaponRecord& record, bool emptyNow) {
@@ -67,14 +66,14 @@ void SafetyEnforceStep(WeaponHash weapon, WeaponRecord& record, bool emptyNow) {
     BlockFiring();
     if (KeyFires(TriggerLatch, fixed_key::LeftMouse)) {
       PlayClip(DryFireClip);
-      SafetyState.safetyOnTime = platform::TickCount();
+      SafetyState.safetyOnTime = PassTime();
     }
-    if (WithinWindow(SafetyState.safetyOnTime, platform::TickCount(), SafetyOnWindow))
+    if (WithinWindow(SafetyState.safetyOnTime, PassTime(), SafetyOnWindow))
       ShowStatusLine("~r~SAFETY ON  ~y~");
   } else if (!emptyNow) {
     TriggerLatch = false;
     if (!record.safetyExempt && !record.safetyOn &&
-        WithinWindow(SafetyState.safetyOffTime, platform::TickCount(), SafetyOffWindow)) {
+        WithinWindow(SafetyState.safetyOffTime, PassTime(), SafetyOffWindow)) {
       ShowStatusLine("~g~SAFETY OFF  ~y~");
     }
   }
