@@ -31,6 +31,11 @@ struct Environment {
   // A platform service ("LibraryFileName", "OpenFile", "MainImage") that
   // throws a C++ exception when called, as a failing system call might.
   std::string throwingService;
+  // Called after each file call of the plug-in's that can change a file:
+  // every write that reaches a file, every flush, cut, replace and removal.
+  // What the disk holds at each of those moments is what a crash then would
+  // leave.
+  std::function<void()> afterFileCall;
 };
 
 struct NativeCallRecord {

@@ -87,11 +87,18 @@ std::optional<std::string_view> FileContents(const std::string& path) {
 
 namespace platform {
 
-// "rb" and "r+b" open a file that is there, "wb" makes it or empties it; the
-// plug-in opens with no other mode.
+// "rb" and "r+b" open a file that is there, "wb" makes it or empties it,
+// "wbx" makes it only if it is not there; the plug-in opens with no other mode.
 std::FILE* OpenFile(const std::string& path, const char* mode) {
-  const std::string_view how = mode;
+  std::string_view how = mode;
   auto file = files.find(path);
+  if (how == "wbx") {
+    if (file != files.end()) {
+      errno = EEXIST;
+      return nullptr;
+    }
+    how = "wb";
+  }
   if (how == "wb") {
     if (file == files.end()) file = files.emplace(path, std::make_shared<std::string>()).first;
     file->second->clear();
@@ -103,8 +110,8 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
     return nullptr;
   }
   auto* stream = new Stream(file->second);
-  std::FILE* opened = fopencookie(stream, how == "rb" ? "rb" : "r+b",
-                                  {ReadStream, WriteStream, SeekStream, CloseStream});
+  std::FILE* opened =
+      fopencookie(stream, how == "rb" ? "rb" : "r+b", {ReadStream, WriteStream, SeekStream, CloseStream});
   if (opened == nullptr) {
     delete stream;
     return nullptr;

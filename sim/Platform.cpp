@@ -5,23 +5,88 @@
 #include "Host.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
 namespace {
 sim::Host& ActiveHost() { return *sim::Host::Active(); }
 
+void AfterFileCall() {
+  if (const auto& hook = ActiveHost().environment.afterFileCall) hook();
+}
+
+// Files opened while every write is to be seen: streams whose writes go
+// straight to their descriptor, one call at a time, through these functions.
+struct WatchedFile {
+  int descriptor;
+  std::FILE* stream;
+};
+std::map<std::FILE*, int> watchedDescriptors;
+
+ssize_t ReadWatched(void* cookie, char* buffer, std::size_t size) {
+  return read(static_cast<WatchedFile*>(cookie)->descriptor, buffer, size);
+}
+ssize_t WriteWatched(void* cookie, const char* buffer, std::size_t size) {
+  const ssize_t written = write(static_cast<WatchedFile*>(cookie)->descriptor, buffer, size);
+  AfterFileCall();
+  return written;
+}
+int SeekWatched(void* cookie, off64_t* position, int whence) {
+  const off_t at = lseek(static_cast<WatchedFile*>(cookie)->descriptor, *position, whence);
+  if (at < 0) return -1;
+  *position = at;
+  return 0;
+}
+int CloseWatched(void* cookie) {
+  auto* watched = static_cast<WatchedFile*>(cookie);
+  watchedDescriptors.erase(watched->stream);
+  const int closed = close(watched->descriptor);
+  delete watched;
+  return closed;
+}
+
+std::FILE* OpenWatched(const std::string& path, std::string_view mode) {
+  int flags = O_RDONLY;
+  if (mode == "r+b") flags = O_RDWR;
+  if (mode == "wb") flags = O_WRONLY | O_CREAT | O_TRUNC;
+  if (mode == "wbx") flags = O_WRONLY | O_CREAT | O_EXCL;
+  const int descriptor = open(path.c_str(), flags | O_CLOEXEC, 0644);
+  if (descriptor < 0) return nullptr;
+  auto* watched = new WatchedFile{descriptor, nullptr};
+  std::FILE* stream = fopencookie(watched,
+                                  mode == "rb"    ? "rb"
+                                  : mode == "r+b" ? "r+b"
+                                                  : "wb",
+                                  {ReadWatched, WriteWatched, SeekWatched, CloseWatched});
+  if (stream == nullptr) {
+    close(descriptor);
+    delete watched;
+    return nullptr;
+  }
+  watched->stream = stream;
+  watchedDescriptors[stream] = descriptor;
+  return stream;
+}
+
+int Descriptor(std::FILE* file) {
+  const auto watched = watchedDescriptors.find(file);
+  return watched != watchedDescriptors.end() ? watched->second : fileno(file);
+}
+
 // The path an open file stands for, as the file log names it.
 std::string PathOf(std::FILE* file) {
-  const std::string link = "/proc/self/fd/" + std::to_string(fileno(file));
+  const std::string link = "/proc/self/fd/" + std::to_string(Descriptor(file));
   char path[4096];
   const ssize_t length = readlink(link.c_str(), path, sizeof path);
   return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : link;
@@ -77,20 +142,24 @@ std::optional<std::string> RoamingAppDataFolder() {
 std::FILE* OpenFile(const std::string& path, const char* mode) {
   const sim::HostCode hostCode;
   ThrowIfAsked("OpenFile");
+  if (ActiveHost().environment.afterFileCall) return OpenWatched(path, mode);
   return std::fopen(path.c_str(), mode);
 }
 
 bool FlushToDisk(std::FILE* file) {
   const sim::HostCode hostCode;
-  const bool flushed = std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+  const bool flushed = std::fflush(file) == 0 && fsync(Descriptor(file)) == 0;
   if (flushed) ActiveHost().fileLog.push_back("sync " + PathOf(file));
+  AfterFileCall();
   return flushed;
 }
 
 bool CutFile(std::FILE* file, std::uint64_t length) {
   const sim::HostCode hostCode;
   if (ActiveHost().environment.cutFails) return false;
-  return std::fflush(file) == 0 && ftruncate(fileno(file), static_cast<off_t>(length)) == 0;
+  const bool cut = std::fflush(file) == 0 && ftruncate(Descriptor(file), static_cast<off_t>(length)) == 0;
+  AfterFileCall();
+  return cut;
 }
 
 bool MoveOver(const std::string& source, const std::string& target) {
@@ -98,12 +167,15 @@ bool MoveOver(const std::string& source, const std::string& target) {
   if (ActiveHost().environment.replaceFails) return false;
   const bool moved = std::rename(source.c_str(), target.c_str()) == 0;
   if (moved) ActiveHost().fileLog.push_back("move " + source + " " + target);
+  AfterFileCall();
   return moved;
 }
 
 bool RemoveFile(const std::string& path) {
   const sim::HostCode hostCode;
-  return unlink(path.c_str()) == 0;
+  const bool removed = unlink(path.c_str()) == 0;
+  AfterFileCall();
+  return removed;
 }
 
 const char PathSeparator = '/';

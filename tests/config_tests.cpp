@@ -17,9 +17,10 @@
 #include <bit>
 #include <cerrno>
 #include <clocale>
-#include <cstdlib>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <set>
 #include <sstream>
@@ -224,8 +225,8 @@ TEST_F(SettingsFileTest, ANulByteIsAnOrdinaryByteOfItsLine) {
   EXPECT_EQ(Config.Engine, 72);
 
   LoadText("HideAmmoHud=1\0\nHideAmmoHud=1\nSurrender=Y\0\nGearSystem=0\nGearSystem=1\0"s);
-  EXPECT_TRUE(Config.HideAmmoHud);    // the line after the NUL counts on its own
-  EXPECT_FALSE(Config.GearSystem);    // "1\0" is not "1"
+  EXPECT_TRUE(Config.HideAmmoHud);  // the line after the NUL counts on its own
+  EXPECT_FALSE(Config.GearSystem);  // "1\0" is not "1"
   EXPECT_EQ(Config.Surrender, 89);
 
   LoadText("Engine=H\0\nGear1=12.5\0abc\n\0Menu=F5\n"s);
@@ -240,14 +241,14 @@ TEST_F(SettingsFileTest, LineBreaksAndAByteOrderMarkReadAsAnEditorMeansThem) {
     KeyCode menu;
   };
   const Row rows[] = {
-      {"\xEF\xBB\xBFMenu=F5\r\n", 116},             // an editor's "UTF-8 with BOM"
-      {"\xEF\xBB\xBF\xEF\xBB\xBFMenu=F5\n", 113},     // one mark only
-      {"Engine=H\n\xEF\xBB\xBFMenu=F5\n", 113},        // only at the start of the file
-      {"Engine=H\r\nMenu=F5\r\n", 116},               // CR LF
-      {"Menu=F5\r\r\n", 113},                         // the first CR of CR CR LF stays
-      {"Menu=F5\rEngine=H\n", 113},                    // a lone CR stays in its line
-      {"Menu=F5\r", 113},                               // and at the end of the file
-      {"Engine=H\r\n\x1A\r\nMenu=F5\r\n", 116},       // Ctrl-Z is an ordinary byte
+      {"\xEF\xBB\xBFMenu=F5\r\n", 116},            // an editor's "UTF-8 with BOM"
+      {"\xEF\xBB\xBF\xEF\xBB\xBFMenu=F5\n", 113},  // one mark only
+      {"Engine=H\n\xEF\xBB\xBFMenu=F5\n", 113},    // only at the start of the file
+      {"Engine=H\r\nMenu=F5\r\n", 116},            // CR LF
+      {"Menu=F5\r\r\n", 113},                      // the first CR of CR CR LF stays
+      {"Menu=F5\rEngine=H\n", 113},                // a lone CR stays in its line
+      {"Menu=F5\r", 113},                          // and at the end of the file
+      {"Engine=H\r\n\x1A\r\nMenu=F5\r\n", 116},    // Ctrl-Z is an ordinary byte
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.text));
@@ -317,6 +318,112 @@ TEST_F(SettingsFileTest, AFullDiskNeverCostsTheOldFile) {
   std::filesystem::remove(temporary);
 }
 
+// Saves with every file call watched, and checks what a crash right after
+// each would leave: the settings before the change or after it, never a
+// mix, never less.
+class SaveCrashTest : public SettingsFileTest {
+ protected:
+  void SaveWatched(const std::string& old, void (*change)(), bool saved) {
+    LoadText(old);
+    const ConfigRecord before = Config;
+    change();
+    const ConfigRecord after = Config;
+    std::vector<std::optional<std::string>> left;
+    host.environment.afterFileCall = [&] {
+      left.push_back(std::filesystem::exists(file) ? std::optional(ReadFile(file)) : std::nullopt);
+    };
+    EXPECT_EQ(SaveSettings(), saved);
+    host.environment.afterFileCall = nullptr;
+    EXPECT_GE(left.size(), 2U);
+    for (std::size_t call = 0; call < left.size(); ++call) {
+      ASSERT_TRUE(left[call].has_value()) << "no file after file call " << call;
+      Config = DefaultConfig;
+      LoadSettingsText(*left[call]);
+      EXPECT_TRUE(Config == before || Config == after) << "after file call " << call << ":\n" << *left[call];
+    }
+    Config = after;
+    EXPECT_FALSE(std::filesystem::exists(folder / "Halvane.ini.tmp"));
+  }
+};
+
+// The player's lines at the end, under a long comment: a new text written
+// over them without care leaves their tail behind it.
+const std::string LongFile = "; " + std::string(400, '#') + "\nMenu=F5\nEngine=H\nHideAmmoHud=1\n";
+
+TEST_F(SaveCrashTest, ReplacingTheFile) {
+  SaveWatched(
+      LongFile,
+      [] {
+        Config.Engine = 'J';
+        Config.Surrender = 'U';
+      },
+      true);
+  EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Engine=J\n"));
+}
+
+TEST_F(SaveCrashTest, WritingInPlaceOverALongerFile) {
+  host.environment.replaceFails = true;
+  SaveWatched(
+      LongFile,
+      [] {
+        Config.Engine = 'J';
+        Config.Surrender = 'U';
+      },
+      true);
+  EXPECT_THAT(ReadFile(file), ::testing::EndsWith("Gear4=34.72\n"));
+  EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Menu=F5\nEngine=J\n"));
+}
+
+TEST_F(SaveCrashTest, WritingInPlaceOverAShorterFile) {
+  host.environment.replaceFails = true;
+  SaveWatched(
+      "Menu=F5\n",
+      [] {
+        Config.Engine = 'J';
+        Config.Surrender = 'U';
+      },
+      true);
+  EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Menu=F5\nEngine=J\n"));
+}
+
+TEST_F(SaveCrashTest, WritingInPlaceWhenTheCutFailsAndTheOldBytesGoBack) {
+  host.environment.replaceFails = true;
+  host.environment.cutFails = true;
+  SaveWatched(
+      LongFile,
+      [] {
+        Config.Engine = 'J';
+        Config.Surrender = 'U';
+      },
+      false);
+  EXPECT_EQ(ReadFile(file), LongFile);
+}
+
+TEST_F(SettingsFileTest, AStaleTemporaryIsNeverWrittenThrough) {
+  const std::filesystem::path temporary = folder / "Halvane.ini.tmp";
+  const std::filesystem::path other = folder / "other.txt";
+  WriteFile(other, "another program's file\n");
+  LoadText("Menu=F5\n");
+  // Left as a hard link to another file: that file is not touched.
+  std::filesystem::create_hard_link(other, temporary);
+  Config.Engine = 'J';
+  EXPECT_TRUE(SaveSettings());
+  EXPECT_EQ(ReadFile(other), "another program's file\n");
+  EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Menu=F5\nEngine=J\n"));
+  EXPECT_FALSE(std::filesystem::exists(temporary));
+
+  // A link to the settings file itself, on a full disk: the file is kept whole.
+  const std::string mine = ReadFile(file);
+  std::filesystem::create_hard_link(file, temporary);
+  Config.Engine = 'K';
+  {
+    const FullDisk disk(mine.size() - 1);
+    EXPECT_FALSE(SaveSettings());
+  }
+  EXPECT_EQ(ReadFile(file), mine);
+  EXPECT_FALSE(std::filesystem::exists(temporary));
+}
+
 TEST_F(SettingsFileTest, EverySaveReplacesTheFileAfterPuttingTheNewOneOnTheDisk) {
   LoadText(DefaultFile);
   const std::string temporary = (std::filesystem::canonical(folder) / "Halvane.ini.tmp").string();
@@ -330,8 +437,8 @@ TEST_F(SettingsFileTest, EverySaveReplacesTheFileAfterPuttingTheNewOneOnTheDisk)
     SaveSettings();
     EXPECT_NE(Identity(file), before);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(reader), {}), previous);  // never half of each
-    EXPECT_THAT(host.fileLog,
-                ::testing::ElementsAre("sync " + temporary, "move " + file.string() + ".tmp " + file.string()));
+    EXPECT_THAT(host.fileLog, ::testing::ElementsAre("sync " + temporary,
+                                                     "move " + file.string() + ".tmp " + file.string()));
     previous = ReadFile(file);
     EXPECT_THAT(previous, ::testing::HasSubstr("Menu=" + std::string(KeyName(menu)) + "\n"));
   }
@@ -340,7 +447,8 @@ TEST_F(SettingsFileTest, EverySaveReplacesTheFileAfterPuttingTheNewOneOnTheDisk)
 TEST_F(SettingsFileTest, SpeedsAreWrittenWithAPointUnderALocaleWithADecimalComma) {
   LoadSettings();
   if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) {
-    GTEST_SKIP() << "no de_DE.UTF-8 locale on this machine (LOCPATH=" << (std::getenv("LOCPATH") ?: "") << ")";
+    GTEST_SKIP() << "no de_DE.UTF-8 locale on this machine (LOCPATH=" << (std::getenv("LOCPATH") ?: "")
+                 << ")";
   }
   char comma[16];
   std::snprintf(comma, sizeof comma, "%g", 12.75);
@@ -349,7 +457,8 @@ TEST_F(SettingsFileTest, SpeedsAreWrittenWithAPointUnderALocaleWithADecimalComma
   SaveSettings();
   std::setlocale(LC_NUMERIC, "C");
   EXPECT_STREQ(comma, "12,75");  // the locale really writes a comma
-  EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Gear1=12.75\nGear2=0.2778\nGear3=1e+06\nGear4=1.5e-05\n"));
+  EXPECT_THAT(ReadFile(file),
+              ::testing::HasSubstr("Gear1=12.75\nGear2=0.2778\nGear3=1e+06\nGear4=1.5e-05\n"));
   Config = DefaultConfig;
   LoadSettings();
   EXPECT_TRUE(SameRecord(Config, saved));
@@ -386,9 +495,11 @@ TEST(SpeedNumbers, ReadAsTheCLibraryReadsThemInTheCLocale) {
            (std::isnan(*a) && std::isnan(*b));
   };
   ASSERT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
-  for (const char* text : {"9.72", " \t+.5e", "0x1.8p3", "0X.8", "0x", "0xg", "0x1p-149", "1e-45", "1e60",
-                           "3.4028235e38", "3.4028236e38", "INFINITY", "InFiNiTy!", "nan(abc)", "nan(a-b)",
-                           "-nan", "+-1", "--1", "-0x-1", ".", "-.e1", "\v5", "1e+", "5,5", "0x1.fffffep127"}) {
+  for (const char* text :
+       {"9.72",     " \t+.5e", "0x1.8p3",      "0X.8",          "0x",       "0xg",       "0x1p-149",
+        "1e-45",    "1e60",    "3.4028235e38", "3.4028236e38",  "INFINITY", "InFiNiTy!", "nan(abc)",
+        "nan(a-b)", "-nan",    "+-1",          "--1",           "-0x-1",    ".",         "-.e1",
+        "\v5",      "1e+",     "5,5",          "0x1.fffffep127"}) {
     EXPECT_TRUE(same(ReadFloat(text), c(text))) << text;
   }
   // Random strings over the characters numbers are made of.
@@ -408,7 +519,8 @@ TEST(SpeedNumbers, ReadAsTheCLibraryReadsThemInTheCLocale) {
 
 TEST_F(SettingsFileTest, SpeedsReadTheSameUnderALocaleWithADecimalComma) {
   if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) {
-    GTEST_SKIP() << "no de_DE.UTF-8 locale on this machine (LOCPATH=" << (std::getenv("LOCPATH") ?: "") << ")";
+    GTEST_SKIP() << "no de_DE.UTF-8 locale on this machine (LOCPATH=" << (std::getenv("LOCPATH") ?: "")
+                 << ")";
   }
   const float comma = std::strtof("9,72", nullptr);
   LoadText("Gear1=12.75\nGear2=1e2\nGear3=9,72\n");
@@ -552,7 +664,8 @@ TEST_F(SettingsFileTest, ThePathIsBesideTheLibraryElseInAppDataElseBare) {
   ResolveSettingsPath();
   const std::filesystem::path program = std::filesystem::canonical("/proc/self/exe");
   EXPECT_EQ(std::filesystem::path(SettingsPath).filename(), "Halvane.ini");
-  EXPECT_EQ(std::filesystem::canonical(std::filesystem::path(SettingsPath).parent_path()), program.parent_path());
+  EXPECT_EQ(std::filesystem::canonical(std::filesystem::path(SettingsPath).parent_path()),
+            program.parent_path());
 
   host.environment.libraryLookupFails = true;
   host.environment.roamingAppData = "/home/player/.config";

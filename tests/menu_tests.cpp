@@ -226,6 +226,41 @@ TEST_F(MenuTest, AKeyHeldActsOnceWhateverEndsThePass) {
   EXPECT_THAT(File(), HasSubstr("Gear1=9.9978\nGear2=18.3378\n"));
 }
 
+TEST_F(MenuTest, ASaveThatFailsIsToldOncePerOpeningAndTheChangeHolds) {
+  constexpr const char* Unsaved = "Halvane.ini could not be saved: changes last until the game closes";
+  // A file that cannot be read (a link to itself) is never written.
+  std::filesystem::create_symlink("Halvane.ini", host.Folder() / "Halvane.ini");
+  Frame();
+  Open();
+  for (int i = 0; i < 6; ++i) Tap(Down);  // "Hide Ammo Counter"
+  Tap(Enter);
+  EXPECT_THAT(host.game.notifications, ElementsAre(Unsaved));
+  Tap(Enter);
+  Tap(Enter);
+  Tap(Up);
+  Tap(Up);
+  Tap(Enter);  // a capture
+  Tap('K');
+  EXPECT_THAT(host.game.notifications, ElementsAre(Unsaved, "Key set to: K"));
+  Tap(F2);
+  EXPECT_THAT(host.game.hiddenHud, ElementsAre(2, 20));  // the change holds for the run
+  Open();
+  for (int i = 0; i < 6; ++i) Tap(Down);
+  Tap(Enter);
+  EXPECT_THAT(host.game.notifications, ElementsAre(Unsaved, "Key set to: K", Unsaved));
+  EXPECT_TRUE(std::filesystem::is_symlink(host.Folder() / "Halvane.ini"));
+
+  // Once the file can be read and written, a save says nothing.
+  std::filesystem::remove(host.Folder() / "Halvane.ini");
+  Tap(F2);
+  Open();
+  Tap(Up);
+  Tap(Up);  // "Gear System"
+  Tap(Enter);
+  EXPECT_THAT(File(), HasSubstr("GearSystem=0\n"));
+  EXPECT_EQ(host.game.notifications.size(), 3U);
+}
+
 TEST_F(MenuTest, GearSpeedRulesKeepTheGearsInOrder) {
   // These run on this program's own copy of the settings record.
   Config = DefaultConfig;

@@ -169,8 +169,16 @@ TEST_F(ResetTest, AfterAResetThePlugInPlaysAsAFreshlyLoadedOne) {
   ASSERT_THAT(dirtFile, ::testing::HasSubstr("HideAmmoHud=1\nGearSystem=0\n"));
   ASSERT_LT(dirt.input.tick, ProbeStart);
 
+  // Reset, then the settings read as start-up reads them (no file: the
+  // defaults are written), so that the menu's saves reach a file as the
+  // fresh plug-in's do.
   sim::Host probe(HALVANE_PLUGIN_FILE, folder / "probe");
-  probe.RunScript(ResetPluginState);
+  std::filesystem::create_directories(folder / "probe");
+  probe.RunScript([&] {
+    ResetPluginState();
+    SettingsPath = (folder / "probe" / "Halvane.ini").string();
+    LoadSettings();
+  });
   BuildWorld(probe.game);
   const std::vector<std::string> reset = Probe(probe, [&] { probe.RunScript(RunFramePass); });
 

@@ -138,30 +138,46 @@ bool WriteAll(std::FILE* file, std::string_view text) {
 }
 
 // `text` over the file where it stands, for when no temporary can replace
-// it. The new bytes go over the old ones before the file is cut to length,
-// so that at no moment does the file hold less than before; where a write
+// it; true when it reached the disk. The new bytes go over the old ones,
+// padded with blank lines to the old length, before the file is cut to
+// length: at every moment the file reads as the old settings or the new
+// ones, never the new text followed by the old one's tail. Where a write
 // fails the old bytes are put back.
-void WriteInPlace(std::string_view text) {
+bool WriteInPlace(std::string_view text) {
   errno = 0;
   File file(platform::OpenFile(SettingsPath, "r+b"));
   if (file == nullptr) {
-    if (errno != ENOENT) return;
+    if (errno != ENOENT) return false;
     // No file at all: a new one, gone again if the disk will not take it whole.
     file.reset(platform::OpenFile(SettingsPath, "wb"));
-    if (file == nullptr) return;
+    if (file == nullptr) return false;
     const bool written = WriteAll(file.get(), text) && platform::FlushToDisk(file.get());
-    if (std::fclose(file.release()) != 0 || !written) platform::RemoveFile(SettingsPath);
-    return;
+    if (std::fclose(file.release()) == 0 && written) return true;
+    platform::RemoveFile(SettingsPath);
+    return false;
   }
   std::string old;
-  if (ReadWhole(file.get(), old) != ReadOutcome::Read) return;
+  if (ReadWhole(file.get(), old) != ReadOutcome::Read) return false;
+  std::string padded(text);
+  if (padded.size() < old.size()) padded.resize(old.size(), '\n');
   std::rewind(file.get());
-  if (WriteAll(file.get(), text) && platform::CutFile(file.get(), text.size()) &&
+  if (WriteAll(file.get(), padded) && platform::CutFile(file.get(), text.size()) &&
       platform::FlushToDisk(file.get())) {
-    return;
+    return true;
   }
   std::rewind(file.get());
   if (WriteAll(file.get(), old)) platform::CutFile(file.get(), old.size());
+  return false;
+}
+
+// A temporary of our own, made new: a file already under that name (left by
+// a crash, or a link to some other file) is never written through, but
+// removed first. Null when none can be made.
+std::FILE* NewTemporary(const std::string& temporary) {
+  errno = 0;
+  if (std::FILE* file = platform::OpenFile(temporary, "wbx")) return file;
+  if (errno != EEXIST || !platform::RemoveFile(temporary)) return nullptr;
+  return platform::OpenFile(temporary, "wbx");
 }
 
 }  // namespace
@@ -232,16 +248,16 @@ void RetrySettingsLoad() {
 // replace is refused (another program holds the file open), the file is
 // written in place. A temporary that the disk would not take whole is
 // dropped and the old file kept.
-void SaveSettings() {
-  if (!fileMayBeWritten) return;
+bool SaveSettings() {
+  if (!fileMayBeWritten) return false;
   const std::string text = SettingsText();
   const std::string temporary = SettingsPath + ".tmp";
-  if (std::FILE* file = platform::OpenFile(temporary, "wb")) {
+  if (std::FILE* file = NewTemporary(temporary)) {
     const bool written = WriteAll(file, text) && platform::FlushToDisk(file);
     const bool closed = std::fclose(file) == 0;
-    if (written && closed && platform::MoveOver(temporary, SettingsPath)) return;
+    if (written && closed && platform::MoveOver(temporary, SettingsPath)) return true;
     platform::RemoveFile(temporary);
-    if (!written || !closed) return;
+    if (!written || !closed) return false;
   }
-  WriteInPlace(text);
+  return WriteInPlace(text);
 }

@@ -19,8 +19,8 @@ void RetrySettingsLoad();
 // byte-order mark skipped, lines split at LF, the CR of a CR LF pair dropped.
 void LoadSettingsText(std::string_view text);
 // Writes the whole of Config; a file that cannot be written, or has not been
-// read, is left alone.
-void SaveSettings();
+// read, is left alone. True when the settings reached the disk.
+bool SaveSettings();
 
 // No path and nothing read yet, so nothing may be written: the state at load.
 void ResetSettingsFile();

@@ -44,6 +44,12 @@ void DrawScreenText(const char* text, float x, float y, const TextStyle& style) 
 
 void ShowStatusLine(const char* text) { DrawScreenText(text, StatusLineX, StatusLineY, StatusLineStyle); }
 
+void PostNotification(const char* text) {
+  natives::BeginTextCommandNotification("STRING");
+  natives::AddTextComponentString(text);
+  natives::EndTextCommandPostNotification();
+}
+
 #define HALVANE_DEFINE_FORMATTER(name, size)                         \
   int name(char(&buffer)[size], const char* format, ...) {           \
     std::va_list values;                                             \

@@ -28,6 +28,9 @@ void DrawScreenText(const char* text, float x, float y, const TextStyle& style);
 // The weapon features' message line at the bottom centre of the screen.
 void ShowStatusLine(const char* text);
 
+// A notification above the map, as the game posts its own.
+void PostNotification(const char* text);
+
 // printf-style formatting into a buffer of fixed size; a longer text is cut
 // at the buffer's end. Return the number of characters written, or -1 when
 // formatting fails (the buffer then holds an empty text).

@@ -1,8 +1,6 @@
 #include "menu/KeyCapture.h"
 
-#include "config/Settings.h"
 #include "feedback/ScreenText.h"
-#include "host/Natives.h"
 #include "input/KeyNames.h"
 #include "menu/Menu.h"
 
@@ -34,14 +32,12 @@ bool TryCaptureKey(KeyCode code) {
   if (!IsKeyDown(code) || std::string_view(KeyName(code)) == "?") return false;
   const std::int32_t row = MenuState.captureRow;
   if (IsBindingRow(row)) Config.*KeybindingSettings[static_cast<std::size_t>(row)]->binding = code;
-  SaveSettings();
   MenuState.capturing = false;
   MenuState.captureRow = -1;
   char text[64];
   FormatText64(text, "Key set to: %s", KeyName(code));
-  natives::BeginTextCommandNotification("STRING");
-  natives::AddTextComponentString(text);
-  natives::EndTextCommandPostNotification();
+  PostNotification(text);
+  SaveMenuChange();
   return true;
 }
 

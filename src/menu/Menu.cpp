@@ -1,6 +1,7 @@
 #include "menu/Menu.h"
 
 #include "config/Settings.h"
+#include "feedback/ScreenText.h"
 #include "feedback/Sound.h"
 #include "input/Input.h"
 #include "menu/KeyCapture.h"
@@ -15,6 +16,9 @@ namespace {
 
 // The edge latch of the Menu binding.
 constinit bool MenuKeyLatch = false;
+// Whether this opening of the menu has told the player that a change could
+// not be saved.
+constinit bool unsavedNoticePosted = false;
 
 constexpr float LowestGearOneSpeed = 1.0F;
 
@@ -87,12 +91,12 @@ void GearSpeedsPageInput(const MenuActions& fired) {
   }
   if (fired.right) {
     RaiseGearSpeed(row);
-    SaveSettings();
+    SaveMenuChange();
     PlayFrontendSound("NAV_UP_DOWN");
   }
   if (fired.left) {
     LowerGearSpeed(row);
-    SaveSettings();
+    SaveMenuChange();
     PlayFrontendSound("NAV_UP_DOWN");
   }
 }
@@ -114,7 +118,7 @@ void SelectKeybindingRow() {
   on = !on;
   // The gear system switched on starts in gear 1.
   if (setting.flag == &ConfigRecord::GearSystem && on) GearState.gear = 1;
-  SaveSettings();
+  SaveMenuChange();
 }
 
 void KeybindingsPageInput(const MenuActions& fired) {
@@ -144,7 +148,10 @@ void MenuToggleStep() {
   MenuState.gearRow = 1;
   if (closing) EndCapture();
   // A settings file that could not be read at start-up may be free now.
-  if (!closing) RetrySettingsLoad();
+  if (!closing) {
+    unsavedNoticePosted = false;
+    RetrySettingsLoad();
+  }
   PlayFrontendSound(closing ? "BACK" : "CONTINUE");
 }
 
@@ -172,6 +179,13 @@ void HandleMenuInput() {
 void ResetMenu() {
   MenuState = MenuAtLoad;
   MenuKeyLatch = false;
+  unsavedNoticePosted = false;
+}
+
+void SaveMenuChange() {
+  if (SaveSettings() || unsavedNoticePosted) return;
+  unsavedNoticePosted = true;
+  PostNotification("Halvane.ini could not be saved: changes last until the game closes");
 }
 
 namespace {

@@ -55,7 +55,9 @@ std::optional<std::string> LibraryFileName(const void* addressInLibrary);
 // The user's roaming application-data folder, or nothing.
 std::optional<std::string> RoamingAppDataFolder();
 // std::fopen for a UTF-8 path, other programs allowed to read and write the
-// file meanwhile; null with errno set when it cannot be opened.
+// file meanwhile; null with errno set when it cannot be opened. The modes are
+// "rb", "r+b", "wb" and "wbx": a new file only, failing with EEXIST when the
+// name is taken by a file (or a link) already.
 std::FILE* OpenFile(const std::string& path, const char* mode);
 // Hands what the stream holds to the disk itself (fflush, then fsync or
 // _commit), so that a power cut cannot lose it; false when that fails.

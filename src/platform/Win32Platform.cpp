@@ -8,7 +8,10 @@
 #include <shlobj.h>
 #include <xinput.h>
 
+#include <fcntl.h>
 #include <io.h>
+
+#include <cerrno>
 
 #include <cstring>
 #include <string>
@@ -99,8 +102,33 @@ std::optional<std::string> RoamingAppDataFolder() {
   return Utf8(folder);
 }
 
+namespace {
+
+// "wbx", which the system's C runtime does not know: the file made by
+// CreateFileW, which refuses a name that is taken, shared as _wfopen shares.
+std::FILE* CreateNewFile(const std::wstring& path) {
+  HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    errno = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? EEXIST : EACCES;
+    return nullptr;
+  }
+  const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+  if (descriptor == -1) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  std::FILE* file = _fdopen(descriptor, "wb");
+  if (file == nullptr) _close(descriptor);
+  return file;
+}
+
+}  // namespace
+
 // The C runtime's _wfopen shares the file for reading and writing.
 std::FILE* OpenFile(const std::string& path, const char* mode) {
+  if (std::strcmp(mode, "wbx") == 0) return CreateNewFile(FilePath(path));
   const std::wstring wideMode(mode, mode + std::strlen(mode));
   return _wfopen(FilePath(path).c_str(), wideMode.c_str());
 }
