@@ -123,11 +123,18 @@ void Check(bool condition, const std::string& what) {
   std::printf("FAILED: %s\n", what.c_str());
 }
 
+// Through CreateFileW, which takes a \\?\ path as it stands.
 std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream content;
-  content << file.rdbuf();
-  return content.str();
+  HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::string content;
+  char chunk[4096];
+  for (DWORD read = 0; ::ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0;)
+    content.append(chunk, read);
+  CloseHandle(file);
+  return content;
 }
 
 const char* const DefaultFile =
@@ -661,6 +668,33 @@ void CommaLocale(const std::filesystem::path& plugin, const std::filesystem::pat
   std::setlocale(LC_ALL, "C");
 }
 
+void DotFolder(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // A game folder whose name ends in a dot, which only a \\?\ path can
+  // name: the ordinary path rules drop the dot and lead to another folder.
+  const std::filesystem::path game = std::wstring(LR"(\\?\)") + folder.wstring() + L"\\game.";
+  const std::filesystem::path lookalike = folder / "game";
+  Check(CreateDirectoryW(game.c_str(), nullptr) && CreateDirectoryW(lookalike.c_str(), nullptr),
+        "a folder \"game.\" and a folder \"game\" can be made");
+  {
+    Session session(plugin, game);
+    if (!session.Load()) return;
+    session.Frame();
+    Check(ReadFile(game / "Halvane.ini") == DefaultFile, "the first start writes Halvane.ini in \"game.\"");
+    Check(!std::filesystem::exists(lookalike / "Halvane.ini"), "nothing is written in \"game\"");
+    session.Finish();
+  }
+  std::ofstream(game / "Halvane.ini", std::ios::binary) << "Menu=F5\r\n";
+  Session session(plugin, game);
+  if (!session.Load()) return;
+  session.Frame();
+  SwitchAmmoCounterInMenu(session, VK_F5, "the file in \"game.\" is read: F5 opens the menu");
+  Check(ReadFile(game / "Halvane.ini").find("Menu=F5\r\nEngine=G\r\n") != std::string::npos &&
+            ReadFile(game / "Halvane.ini").find("HideAmmoHud=1\r\n") != std::string::npos,
+        "a menu change is saved there");
+  Check(!std::filesystem::exists(lookalike / "Halvane.ini"), "nothing is written in \"game\"");
+  session.Finish();
+}
+
 // Sets the first byte of a copy of the limiter store in this program's
 // image: 0 spoils it, 0x76 makes it whole again.
 bool SetFirstByte(const unsigned char* store, unsigned char value) {
@@ -804,6 +838,7 @@ int main(int argc, char** argv) {
                    {"hot-reload", HotReload},
                    {"read-only-folder", ReadOnlyFolder},
                    {"non-ascii-folder", NonAsciiFolder},
+                   {"dot-folder", DotFolder},
                    {"locked-settings-file", LockedSettingsFile},
                    {"file-held-open", FileHeldOpen},
                    {"locked-folder-writable-file", LockedFolderWritableFile},

@@ -65,12 +65,14 @@ std::wstring Wide(const std::string& text) {
   return wide;
 }
 
-// A path for the file functions. Windows refuses a path of MAX_PATH
-// characters or more unless it carries the \\?\ prefix, which a full path
-// (a drive's or a share's) can take.
+// A path for the file functions. A full path (a drive's or a share's) takes
+// the \\?\ prefix, which passes it to the file system as it stands: without
+// it Windows refuses a path of MAX_PATH characters or more, and drops a dot
+// or a space that ends a folder's name, leading to another folder. The
+// library's own path, which these paths come from, is already a whole one.
 std::wstring FilePath(const std::string& path) {
   std::wstring wide = Wide(path);
-  if (wide.size() < MAX_PATH || wide.starts_with(LR"(\\?\)")) return wide;
+  if (wide.starts_with(LR"(\\?\)")) return wide;
   if (wide.size() >= 3 && wide[1] == L':' && wide[2] == L'\\') return LR"(\\?\)" + wide;
   if (wide.starts_with(LR"(\\)")) return LR"(\\?\UNC\)" + wide.substr(2);
   return wide;
