@@ -113,6 +113,23 @@ BOOL WINAPI RecordedMoveFileEx(LPCWSTR from, LPCWSTR to, DWORD flags) {
   return moved;
 }
 
+// What the settings file held just before each cut the plug-in made, and
+// the length it was cut to: the moment a crash would leave it so.
+struct BeforeCut {
+  std::string content;
+  LONGLONG length;
+};
+std::vector<BeforeCut> beforeCuts;
+std::filesystem::path watchedSettingsFile;
+std::string ReadFile(const std::filesystem::path& path);
+
+BOOL WINAPI RecordedSetEndOfFile(HANDLE file) {
+  LARGE_INTEGER length{};
+  SetFilePointerEx(file, {}, &length, FILE_CURRENT);
+  if (!watchedSettingsFile.empty()) beforeCuts.push_back({ReadFile(watchedSettingsFile), length.QuadPart});
+  return SetEndOfFile(file);
+}
+
 // ---- Checks.
 
 int failures = 0;
@@ -164,6 +181,8 @@ class Session {
     fileEvents.clear();
     PatchImport(module, "msvcrt.dll", "_commit", 0, reinterpret_cast<void*>(&RecordedCommit));
     PatchImport(module, "KERNEL32.dll", "MoveFileExW", 0, reinterpret_cast<void*>(&RecordedMoveFileEx));
+    beforeCuts.clear();
+    PatchImport(module, "KERNEL32.dll", "SetEndOfFile", 0, reinterpret_cast<void*>(&RecordedSetEndOfFile));
     return patched;
   }
   // Settings files the plug-in put in place by replacing the old one.
@@ -522,22 +541,36 @@ void LockedSettingsFile(const std::filesystem::path& plugin, const std::filesyst
 
 void FileHeldOpen(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
   // An editor or a file watcher holds the file open, sharing reads and
-  // writes but not deletion: the file cannot be replaced, only written.
+  // writes but not deletion: the file cannot be replaced, only written. The
+  // player's notes make it longer than the file the save writes.
   std::filesystem::create_directories(folder);
-  std::ofstream(folder / "Halvane.ini", std::ios::binary) << DefaultFile;
+  const std::string mine = std::string("; my notes: ") + std::string(200, '#') + "\r\n" + DefaultFile;
+  std::ofstream(folder / "Halvane.ini", std::ios::binary) << mine;
   HANDLE editor = CreateFileW((folder / "Halvane.ini").c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   Check(editor != INVALID_HANDLE_VALUE, "the file can be held open");
+  watchedSettingsFile = folder / "Halvane.ini";
   Session session(plugin, folder);
   if (!session.Load()) return;
   session.Frame();
   SwitchAmmoCounterInMenu(session);
   session.Finish();
+  watchedSettingsFile.clear();
   const std::string saved = ReadFile(folder / "Halvane.ini");
   CloseHandle(editor);
   Check(saved.find("HideAmmoHud=1\r\n") != std::string::npos && saved.size() == std::strlen(DefaultFile),
         "the change is written into the held file, whole");
   Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
+  // Just before the cut, the new text is followed by blank lines alone: a
+  // crash then leaves the new settings, not the old file's tail after them.
+  Check(beforeCuts.size() == 1,
+        "the save cuts the file once: " + std::to_string(beforeCuts.size()) + " cuts");
+  for (const BeforeCut& cut : beforeCuts) {
+    const auto length = static_cast<std::size_t>(cut.length);
+    Check(length <= cut.content.size() && cut.content.compare(0, length, saved) == 0 &&
+              cut.content.find_first_not_of('\n', length) == std::string::npos,
+          "before the cut the file holds the new text and blank lines: " + cut.content.substr(0, 600));
+  }
 }
 
 void LockedFolderWritableFile(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
@@ -556,8 +589,10 @@ void LockedFolderWritableFile(const std::filesystem::path& plugin, const std::fi
 void FullDisk(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
   // The disk takes no file past the settings file's own size: the temporary
   // (or, in a locked folder, the in-place write) runs out of room and must
-  // leave the player's bytes as they were.
+  // leave the player's bytes as they were. In the plain folder a crash left
+  // Halvane.ini.tmp behind as a hard link to the settings file itself.
   const std::string mine = ReadFile(folder / "Halvane.ini");
+  const bool linked = std::filesystem::exists(folder / "Halvane.ini.tmp");
   Session session(plugin, folder);
   if (!session.Load()) return;
   session.Frame();
@@ -566,6 +601,25 @@ void FullDisk(const std::filesystem::path& plugin, const std::filesystem::path& 
   session.Finish();
   Check(!mine.empty() && ReadFile(folder / "Halvane.ini") == mine,
         "the settings file is as it was, byte for byte");
+  Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"),
+        linked ? "the stale temporary is removed, not written through" : "no temporary file is left");
+}
+
+void StaleTemporary(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // A crash left Halvane.ini.tmp as a hard link to another program's file.
+  std::filesystem::create_directories(folder);
+  const std::string theirs = "another program's file\r\n";
+  std::ofstream(folder / "other.txt", std::ios::binary) << theirs;
+  Check(CreateHardLinkW((folder / "Halvane.ini.tmp").c_str(), (folder / "other.txt").c_str(), nullptr),
+        "a hard link can be made");
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  session.Frame();
+  SwitchAmmoCounterInMenu(session);
+  session.Finish();
+  Check(ReadFile(folder / "other.txt") == theirs, "the linked file is never written");
+  Check(ReadFile(folder / "Halvane.ini").find("HideAmmoHud=1\r\n") != std::string::npos,
+        "the change is saved");
   Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
 }
 
@@ -839,6 +893,7 @@ int main(int argc, char** argv) {
                    {"read-only-folder", ReadOnlyFolder},
                    {"non-ascii-folder", NonAsciiFolder},
                    {"dot-folder", DotFolder},
+                   {"stale-temporary", StaleTemporary},
                    {"locked-settings-file", LockedSettingsFile},
                    {"file-held-open", FileHeldOpen},
                    {"locked-folder-writable-file", LockedFolderWritableFile},

@@ -137,8 +137,17 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
 
 bool FlushToDisk(std::FILE* file) { return std::fflush(file) == 0 && _commit(_fileno(file)) == 0; }
 
+// The end of the file set at `length` through its handle, the handle's
+// position kept as it was.
 bool CutFile(std::FILE* file, std::uint64_t length) {
-  return std::fflush(file) == 0 && _chsize_s(_fileno(file), static_cast<__int64>(length)) == 0;
+  if (std::fflush(file) != 0) return false;
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  LARGE_INTEGER position{};
+  LARGE_INTEGER end{};
+  end.QuadPart = static_cast<LONGLONG>(length);
+  if (handle == INVALID_HANDLE_VALUE || !SetFilePointerEx(handle, {}, &position, FILE_CURRENT)) return false;
+  const bool cut = SetFilePointerEx(handle, end, nullptr, FILE_BEGIN) && SetEndOfFile(handle);
+  return SetFilePointerEx(handle, position, nullptr, FILE_BEGIN) && cut;
 }
 
 bool MoveOver(const std::string& source, const std::string& target) {
