@@ -6,6 +6,13 @@ set -euo pipefail
 export WINEPREFIX=${HALVANE_WINEPREFIX:-/tmp/halvane-wine-prefix}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winealsa.drv,winepulse.drv=d"
+# HALVANE_WINE_SOUND=null: sound through ALSA's null device, which plays
+# clips at their own pace (by default no sound driver is loaded at all).
+if [[ ${HALVANE_WINE_SOUND:-} == null ]]; then
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winepulse.drv=d"
+  ALSA_CONFIG_PATH=$(dirname "$(realpath "$0")")/alsa-null.conf
+  export ALSA_CONFIG_PATH
+fi
 wine=/usr/lib/wine/wine64
 (
   flock 9

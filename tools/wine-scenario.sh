@@ -29,6 +29,8 @@ if [[ $scenario == full-disk || $scenario == locked-folder-full-disk ]]; then
   export HALVANE_FILE_SIZE_LIMIT
   trap '' XFSZ
 fi
+# The real PlaySoundA on a device that plays at its own pace.
+[[ $scenario == unload-while-playing ]] && export HALVANE_WINE_SOUND=null
 if [[ $scenario == read-only-folder || $scenario == locked-folder-* ]]; then
   # Installed first, then the folder is locked: not even root may write in it.
   [[ -f $folder/Halvane.asi ]] || cp "$plugin" "$folder/Halvane.asi"

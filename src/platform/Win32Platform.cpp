@@ -14,6 +14,8 @@
 #include <cerrno>
 
 #include <cstring>
+#include <cwchar>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -40,8 +42,77 @@ std::uint32_t ReadPad(PadSample& sample) {
 
 std::uint32_t TickCount() { return GetTickCount(); }
 
-void PlayWave(const std::uint8_t* image, std::size_t) {
-  PlaySoundA(reinterpret_cast<LPCSTR>(image), nullptr, SND_ASYNC | SND_MEMORY);
+namespace {
+
+// PlaySoundA goes on reading a clip on the system's sound thread after it
+// returns. A clip played from this library's image would be freed under that
+// thread when the library is unloaded, ending the game; so each clip plays
+// from a copy that stays with the process. The copy lives in a section named
+// after the process and the clip's bytes, mapped by the first load that plays
+// it and never unmapped; its first bytes hold where that mapping is, so that
+// every later load plays from the same copy and memory stays bounded however
+// often the plug-in is loaded.
+struct KeptClipHeader {
+  const std::uint8_t* copy;  // the clip, in the view that stays mapped
+};
+
+std::uint64_t ClipHash(const std::uint8_t* bytes, std::size_t size) {
+  std::uint64_t hash = 0xCBF29CE484222325;  // FNV-1a
+  for (std::size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * 0x100000001B3;
+  return hash;
+}
+
+const std::uint8_t* KeepClip(const std::uint8_t* image, std::size_t size) {
+  wchar_t name[64];
+  swprintf(name, std::size(name), L"Local\\Halvane.Clip.%lu.%016llx", GetCurrentProcessId(),
+           static_cast<unsigned long long>(ClipHash(image, size)));
+  const std::size_t total = sizeof(KeptClipHeader) + size;
+  HANDLE section =
+      CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, static_cast<DWORD>(total), name);
+  if (section == nullptr) return nullptr;
+  const bool earlier = GetLastError() == ERROR_ALREADY_EXISTS;
+  auto* view = static_cast<std::uint8_t*>(MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, total));
+  if (view == nullptr) {
+    CloseHandle(section);
+    return nullptr;
+  }
+  auto* header = reinterpret_cast<KeptClipHeader*>(view);
+  if (earlier && header->copy != nullptr) {
+    // An earlier load's copy, still mapped: this view and handle are not needed.
+    const std::uint8_t* copy = header->copy;
+    UnmapViewOfFile(view);
+    CloseHandle(section);
+    return copy;
+  }
+  std::memcpy(view + sizeof(KeptClipHeader), image, size);
+  header->copy = view + sizeof(KeptClipHeader);
+  // The handle stays open, so that later loads find the section by its name.
+  return header->copy;
+}
+
+// This load's clips and their kept copies.
+struct KeptClip {
+  const std::uint8_t* image;
+  const std::uint8_t* copy;
+};
+constinit KeptClip keptClips[8] = {};
+
+const std::uint8_t* PlayableClip(const std::uint8_t* image, std::size_t size) {
+  for (KeptClip& kept : keptClips) {
+    if (kept.image == image) return kept.copy;
+    if (kept.image != nullptr) continue;
+    const std::uint8_t* copy = KeepClip(image, size);
+    if (copy == nullptr) return image;  // as before: played from the image
+    kept = {image, copy};
+    return copy;
+  }
+  return image;
+}
+
+}  // namespace
+
+void PlayWave(const std::uint8_t* image, std::size_t size) {
+  PlaySoundA(reinterpret_cast<LPCSTR>(PlayableClip(image, size)), nullptr, SND_ASYNC | SND_MEMORY);
 }
 
 namespace {
