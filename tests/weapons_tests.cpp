@@ -154,6 +154,21 @@ TEST_F(WeaponsTest, AMessagesWindowNeverOpensAgainWhenTheCounterComesRound) {
   EXPECT_TRUE(FiringBlocked());  // the magazine is still held
 }
 
+TEST_F(WeaponsTest, AMagazineComesBackNoFullerThanTheWeaponIs) {
+  Arm(Pistol, 7, 12, 40);
+  Frame();
+  host.game.GiveWeapon(Rifle, 30, 30, 90);
+  host.game.Draw(Rifle);
+  Frame();  // the pistol put away with 7 in its magazine
+  host.game.Weapon(Pistol).total = 3;  // spent while it was not in hand
+  host.game.Draw(Pistol);
+  Frame();
+  EXPECT_EQ(Held().clip, 3);
+  Hold(Trigger);
+  for (int i = 0; i < 6; ++i) Frame();
+  EXPECT_LE(host.game.shotsFired, 3);
+}
+
 TEST_F(WeaponsTest, OnePullHeldOntoTheLastCartridgeClicksOnce) {
   Arm(Rifle, 4, 30, 90);
   Frame();

@@ -141,8 +141,8 @@ bool WriteAll(std::FILE* file, std::string_view text) {
 // it; true when it reached the disk. The new bytes go over the old ones,
 // padded with blank lines to the old length, before the file is cut to
 // length: at every moment the file reads as the old settings or the new
-// ones, never the new text followed by the old one's tail. Where a write
-// fails the old bytes are put back.
+// ones, never the new text followed by the old one's tail. Where a write or
+// the cut fails the old bytes are put back.
 bool WriteInPlace(std::string_view text) {
   errno = 0;
   File file(platform::OpenFile(SettingsPath, "r+b"));
@@ -165,8 +165,12 @@ bool WriteInPlace(std::string_view text) {
       platform::FlushToDisk(file.get())) {
     return true;
   }
+  // The old bytes back, padded over whatever the new text wrote past them,
+  // so that even a cut that fails leaves the old settings alone.
+  std::string restored(old);
+  if (restored.size() < padded.size()) restored.resize(padded.size(), '\n');
   std::rewind(file.get());
-  if (WriteAll(file.get(), old)) platform::CutFile(file.get(), old.size());
+  if (WriteAll(file.get(), restored)) platform::CutFile(file.get(), old.size());
   return false;
 }
 

@@ -8,6 +8,8 @@
 #include "platform/EventTick.h"
 #include "weapons/Safety.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::uint32_t EmptyNoticeWindow = 600;
@@ -74,7 +76,10 @@ void WeaponChangeStep(Entity character, WeaponHash weapon, WeaponRecord& record)
       natives::DisableControl(Control::Cover);
       ReloadState.emptyNoticeTime = PassTime();
     } else if (record.savedClip) {
-      natives::SetAmmoInClip(character, weapon, *record.savedClip);
+      // Never more in the magazine than the weapon holds now: it may have
+      // been fired since it was put away, while the menu was open.
+      natives::SetAmmoInClip(character, weapon,
+                             std::min(*record.savedClip, natives::GetTotalAmmo(character, weapon)));
     }
   }
   ReloadState.reloadKeyLatch = false;
