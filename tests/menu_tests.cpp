@@ -433,6 +433,41 @@ TEST_F(MenuTest, ACaptureBindsThePadAndPostsTheName) {
   EXPECT_NEAR(MarkerY(), 0.5F, 1e-6);
 }
 
+TEST_F(MenuTest, ThePressACaptureTakesDoesNothingElseInTheMenu) {
+  host.input.padConnected = true;
+  Open();
+  for (int i = 0; i < 4; ++i) Tap(Down);  // "Gear Up"
+  const float gearUpRow = MarkerY();
+  host.input.padButtons = 0x1000;  // pad A starts the capture
+  Frame();
+  host.input.padButtons = 0;
+  Frame();
+  // D-pad Down held for an ordinary press of three frames.
+  host.input.padButtons = 0x0002;
+  Frame();
+  Frame();
+  Frame();
+  host.input.padButtons = 0;
+  Frame();
+  EXPECT_THAT(File(), HasSubstr("GearUp=PAD_DPAD_DOWN\n"));
+  EXPECT_NEAR(MarkerY(), gearUpRow, 1e-6);
+  EXPECT_THAT(Sounds(), IsEmpty());
+
+  // D-pad Up for "Gear Down", held long: still no move, and the next press
+  // of Down moves on as usual.
+  Tap(Down);
+  const float gearDownRow = MarkerY();
+  Tap(Enter);
+  host.input.padButtons = 0x0001;
+  for (int i = 0; i < 10; ++i) Frame();
+  host.input.padButtons = 0;
+  Frame();
+  EXPECT_THAT(File(), HasSubstr("GearDown=PAD_DPAD_UP\n"));
+  EXPECT_NEAR(MarkerY(), gearDownRow, 1e-6);
+  Tap(Down);
+  EXPECT_GT(MarkerY(), gearDownRow);
+}
+
 TEST_F(MenuTest, BackEndsACaptureSilentlyAndTheDigitBeatsTheLetter) {
   Open();
   Tap(Enter);  // capture "Safety Toggle"

@@ -41,8 +41,9 @@ bool TryCaptureKey(KeyCode code) {
   return true;
 }
 
-void RunKeyCapture() {
+bool RunKeyCapture() {
   for (KeyCode code : CaptureScanOrder) {
-    if (TryCaptureKey(code)) return;
+    if (TryCaptureKey(code)) return true;
   }
+  return false;
 }

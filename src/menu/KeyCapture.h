@@ -15,5 +15,6 @@ extern const std::array<KeyCode, 81> CaptureScanOrder;
 // notification naming it; returns whether it did.
 bool TryCaptureKey(KeyCode code);
 
-// One pass of a capture: stops at the first code of CaptureScanOrder taken.
-void RunKeyCapture();
+// One pass of a capture: stops at the first code of CaptureScanOrder taken;
+// returns whether one was.
+bool RunKeyCapture();

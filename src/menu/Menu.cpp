@@ -162,8 +162,12 @@ void HandleMenuInput() {
   if (back) Back();
 
   if (MenuState.page == MenuPage::KeybindingsPage && MenuState.capturing) {
-    RunKeyCapture();
-    return;  // the other latches keep what they held when the capture began
+    // While no key is taken the other latches keep what they held when the
+    // capture began. The press a capture takes does nothing else in the
+    // menu: the latches take every key as it is now, so that a held D-pad
+    // direction, say, moves nothing once it is bound.
+    if (RunKeyCapture()) TakePresses(actions);
+    return;
   }
   const MenuActions fired = TakePresses(actions);
   if (MenuState.page == MenuPage::GearSpeedsPage) {
