@@ -169,6 +169,41 @@ TEST_F(WeaponsTest, AMagazineComesBackNoFullerThanTheWeaponIs) {
   EXPECT_LE(host.game.shotsFired, 3);
 }
 
+TEST_F(WeaponsTest, AReloadThatGivesOneCartridgeEndsAndHoldsIt) {
+  // The last cartridge of the reserve: the reload gives the magazine one.
+  Arm(Pistol, 1, 12, 1);
+  Frame();
+  Frame();
+  ASSERT_TRUE(FiringBlocked());
+  Tap(ReloadKey);
+  Frame();
+  EXPECT_EQ(Held().clip, 1);
+  Hold(Trigger);
+  Frame();
+  Frame();
+  EXPECT_EQ(host.game.shotsFired, 0);
+  EXPECT_TRUE(FiringBlocked());
+  EXPECT_TRUE(Drew(EmptyLine));
+  Release(Trigger);
+
+  // A magazine of one: held after every reload, and reloaded again by hand.
+  Arm(Rifle, 1, 1, 5);
+  Frame();
+  Frame();
+  const int reloadsBefore = host.game.reloads;
+  for (int reload = 0; reload < 2; ++reload) {
+    Tap(ReloadKey);
+    Frame();
+    EXPECT_EQ(host.game.reloads, reloadsBefore + reload + 1);
+    Hold(Trigger);
+    Frame();
+    EXPECT_EQ(host.game.shotsFired, 0) << reload;
+    EXPECT_TRUE(FiringBlocked()) << reload;
+    Release(Trigger);
+    Frame();
+  }
+}
+
 TEST_F(WeaponsTest, OnePullHeldOntoTheLastCartridgeClicksOnce) {
   Arm(Rifle, 4, 30, 90);
   Frame();

@@ -98,11 +98,15 @@ bool ClipStep(Entity character, WeaponHash weapon, WeaponRecord& record) {
     ReloadState.reloadKeyLatch = false;
     return false;
   }
+  // The reload key emptied the magazine; once the game has filled it with
+  // what it could (its size, or what the reserve allowed: one cartridge
+  // too), the weapon is tracked as before, on this very pass.
+  if (record.reloadPending && count >= 1) {
+    record.reloadPending = false;
+    record.clipEmpty = false;
+  }
   if (record.reloadPending) {
-    if (count >= 2) {
-      record.reloadPending = false;
-      record.clipEmpty = false;
-    }
+    // Still reloading.
   } else if (record.clipEmpty) {
     HoldEmptyMagazine(character, weapon, record);
     return record.clipEmpty;
