@@ -159,7 +159,7 @@ TEST_F(WeaponsTest, AMagazineComesBackNoFullerThanTheWeaponIs) {
   Frame();
   host.game.GiveWeapon(Rifle, 30, 30, 90);
   host.game.Draw(Rifle);
-  Frame();  // the pistol put away with 7 in its magazine
+  Frame();                             // the pistol put away with 7 in its magazine
   host.game.Weapon(Pistol).total = 3;  // spent while it was not in hand
   host.game.Draw(Pistol);
   Frame();
@@ -202,6 +202,39 @@ TEST_F(WeaponsTest, AReloadThatGivesOneCartridgeEndsAndHoldsIt) {
     Release(Trigger);
     Frame();
   }
+}
+
+TEST_F(WeaponsTest, AWeaponTakenAwayIsForgottenAndComesBackAsTheGameGivesIt) {
+  const auto takeAway = [&](std::uint32_t weapon) {
+    host.game.character.weapons.erase(weapon);
+    host.game.character.weapon = 0xA2719263;  // the game puts the hands down
+    Frame();
+  };
+  // A pistol holding 7, taken away and bought again full.
+  Arm(Pistol, 7, 12, 40);
+  Frame();
+  takeAway(Pistol);
+  Arm(Pistol, 12, 12, 36);
+  Frame();
+  EXPECT_EQ(Held().clip, 12);
+  EXPECT_EQ(Held().total, 36);
+
+  // One held at its last cartridge with 60, bought again with 24: not held,
+  // and not a round more than the 24.
+  Held().clip = 1;
+  Held().total = 60;
+  Frame();
+  Frame();
+  ASSERT_TRUE(FiringBlocked());
+  takeAway(Pistol);
+  Arm(Pistol, 12, 12, 24);
+  Frame();
+  EXPECT_EQ(Held().total, 24);
+  EXPECT_THAT(host.game.disabledControls, IsEmpty());
+  Hold(Trigger);
+  Frame();
+  EXPECT_EQ(Held().clip, 11);
+  EXPECT_EQ(Held().total, 23);
 }
 
 TEST_F(WeaponsTest, OnePullHeldOntoTheLastCartridgeClicksOnce) {

@@ -61,8 +61,9 @@ inline Entity VehicleOfCharacter(Entity character) {
 
 // ---- Magazines and ammunition.
 
-inline void GetAmmoInClip(Entity character, WeaponHash weapon, std::int32_t* count) {
-  CallNative(0x2E1202248937775C, character, weapon, count);
+// False, with nothing written, when the character has no such weapon.
+inline bool GetAmmoInClip(Entity character, WeaponHash weapon, std::int32_t* count) {
+  return CallNative<bool>(0x2E1202248937775C, character, weapon, count);
 }
 inline void SetAmmoInClip(Entity character, WeaponHash weapon, std::int32_t count) {
   CallNative(0xDCD2A934D65CB497, character, weapon, count);

@@ -9,6 +9,7 @@
 #include "weapons/Safety.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -20,10 +21,22 @@ struct ReloadStateRecord {
 };
 constinit ReloadStateRecord ReloadState = {};
 
-std::int32_t ReadClip(Entity character, WeaponHash weapon) {
+// The weapon's magazine count, or nothing when the game does not answer:
+// the character no longer has the weapon.
+std::optional<std::int32_t> ReadClip(Entity character, WeaponHash weapon) {
   std::int32_t count = 0;
-  natives::GetAmmoInClip(character, weapon, &count);
+  if (!natives::GetAmmoInClip(character, weapon, &count)) return std::nullopt;
   return count;
+}
+
+// A weapon the character no longer has (taken by a script, an arrest, the
+// game): what was kept of its magazine, total and hold goes with it, so that
+// one bought again comes out as the game hands it over.
+void ForgetMagazine(WeaponRecord& record) {
+  record.savedClip.reset();
+  record.savedAmmo.reset();
+  record.clipEmpty = false;
+  record.reloadPending = false;
 }
 
 // While a weapon is Empty its total ammunition is held at what was recorded.
@@ -64,9 +77,12 @@ void HoldEmptyMagazine(Entity character, WeaponHash weapon, WeaponRecord& record
 void WeaponChangeStep(Entity character, WeaponHash weapon, WeaponRecord& record) {
   const WeaponHash previous = PreviousWeapon;
   if (previous != UnarmedHash && previous != 0) {
-    const std::int32_t count = ReadClip(character, previous);
     WeaponRecord& put = WeaponRecordOf(previous);
-    if (!put.clipEmpty) put.savedClip = count;
+    if (const std::optional<std::int32_t> count = ReadClip(character, previous)) {
+      if (!put.clipEmpty) put.savedClip = *count;
+    } else {
+      ForgetMagazine(put);
+    }
   }
   if (weapon != UnarmedHash) {
     if (!record.clipExempt && record.clipEmpty) {
@@ -91,7 +107,14 @@ bool ClipStep(Entity character, WeaponHash weapon, WeaponRecord& record) {
     ReloadState.reloadKeyLatch = false;
     return false;
   }
-  const std::int32_t count = ReadClip(character, weapon);
+  const std::optional<std::int32_t> read = ReadClip(character, weapon);
+  if (!read) {
+    // Reported in hand but not the character's: nothing to track or record.
+    ForgetMagazine(record);
+    ReloadState.reloadKeyLatch = false;
+    return false;
+  }
+  const std::int32_t count = *read;
   if (record.clipExempt) {
     record.reloadPending = false;
     record.clipEmpty = false;
