@@ -79,6 +79,9 @@ struct VehicleModel {
   bool exists = true;
   bool engineRunning = false;
   bool undriveable = false;
+  // Someone at the wheel while the character sits in another seat (a taxi's
+  // driver): 0 for an empty driver's seat.
+  std::int32_t otherDriver = 0;
   Vector3 velocity{0.0F, 0.0F, 0.0F};
   // The game's object behind the handle, as getScriptHandleBaseAddress gives
   // it: large enough for a float at the largest field offset the plug-in
@@ -102,6 +105,7 @@ struct Character {
   std::uint32_t weapon = Unarmed;
   std::map<std::uint32_t, WeaponModel> weapons;
   std::int32_t vehicle = 0;  // the vehicle sat in; 0 on foot
+  std::int32_t seat = -1;    // the seat sat in: -1 the driver's, 0 and up the others
   std::int32_t wantedLevel = 0;
   bool handsUp = false;
   int tasksCleared = 0;  // whole run
@@ -156,7 +160,11 @@ class Game {
   std::int32_t SpawnVehicle(bool engineRunning);
   VehicleModel& Vehicle(std::int32_t handle) { return vehicles.at(handle); }
   // The character sits down in the vehicle (0: stands on foot).
-  void Enter(std::int32_t vehicle) { character.vehicle = vehicle; }
+  // Into `vehicle` (0: out of any), in the driver's seat unless told.
+  void Enter(std::int32_t vehicle, std::int32_t seat = -1) {
+    character.vehicle = vehicle;
+    character.seat = seat;
+  }
   // What getScriptHandleBaseAddress answers for a handle.
   std::uint8_t* ObjectMemory(std::int32_t handle);
 

@@ -42,12 +42,14 @@ void Game::MoveVehicles(const Input& input) {
   const Vector3& v = vehicle->velocity;
   speedAfterPass = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
   if (leaveTaskFlags >= 0 || (leavePressed_ && !ControlDisabled(LeaveVehicleControl))) {
-    if (leaveTaskFlags != LeaveWithoutStoppingFlag) vehicle->engineRunning = false;
+    // The game's own exit stops the engine of a car one drives, not a taxi's.
+    if (leaveTaskFlags != LeaveWithoutStoppingFlag && character.seat == -1) vehicle->engineRunning = false;
     character.vehicle = 0;
     return;
   }
   const auto zeroed = controlsThisFrame_.find(AccelerateControl);
-  const bool accelerate = input.keys[game_key::Accelerate] && !ControlDisabled(AccelerateControl) &&
+  const bool accelerate = character.seat == -1 && input.keys[game_key::Accelerate] &&
+                          !ControlDisabled(AccelerateControl) &&
                           !(zeroed != controlsThisFrame_.end() && zeroed->second == 0.0F);
   if (accelerate && vehicle->engineRunning && !vehicle->undriveable) vehicle->velocity.x += Acceleration;
 }
@@ -58,6 +60,18 @@ void Game::DefineVehicleNatives() {
   });
   Define(native::VehicleOfCharacter, "vehicle of character", 2, [this](Invocation& call) {
     call.Return(IsCharacter(call.Int(0)) && FindVehicle(character.vehicle) ? character.vehicle : 0);
+  });
+  Define(native::CharacterInSeat, "character in seat", 3, [this](Invocation& call) {
+    const std::int32_t handle = call.Int(0);
+    const std::int32_t seat = call.Int(1);
+    VehicleModel* vehicle = FindVehicle(handle);
+    if (vehicle == nullptr) {
+      call.Return(0);
+    } else if (character.vehicle == handle && character.seat == seat) {
+      call.Return(character.handle);
+    } else {
+      call.Return(seat == -1 ? vehicle->otherDriver : 0);
+    }
   });
   Define(native::EngineRunning, "engine running", 1, [this](Invocation& call) {
     VehicleModel* vehicle = FindVehicle(call.Int(0));

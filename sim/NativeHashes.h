@@ -34,6 +34,7 @@ inline constexpr NativeHash EntityExists = 0x7239B21A38F536BA;
 inline constexpr NativeHash EntityIsDead = 0x5F9532F3B5CC2551;
 inline constexpr NativeHash IsInAnyVehicle = 0x997ABD671D25CA0B;
 inline constexpr NativeHash VehicleOfCharacter = 0x9A9112A0FE9A4713;
+inline constexpr NativeHash CharacterInSeat = 0xBB40DD2270B65366;
 inline constexpr NativeHash EngineRunning = 0xAE31E7DF9B5B132E;
 inline constexpr NativeHash SetEngine = 0x2497C4717C8B881E;
 inline constexpr NativeHash SetUndriveable = 0x8ABA6AF54B942B95;

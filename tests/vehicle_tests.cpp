@@ -300,6 +300,43 @@ TEST_F(VehicleTest, NeitherTheBannerNorTheStallDelayComesBackWhenTheCounterComes
   EXPECT_TRUE(host.game.Vehicle(car).engineRunning);  // long past the delay: restarted at once
 }
 
+TEST_F(VehicleTest, APassengerLeavesTheCarToItsDriver) {
+  // A taxi: someone else drives, the player sits behind.
+  const std::int32_t taxi = host.game.SpawnVehicle(true);
+  host.game.Vehicle(taxi).otherDriver = 0x3001;
+  host.game.Enter(taxi, 1);
+  for (int frame = 0; frame < 5; ++frame) {
+    host.game.Vehicle(taxi).velocity = {20.0F, 0.0F, 0.0F};
+    Frame();
+    EXPECT_EQ(host.game.Vehicle(taxi).velocity.x, 20.0F);  // no gear holds the driver
+    EXPECT_EQ(ShownGear(), 0);
+    EXPECT_TRUE(Banner().empty());
+    EXPECT_FALSE(AcceleratorDisabled());
+  }
+  Tap(EngineKey);
+  Tap('3');
+  EXPECT_TRUE(host.game.Vehicle(taxi).engineRunning);
+  EXPECT_EQ(LimiterField(taxi), 0.0F);
+  Tap(sim::game_key::LeaveVehicle);  // the game's own exit
+  EXPECT_EQ(host.game.character.vehicle, 0);
+  host.game.Vehicle(taxi).engineRunning = false;  // the driver stops it
+  Frame();
+  Frame();
+  EXPECT_FALSE(host.game.Vehicle(taxi).engineRunning);  // no engine held for the player
+  EXPECT_THAT(EngineCalls(host), ::testing::IsEmpty());
+
+  // The same car at the wheel: gear 1 holds it, and it shows.
+  host.game.Vehicle(taxi).otherDriver = 0;
+  host.game.Vehicle(taxi).engineRunning = true;
+  host.game.Enter(taxi);
+  Frame();
+  host.game.Vehicle(taxi).velocity = {20.0F, 0.0F, 0.0F};
+  Frame();
+  EXPECT_EQ(host.game.Vehicle(taxi).velocity.x, 9.72F);
+  EXPECT_EQ(ShownGear(), 1);
+  EXPECT_EQ(Banner(), "~r~GEAR 1  ~w~| Max ~y~21 mph");
+}
+
 TEST_F(VehicleTest, TheLimiterPullsTheCarBackToTheGearsLimit) {
   const std::int32_t car = GetIn(true);
   host.game.Vehicle(car).velocity = {12.0F, 5.0F, -1.0F};

@@ -851,6 +851,39 @@ void GuardedImage(const std::filesystem::path& plugin, const std::filesystem::pa
   session.Finish();
 }
 
+void Passenger(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  sim::Game& game = session.host.game;
+  session.Frame();
+  // A taxi: its driver at the wheel, the player behind.
+  const std::int32_t taxi = game.SpawnVehicle(true);
+  game.Vehicle(taxi).otherDriver = 0x3001;
+  game.Enter(taxi, 1);
+  game.Vehicle(taxi).velocity = {20.0F, 0.0F, 0.0F};
+  session.Frame();
+  session.Tap('G');
+  session.Tap('3');
+  Check(game.Vehicle(taxi).velocity.x == 20.0F, "a passenger's gear 1 does not hold the driver");
+  Check(game.Vehicle(taxi).engineRunning, "a passenger's engine key leaves the driver's engine alone");
+  Check(!session.Drew("~r~GEAR 1  ~w~| Max ~y~21 mph") && !session.Drew("~o~GEAR 2  ~w~| Max ~y~40 mph"),
+        "no gear banner in the back seat");
+  float field;
+  std::memcpy(&field, game.Vehicle(taxi).memory.data() + LimiterOffset, sizeof field);
+  Check(field == 0.0F, "no limiter field written for a passenger");
+  // Moved over to the wheel: the car is the player's, in gear 1.
+  game.Vehicle(taxi).otherDriver = 0;
+  game.Enter(taxi);
+  session.Frame();
+  game.Vehicle(taxi).velocity = {20.0F, 0.0F, 0.0F};
+  session.Frame();
+  Check(game.Vehicle(taxi).velocity.x == 9.72F && session.Drew("~r~GEAR 1  ~w~| Max ~y~21 mph"),
+        "at the wheel gear 1 holds the car at 9.72 m/s and shows");
+  session.Tap('G');
+  Check(!game.Vehicle(taxi).engineRunning, "at the wheel the engine key stops the engine");
+  session.Finish();
+}
+
 void Pad(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
   Session session(plugin, folder);
   if (!session.Load()) return;
@@ -932,7 +965,8 @@ int main(int argc, char** argv) {
                    {"comma-locale", CommaLocale},
                    {"guarded-image", GuardedImage},
                    {"limiter-in-code", LimiterStoreInCodeOrData},
-                   {"pad", Pad}};
+                   {"pad", Pad},
+                   {"passenger", Passenger}};
   const auto scenario = argc == 4 ? scenarios.find(argv[1]) : scenarios.end();
   if (scenario == scenarios.end()) {
     std::fprintf(stderr, "usage: halvane_runner <scenario> <Halvane.asi> <folder>; scenarios:");

@@ -58,6 +58,11 @@ inline bool IsInAnyVehicle(Entity character) { return CallNative<bool>(0x997ABD6
 inline Entity VehicleOfCharacter(Entity character) {
   return CallNative<Entity>(0x9A9112A0FE9A4713, character, 0);
 }
+// Who sits in `seat` of `vehicle` (-1: the driver's seat); 0 for nobody.
+inline constexpr std::int32_t DriverSeat = -1;
+inline Entity CharacterInSeat(Entity vehicle, std::int32_t seat) {
+  return CallNative<Entity>(0xBB40DD2270B65366, vehicle, seat, false);
+}
 
 // ---- Magazines and ammunition.
 

@@ -36,8 +36,7 @@ void EngineKeyStep(Entity vehicle) {
   }
 }
 
-void InVehicleSequence(Entity character) {
-  const Entity vehicle = natives::VehicleOfCharacter(character);
+void DriverSequence(Entity character, Entity vehicle) {
   if (vehicle != EngineState.trackedVehicle) {
     EngineState.trackedVehicle = vehicle;
     EngineState.engineOn = natives::IsEngineRunning(vehicle);
@@ -84,17 +83,31 @@ void OnFootSequence(Entity character) {
   ClearGearLatches();
 }
 
+// In another seat than the driver's (a taxi, a friend's car) the car is not
+// the player's to run: no engine handling, no gears, nothing of it touched.
+// Moving over to the wheel then counts as getting in.
+void PassengerSequence() {
+  EngineState.wasInVehicle = false;
+  ClearGearLatches();
+}
+
 }  // namespace
 
 void VehicleStep(Entity character) {
-  const bool inVehicle = natives::IsInAnyVehicle(character);
-  if (inVehicle) {
-    InVehicleSequence(character);
+  bool driving = false;
+  if (natives::IsInAnyVehicle(character)) {
+    const Entity vehicle = natives::VehicleOfCharacter(character);
+    driving = natives::CharacterInSeat(vehicle, natives::DriverSeat) == character;
+    if (driving) {
+      DriverSequence(character, vehicle);
+    } else {
+      PassengerSequence();
+    }
   } else {
     OnFootSequence(character);
   }
   // The cheap tests first: on foot, or with the engine on, the host is not asked.
-  if (inVehicle && !EngineState.engineOn && TrackedVehicleExists()) {
+  if (driving && !EngineState.engineOn && TrackedVehicleExists()) {
     natives::DisableControl(Control::Accelerate);
   }
 }
