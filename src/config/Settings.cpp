@@ -241,8 +241,68 @@ void ResetSettingsFile() {
   fileMayBeWritten = false;
 }
 
+namespace {
+
+// Whether `setting` holds the same value in both records.
+bool SameValue(const ConfigRecord& a, const ConfigRecord& b, const SettingEntry& setting) {
+  switch (setting.kind) {
+    case SettingKind::Binding:
+      return a.*setting.binding == b.*setting.binding;
+    case SettingKind::Switch:
+      return a.*setting.flag == b.*setting.flag;
+    case SettingKind::Speed:
+      const auto gear = static_cast<std::size_t>(setting.gear - 1);
+      return a.GearSpeeds[gear] == b.GearSpeeds[gear];
+  }
+  return true;
+}
+
+void CopyValue(ConfigRecord& to, const ConfigRecord& from, const SettingEntry& setting) {
+  switch (setting.kind) {
+    case SettingKind::Binding:
+      to.*setting.binding = from.*setting.binding;
+      return;
+    case SettingKind::Switch:
+      to.*setting.flag = from.*setting.flag;
+      return;
+    case SettingKind::Speed:
+      const auto gear = static_cast<std::size_t>(setting.gear - 1);
+      to.GearSpeeds[gear] = from.GearSpeeds[gear];
+      return;
+  }
+}
+
+}  // namespace
+
+// The file could not be read at start-up, so the defaults were in force and
+// every difference from them is a change the player made since. Read now,
+// the file's settings apply to the rest; the player's changes stay, and are
+// then saved with them. A file nobody changed anything over is left as it is.
 void RetrySettingsLoad() {
-  if (!fileMayBeWritten) LoadSettings();
+  if (fileMayBeWritten || SettingsPath.empty()) return;
+  std::string text;
+  switch (ReadSettingsFile(text)) {
+    case ReadOutcome::Read: {
+      const ConfigRecord inForce = Config;
+      Config = DefaultConfig;
+      LoadSettingsText(text);
+      fileMayBeWritten = true;
+      bool changed = false;
+      for (const SettingEntry& setting : SettingsTable) {
+        if (SameValue(inForce, DefaultConfig, setting)) continue;
+        CopyValue(Config, inForce, setting);
+        changed = true;
+      }
+      if (changed) SaveSettings();
+      return;
+    }
+    case ReadOutcome::Missing:
+      fileMayBeWritten = true;
+      SaveSettings();
+      return;
+    case ReadOutcome::Unreadable:
+      return;
+  }
 }
 
 // The new content goes to a temporary file beside the settings file, flushed

@@ -13,7 +13,9 @@ void ResolveSettingsPath();
 // left alone, and no save touches it until a later load has read it.
 void LoadSettings();
 // Tries the load again when the file could not be read so far (the menu
-// opening: a lock may be gone by then).
+// opening: a lock may be gone by then). The file's settings apply to what
+// the player has not changed in the meantime; where the player changed
+// anything, the whole record is saved.
 void RetrySettingsLoad();
 // The lines of `text`, as a file's content, into Config: a leading UTF-8
 // byte-order mark skipped, lines split at LF, the CR of a CR LF pair dropped.
