@@ -143,7 +143,8 @@ TEST_F(SoakTest, RandomPlayHoldsEveryInvariant) {
 }
 
 // Random play where the features meet: the menu opened mid-fire, every page
-// and row, captures, weapons at their hold, the car and its gears, hot
+// and row, captures, weapons at their hold or taken away, the car and its
+// gears from either seat, hot
 // reloads, a disk that refuses now and then and host calls that throw,
 // checked against what a player would state. HALVANE_SEAM_SEED replays a run;
 // HALVANE_SEAM_PASSES sets its length (20,000 unless told).
@@ -186,7 +187,14 @@ class SeamSoakTest : public Playthrough {
       game.Weapon(game.character.weapon).total += 10;  // picked up
       given += 10;
     }
-    if (Chance(6)) game.Enter(game.character.vehicle != 0 ? 0 : game.SpawnVehicle(Chance(500)));
+    if (Chance(3) && !game.character.weapons.empty()) {  // one taken away (a script, an arrest)
+      auto taken = game.character.weapons.begin();
+      std::advance(taken, static_cast<long>(random() % game.character.weapons.size()));
+      if (taken->first == game.character.weapon) game.character.weapon = sim::Unarmed;
+      game.character.weapons.erase(taken);
+    }
+    if (Chance(6))
+      game.Enter(game.character.vehicle != 0 ? 0 : game.SpawnVehicle(Chance(500)), Chance(200) ? 0 : -1);
     if (game.character.vehicle != 0 && Chance(80)) {
       game.Vehicle(game.character.vehicle).velocity = {static_cast<float>(random() % 60), 0.0F, 0.0F};
     }

@@ -237,6 +237,33 @@ TEST_F(WeaponsTest, AWeaponTakenAwayIsForgottenAndComesBackAsTheGameGivesIt) {
   EXPECT_EQ(Held().total, 23);
 }
 
+TEST_F(WeaponsTest, AWeaponLostWhilePutAwayIsForgottenToo) {
+  // A pistol put away with 7, and one held at its last cartridge with 60.
+  Arm(Pistol, 7, 12, 40);
+  Frame();
+  Arm(ExtraClipExempt, 5, 5, 5);  // something else in hand for a while
+  Frame();
+  Arm(Rifle, 1, 30, 60);
+  Frame();
+  Frame();
+  ASSERT_TRUE(FiringBlocked());
+  host.game.GiveWeapon(ExtraClipExempt, 5, 5, 5);
+  host.game.Draw(ExtraClipExempt);
+  Frame();
+  // Both taken away while put away (an arrest); a few passes go by.
+  host.game.character.weapons.erase(Pistol);
+  host.game.character.weapons.erase(Rifle);
+  for (int i = 0; i < 6; ++i) Frame();
+  // Got again: each comes out as the game gives it.
+  Arm(Pistol, 12, 12, 36);
+  Frame();
+  EXPECT_EQ(Held().clip, 12);
+  Arm(Rifle, 30, 30, 24);
+  Frame();
+  EXPECT_EQ(Held().total, 24);
+  EXPECT_THAT(host.game.disabledControls, IsEmpty());
+}
+
 TEST_F(WeaponsTest, OnePullHeldOntoTheLastCartridgeClicksOnce) {
   Arm(Rifle, 4, 30, 90);
   Frame();

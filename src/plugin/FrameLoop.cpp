@@ -31,10 +31,12 @@ void RunFramePass() {
     return;
   }
 
-  if (natives::EntityExists(character) && !natives::EntityIsDead(character)) VehicleStep(character);
+  const bool alive = natives::EntityExists(character) && !natives::EntityIsDead(character);
+  if (alive) VehicleStep(character);
   SafetyKeyStep(weapon, held);
   if (weapon != PreviousWeapon) WeaponChangeStep(character, weapon, held);
   const bool emptyNow = ClipStep(character, weapon, held);
+  if (alive) LostWeaponStep(character, weapon);
   SafetyEnforceStep(weapon, held, emptyNow);
   HideAmmoCounterStep();
   SurrenderStep(character);

@@ -18,6 +18,7 @@ constexpr std::uint32_t EmptyNoticeWindow = 600;
 struct ReloadStateRecord {
   EventTick emptyNoticeTime;  // the last empty-magazine event
   bool reloadKeyLatch;
+  WeaponHash lastAsked;  // the weapon LostWeaponStep asked about last
 };
 constinit ReloadStateRecord ReloadState = {};
 
@@ -146,6 +147,15 @@ bool ClipStep(Entity character, WeaponHash weapon, WeaponRecord& record) {
   record.savedAmmo = natives::GetTotalAmmo(character, weapon);
   ReloadState.reloadKeyLatch = false;
   return record.clipEmpty;
+}
+
+void LostWeaponStep(Entity character, WeaponHash weapon) {
+  const WeaponEntry next = RecordAfter(ReloadState.lastAsked);
+  ReloadState.lastAsked = next.weapon;
+  if (next.record == nullptr || next.weapon == weapon || next.weapon == UnarmedHash) return;
+  WeaponRecord& record = *next.record;
+  const bool remembered = record.savedClip || record.savedAmmo || record.clipEmpty || record.reloadPending;
+  if (remembered && !ReadClip(character, next.weapon)) ForgetMagazine(record);
 }
 
 void ResetReload() { ReloadState = {}; }

@@ -10,5 +10,10 @@
 void WeaponChangeStep(Entity character, WeaponHash weapon, WeaponRecord& record);
 // Tracks the magazine in hand; returns whether it counts as empty this pass.
 bool ClipStep(Entity character, WeaponHash weapon, WeaponRecord& record);
+// Asks, for one remembered weapon a pass in turn (not the one in hand),
+// whether the character still has it, and forgets it when not: so a weapon
+// lost while put away (an arrest, a script) and got again comes out as the
+// game gives it. Only for a character that exists and is alive.
+void LostWeaponStep(Entity character, WeaponHash weapon);
 // No empty notice lately, the key released.
 void ResetReload();

@@ -51,6 +51,14 @@ WeaponRecord& HeldWeaponRecord(WeaponHash weapon) {
   return *held;
 }
 
+WeaponEntry RecordAfter(WeaponHash weapon) {
+  auto next = records.find(weapon);
+  if (next != records.end()) ++next;
+  if (next == records.end()) next = records.begin();
+  if (next == records.end()) return {0, nullptr};
+  return {next->first, &next->second};
+}
+
 void ResetWeaponTables() {
   records.clear();
   held = nullptr;

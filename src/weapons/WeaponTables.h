@@ -32,6 +32,15 @@ WeaponRecord& WeaponRecordOf(WeaponHash weapon);
 // differs from the last one asked for.
 WeaponRecord& HeldWeaponRecord(WeaponHash weapon);
 
+// The weapon whose record follows `weapon`'s in the table, going round to the
+// first after the last (or after a weapon not in the table), and its record;
+// null when the table is empty.
+struct WeaponEntry {
+  WeaponHash weapon;
+  WeaponRecord* record;
+};
+WeaponEntry RecordAfter(WeaponHash weapon);
+
 // The weapon of the previous pass through the weapon block; 0 before the first.
 extern WeaponHash PreviousWeapon;
 // Whether the left mouse button was down on the last pass that looked at it.
