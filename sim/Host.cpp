@@ -107,7 +107,8 @@ void Host::TraceFrame() const {
     std::fputc('\n', trace);
   }
   for (const DrawnText& text : game.texts) std::fprintf(trace, " text %s\n", text.text.c_str());
-  for (const FrontendSound& sound : game.frontendSounds) std::fprintf(trace, " sound %s\n", sound.name.c_str());
+  for (const FrontendSound& sound : game.frontendSounds)
+    std::fprintf(trace, " sound %s\n", sound.name.c_str());
   for (const SoundRecord& sound : frameSounds) std::fprintf(trace, " clip %zu\n", sound.size);
   std::fflush(trace);
 }

@@ -52,7 +52,8 @@ int wmain(int argc, wchar_t** argv) {
   const auto nativePush64 = Export<void (*)(std::uint64_t)>(host, "?nativePush64@@YAX_K@Z");
   const auto nativeCall = Export<std::uint64_t* (*)()>(host, "?nativeCall@@YAPEA_KXZ");
   const auto handleBase = Export<std::uint8_t* (*)(int)>(host, "?getScriptHandleBaseAddress@@YAPEAEH@Z");
-  Expect(scriptRegister && scriptUnregister && scriptWait && nativeInit && nativePush64 && nativeCall && handleBase,
+  Expect(scriptRegister && scriptUnregister && scriptWait && nativeInit && nativePush64 && nativeCall &&
+             handleBase,
          "the stand-in lacks one of the host's seven functions");
   if (failures != 0) return 1;
 
@@ -62,13 +63,15 @@ int wmain(int argc, wchar_t** argv) {
   nativeInit(0x4F8644AF03D0E0D6);  // any native: the answer is zero
   nativePush64(7);
   const std::uint64_t* result = nativeCall();
-  Expect(result != nullptr && result[0] == 0 && result[1] == 0 && result[2] == 0, "a native answers other than zero");
+  Expect(result != nullptr && result[0] == 0 && result[1] == 0 && result[2] == 0,
+         "a native answers other than zero");
   Expect(handleBase(1) == nullptr, "an object's memory is handed out");
   scriptUnregister(host);
   Expect(!entered, "a registered script was run");
 
   if (plugin != nullptr) FreeLibrary(plugin);
   FreeLibrary(host);
-  std::printf("foreign host: %s\n", failures == 0 ? "the stand-in did nothing and the game went on" : "FAILED");
+  std::printf("foreign host: %s\n",
+              failures == 0 ? "the stand-in did nothing and the game went on" : "FAILED");
   return failures == 0 ? 0 : 1;
 }

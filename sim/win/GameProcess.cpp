@@ -57,8 +57,8 @@ bool LoadStandInHost(std::string& error) {
   const std::filesystem::path file = ProgramFolder() / StandInFolder / L"ScriptHookV.dll";
   if (LoadLibraryW(file.c_str()) != nullptr) return true;
   const DWORD code = GetLastError();
-  error = "the playground's stand-in host " + Utf8(file) + " could not be loaded (error " + std::to_string(code) +
-          (code == ERROR_MOD_NOT_FOUND ? ": the file is missing" : "") + ")";
+  error = "the playground's stand-in host " + Utf8(file) + " could not be loaded (error " +
+          std::to_string(code) + (code == ERROR_MOD_NOT_FOUND ? ": the file is missing" : "") + ")";
   return false;
 }
 

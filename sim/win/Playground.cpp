@@ -126,10 +126,13 @@ const std::vector<std::string> PlaygroundKeyLines = {
 // Halvane.ini in `folder` over them, as the plug-in reads the file.
 std::vector<std::string> BindingLines(const std::filesystem::path& folder) {
   ConfigRecord bindings = DefaultConfig;
-  const std::pair<const char*, KeyCode*> keys[] = {
-      {"SafetyToggle", &bindings.SafetyToggle}, {"Reload", &bindings.Reload},   {"Menu", &bindings.Menu},
-      {"Engine", &bindings.Engine},             {"Surrender", &bindings.Surrender},
-      {"GearUp", &bindings.GearUp},             {"GearDown", &bindings.GearDown}};
+  const std::pair<const char*, KeyCode*> keys[] = {{"SafetyToggle", &bindings.SafetyToggle},
+                                                   {"Reload", &bindings.Reload},
+                                                   {"Menu", &bindings.Menu},
+                                                   {"Engine", &bindings.Engine},
+                                                   {"Surrender", &bindings.Surrender},
+                                                   {"GearUp", &bindings.GearUp},
+                                                   {"GearDown", &bindings.GearDown}};
   // A file over 1 MiB is no settings file: the plug-in plays the defaults.
   std::error_code error;
   const std::uintmax_t size = std::filesystem::file_size(folder / "Halvane.ini", error);
@@ -165,21 +168,36 @@ std::vector<std::string> BindingLines(const std::filesystem::path& folder) {
 // The name of a control the plug-in disables, as the panel shows it.
 const char* ControlName(std::int32_t control) {
   switch (static_cast<Control>(control)) {
-    case Control::Sprint: return "sprint";
-    case Control::Cover: return "cover";
-    case Control::Attack: return "attack";
-    case Control::Reload: return "reload";
-    case Control::VehicleAttack: return "vehicle attack";
-    case Control::Accelerate: return "accelerate";
-    case Control::LeaveVehicle: return "leave vehicle";
-    case Control::VehiclePassengerAttack: return "passenger attack";
-    case Control::VehicleFlyAttack: return "fly attack";
-    case Control::MeleeAttackLight: return "melee light";
-    case Control::MeleeAttackHeavy: return "melee heavy";
-    case Control::MeleeAttackAlternate: return "melee alternate";
-    case Control::Attack2: return "attack 2";
-    case Control::MeleeAttack1: return "melee 1";
-    case Control::MeleeAttack2: return "melee 2";
+    case Control::Sprint:
+      return "sprint";
+    case Control::Cover:
+      return "cover";
+    case Control::Attack:
+      return "attack";
+    case Control::Reload:
+      return "reload";
+    case Control::VehicleAttack:
+      return "vehicle attack";
+    case Control::Accelerate:
+      return "accelerate";
+    case Control::LeaveVehicle:
+      return "leave vehicle";
+    case Control::VehiclePassengerAttack:
+      return "passenger attack";
+    case Control::VehicleFlyAttack:
+      return "fly attack";
+    case Control::MeleeAttackLight:
+      return "melee light";
+    case Control::MeleeAttackHeavy:
+      return "melee heavy";
+    case Control::MeleeAttackAlternate:
+      return "melee alternate";
+    case Control::Attack2:
+      return "attack 2";
+    case Control::MeleeAttack1:
+      return "melee 1";
+    case Control::MeleeAttack2:
+      return "melee 2";
   }
   return nullptr;
 }
@@ -230,7 +248,8 @@ class Playground {
     game.Draw(Weapons[1].hash);
     car_ = game.SpawnVehicle(false);
     // The game keeps the host and the system libraries loaded across reloads.
-    for (const char* library : {"user32.dll", "winmm.dll", "shell32.dll", "xinput1_4.dll"}) LoadLibraryA(library);
+    for (const char* library : {"user32.dll", "winmm.dll", "shell32.dll", "xinput1_4.dll"})
+      LoadLibraryA(library);
     realPlaySound = reinterpret_cast<PlaySoundFunction>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("winmm.dll"), "PlaySoundA")));
     if (std::string error; !LoadStandInHost(error)) {
@@ -400,7 +419,8 @@ void Playground::Observe() {
     const std::string& notice = game.notifications[notificationsSeen_];
     frameNotices_.push_back(notice);
     const std::string captured = "Key set to: ";
-    Log(notice.starts_with(captured) ? "key captured: " + notice.substr(captured.size()) : "notice: " + notice);
+    Log(notice.starts_with(captured) ? "key captured: " + notice.substr(captured.size())
+                                     : "notice: " + notice);
   }
   const sim::VehicleModel* car = CarSatIn();
   if (inCar_ && car == nullptr) Log("got out of the car");
@@ -518,10 +538,12 @@ bool ChangesTheGame(NativeHash hash) {
 
 std::string Playground::AmmoCounter() const {
   const sim::WeaponModel* held = WeaponInHand();
-  if (held == nullptr || held->magazine == 0 || host_.game.hiddenHud.count(static_cast<std::int32_t>(HudComponent::WeaponIcon)) == 1)
+  if (held == nullptr || held->magazine == 0 ||
+      host_.game.hiddenHud.count(static_cast<std::int32_t>(HudComponent::WeaponIcon)) == 1)
     return {};
   char text[64];
-  std::snprintf(text, sizeof text, "%s  %d | %d", Weapons[weapon_].name, held->clip, held->total - held->clip);
+  std::snprintf(text, sizeof text, "%s  %d | %d", Weapons[weapon_].name, held->clip,
+                held->total - held->clip);
   return text;
 }
 
@@ -546,7 +568,8 @@ std::string Playground::RecordLine() const {
   line += " | sounds:";
   for (const PlayedClip& clip : framePlayed)
     line += std::string(" \"") + clip.name + (clip.accepted ? "\" accepted" : "\" refused");
-  for (const sim::FrontendSound& sound : game.frontendSounds) line += " \"" + FrontendSoundName(sound.name) + "\"";
+  for (const sim::FrontendSound& sound : game.frontendSounds)
+    line += " \"" + FrontendSoundName(sound.name) + "\"";
   line += " | notices:";
   for (const std::string& notice : frameNotices_) line += " \"" + notice + "\"";
   const std::string counter = AmmoCounter();
@@ -617,7 +640,8 @@ int main() {
 
   Playground playground(options->plugin, options->folder);
   playground.Start();
-  if (!playground.LoadError().empty()) std::fprintf(stderr, "playground: %s\n", playground.LoadError().c_str());
+  if (!playground.LoadError().empty())
+    std::fprintf(stderr, "playground: %s\n", playground.LoadError().c_str());
   PlaygroundView view;
   if (!view.Open(1600, 720)) {  // a 1280x720 game view and the panel
     std::fputs("playground: no window\n", stderr);

@@ -234,7 +234,8 @@ void PlaygroundView::PaintAmmoCounter(const std::string& counter) {
   GetTextExtentPoint32W(surface_, text.c_str(), static_cast<int>(text.size()), &extent);
   const int right = viewWidth_ - size;
   const int left = std::max(0, right - static_cast<int>(extent.cx));
-  Blend(left - size / 2, size / 2, right + size / 2, size / 2 + static_cast<int>(extent.cy) + size / 2, 0, 0, 0, 140);
+  Blend(left - size / 2, size / 2, right + size / 2, size / 2 + static_cast<int>(extent.cy) + size / 2, 0, 0,
+        0, 140);
   SetTextColor(surface_, RGB(240, 240, 240));
   TextOutW(surface_, left, size / 2 + size / 4, text.c_str(), static_cast<int>(text.size()));
   SelectObject(surface_, previous);
@@ -287,7 +288,8 @@ void PlaygroundView::Draw(const sim::Game& game, const std::string& ammoCounter,
     const int top = height_ / 3;
     const int bottom = std::min(height_ - margin, top + 22 * static_cast<int>(wrapped.size()) + 24);
     Blend(margin, top, viewWidth_ - margin, bottom, 90, 0, 0, 220);
-    Lines(wrapped, margin + 12, top + 10, viewWidth_ - 2 * margin - 24, bottom - top - 20, 22, RGB(255, 220, 220));
+    Lines(wrapped, margin + 12, top + 10, viewWidth_ - 2 * margin - 24, bottom - top - 20, 22,
+          RGB(255, 220, 220));
   }
   GdiFlush();
   HDC target = GetDC(window_);

@@ -18,11 +18,13 @@ void* LoadPlugin(const std::filesystem::path& file, std::string& error) {
     // The error with its cause in words, and the file it is about.
     const DWORD code = GetLastError();
     wchar_t* words = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&words), 0, nullptr);
+    FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        code, 0, reinterpret_cast<wchar_t*>(&words), 0, nullptr);
     std::wstring cause = words != nullptr ? words : L"";
     LocalFree(words);
-    while (!cause.empty() && (cause.back() == L'\n' || cause.back() == L'\r' || cause.back() == L' ')) cause.pop_back();
+    while (!cause.empty() && (cause.back() == L'\n' || cause.back() == L'\r' || cause.back() == L' '))
+      cause.pop_back();
     error = "LoadLibraryW(" + Utf8(file) + ") failed with error " + std::to_string(code) +
             (cause.empty() ? "" : ": " + Utf8(cause));
   }

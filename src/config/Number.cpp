@@ -32,8 +32,8 @@ std::optional<float> ReadFloat(std::string_view text) {
 
   float value = 0.0F;
   const bool hex = StartsHexNumber(first, last);
-  const std::from_chars_result result =
-      hex ? std::from_chars(first + 2, last, value, std::chars_format::hex) : std::from_chars(first, last, value);
+  const std::from_chars_result result = hex ? std::from_chars(first + 2, last, value, std::chars_format::hex)
+                                            : std::from_chars(first, last, value);
   if (result.ptr == first || result.ec != std::errc()) return std::nullopt;
   // A result below the smallest normal float has lost precision, which the C
   // library counts as out of range, unless the digits give it exactly; only

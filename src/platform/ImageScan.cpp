@@ -59,10 +59,10 @@ ImageMatch ScanModule(const std::uint8_t* pattern, const char* mask) {
     next = regionEnd(region);
     if (!region.readable) continue;
     // Neighbouring readable regions form one run: a match may cross between them.
-    while (next < end && (region = platform::RegionAt(next)).readable && region.size != 0) next = regionEnd(region);
+    while (next < end && (region = platform::RegionAt(next)).readable && region.size != 0)
+      next = regionEnd(region);
     const std::size_t length = static_cast<std::size_t>(next - start);
     if (const std::uint8_t* at = ScanImage({start, length}, pattern, mask)) return {at, next};
   }
   return {nullptr, nullptr};
 }
-
