@@ -40,6 +40,11 @@ foreach(program runner playground)
 endforeach()
 
 target_sources(halvane_runner PRIVATE sim/win/Runner.cpp)
+# The one default settings file, which the runner expects the first start to write.
+file(READ ${PROJECT_SOURCE_DIR}/tests/data/default-settings.ini HALVANE_DEFAULT_SETTINGS)
+configure_file(cmake/default-settings.h.in ${CMAKE_CURRENT_BINARY_DIR}/generated/DefaultSettings.h @ONLY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/data/default-settings.ini)
+target_include_directories(halvane_runner PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/generated)
 target_link_libraries(halvane_runner PRIVATE psapi)
 target_link_options(halvane_runner PRIVATE -static -s)
 

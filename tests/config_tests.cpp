@@ -27,30 +27,16 @@
 
 namespace {
 
-const char* const DefaultFile =
-    "[Keybindings]\n"
-    "SafetyToggle=T\n"
-    "Reload=R\n"
-    "Menu=F2\n"
-    "Engine=G\n"
-    "Surrender=Y\n"
-    "GearUp=3\n"
-    "GearDown=1\n"
-    "[Settings]\n"
-    "HideAmmoHud=0\n"
-    "GearSystem=1\n"
-    "[GearSpeeds]\n"
-    "Gear1=9.72\n"
-    "Gear2=18.06\n"
-    "Gear3=26.39\n"
-    "Gear4=34.72\n";
-
 std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
   std::ostringstream content;
   content << file.rdbuf();
   return content.str();
 }
+
+// The file the plug-in writes at its first start, kept once for every test.
+const std::string DefaultFile =
+    ReadFile(std::filesystem::path(HALVANE_SOURCE_DIR) / "tests/data/default-settings.ini");
 
 // Which file a name leads to: a replace gives the name another.
 ino_t Identity(const std::filesystem::path& path) {
@@ -314,7 +300,7 @@ TEST_F(SettingsFileTest, AFullDiskNeverCostsTheOldFile) {
   SaveSettings();
   EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Menu=F5\nEngine=G\n"));
   EXPECT_THAT(ReadFile(file), ::testing::EndsWith("Gear4=34.72\n"));
-  EXPECT_EQ(ReadFile(file).size(), std::string(DefaultFile).size());
+  EXPECT_EQ(ReadFile(file).size(), DefaultFile.size());
   std::filesystem::remove(temporary);
 }
 
@@ -695,6 +681,11 @@ TEST_F(SettingsFileTest, ThePathIsBesideTheLibraryElseInAppDataElseBare) {
   host.environment.roamingAppData.reset();
   ResolveSettingsPath();
   EXPECT_EQ(SettingsPath, "Halvane.ini");
+}
+
+TEST(FuzzSeeds, TheDefaultSeedIsTheDefaultFile) {
+  EXPECT_EQ(ReadFile(std::filesystem::path(HALVANE_SOURCE_DIR) / "fuzz/corpus/settings/default.ini"),
+            DefaultFile);
 }
 
 TEST(PlayersGuide, ShowsTheFileThePlugInWritesOnFirstStart) {

@@ -4,6 +4,7 @@
 // ScriptHookV.dll, and checks what a player would see.
 //
 //   halvane_runner.exe <scenario> <Halvane.asi> <folder>
+#include "DefaultSettings.h"
 #include "GameProcess.h"
 #include "Host.h"
 
@@ -23,6 +24,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -154,11 +156,15 @@ std::string ReadFile(const std::filesystem::path& path) {
   return content;
 }
 
-const char* const DefaultFile =
-    "[Keybindings]\r\nSafetyToggle=T\r\nReload=R\r\nMenu=F2\r\nEngine=G\r\nSurrender=Y\r\nGearUp="
-    "3\r\nGearDown=1\r\n"
-    "[Settings]\r\nHideAmmoHud=0\r\nGearSystem=1\r\n"
-    "[GearSpeeds]\r\nGear1=9.72\r\nGear2=18.06\r\nGear3=26.39\r\nGear4=34.72\r\n";
+// The file the first start writes, with the CR LF line ends of Windows.
+const std::string DefaultFile = [] {
+  std::string text;
+  for (const char c : std::string_view(DefaultSettingsFile)) {
+    if (c == '\n') text += '\r';
+    text += c;
+  }
+  return text;
+}();
 
 // A loaded plug-in with scripted input, as a player would install it.
 class Session {
@@ -584,7 +590,7 @@ void FileHeldOpen(const std::filesystem::path& plugin, const std::filesystem::pa
   watchedSettingsFile.clear();
   const std::string saved = ReadFile(folder / "Halvane.ini");
   CloseHandle(editor);
-  Check(saved.find("HideAmmoHud=1\r\n") != std::string::npos && saved.size() == std::strlen(DefaultFile),
+  Check(saved.find("HideAmmoHud=1\r\n") != std::string::npos && saved.size() == DefaultFile.size(),
         "the change is written into the held file, whole");
   Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
   // Just before the cut, the new text is followed by blank lines alone: a
