@@ -4,6 +4,7 @@
 #include "config/Config.h"
 #include "config/Number.h"
 #include "config/Settings.h"
+#include "config/SettingsTable.h"
 #include "input/KeyNames.h"
 #include "plugin/FrameLoop.h"
 
@@ -567,14 +568,22 @@ TEST_F(SettingsFileTest, SavingThenLoadingGivesTheRecordBack) {
   std::mt19937 random(7);
   const float speeds[] = {9.72F, 1.0F, 10.0F, 1e6F, 0.2778F, 123456.0F, 2.5e-3F, 34.72F, 1e30F, 0.0F};
   for (int round = 0; round < 200; ++round) {
+    // Every setting of the table, whatever its kind, gets a random value.
     ConfigRecord record = DefaultConfig;
-    for (KeyCode* binding : {&record.SafetyToggle, &record.Reload, &record.Menu, &record.Engine,
-                             &record.Surrender, &record.GearUp, &record.GearDown}) {
-      *binding = static_cast<KeyCode>(random() % 300) - 10;
+    for (const SettingEntry& setting : SettingsTable) {
+      switch (setting.kind) {
+        case SettingKind::Binding:
+          record.*setting.binding = static_cast<KeyCode>(random() % 300) - 10;
+          break;
+        case SettingKind::Switch:
+          record.*setting.flag = random() % 2 == 1;
+          break;
+        case SettingKind::Speed:
+          record.GearSpeeds[static_cast<std::size_t>(setting.gear - 1)] =
+              speeds[random() % std::size(speeds)];
+          break;
+      }
     }
-    record.HideAmmoHud = random() % 2 == 1;
-    record.GearSystem = random() % 2 == 1;
-    for (std::size_t i = 0; i < 4; ++i) record.GearSpeeds[i] = speeds[random() % std::size(speeds)];
 
     Config = record;
     SaveSettings();
@@ -585,13 +594,14 @@ TEST_F(SettingsFileTest, SavingThenLoadingGivesTheRecordBack) {
     // A binding without a name is written as "?" and comes back as its
     // default; so does a speed of zero.
     ConfigRecord expected = record;
-    for (std::size_t i = 0; i < 4; ++i) {
-      if (record.GearSpeeds[i] == 0.0F) expected.GearSpeeds[i] = DefaultConfig.GearSpeeds[i];
-    }
-    for (auto field :
-         {&ConfigRecord::SafetyToggle, &ConfigRecord::Reload, &ConfigRecord::Menu, &ConfigRecord::Engine,
-          &ConfigRecord::Surrender, &ConfigRecord::GearUp, &ConfigRecord::GearDown}) {
-      if (std::string(KeyName(record.*field)) == "?") expected.*field = DefaultConfig.*field;
+    for (const SettingEntry& setting : SettingsTable) {
+      if (setting.kind == SettingKind::Binding && std::string(KeyName(record.*setting.binding)) == "?") {
+        expected.*setting.binding = DefaultConfig.*setting.binding;
+      }
+      const auto gear = static_cast<std::size_t>(setting.gear - 1);
+      if (setting.kind == SettingKind::Speed && record.GearSpeeds[gear] == 0.0F) {
+        expected.GearSpeeds[gear] = DefaultConfig.GearSpeeds[gear];
+      }
     }
     ASSERT_TRUE(SameRecord(Config, expected)) << saved;
 
