@@ -693,11 +693,6 @@ TEST_F(SettingsFileTest, ThePathIsBesideTheLibraryElseInAppDataElseBare) {
   EXPECT_EQ(SettingsPath, "Halvane.ini");
 }
 
-TEST(FuzzSeeds, TheDefaultSeedIsTheDefaultFile) {
-  EXPECT_EQ(ReadFile(std::filesystem::path(HALVANE_SOURCE_DIR) / "fuzz/corpus/settings/default.ini"),
-            DefaultFile);
-}
-
 TEST(PlayersGuide, ShowsTheFileThePlugInWritesOnFirstStart) {
   std::ifstream guide(std::filesystem::path(HALVANE_SOURCE_DIR) / "docs" / "Halvane-Readme.txt");
   ASSERT_TRUE(guide.is_open());

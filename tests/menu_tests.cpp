@@ -58,6 +58,45 @@ class MenuTest : public Playthrough {
     stat((host.Folder() / "Halvane.ini").c_str(), &info);
     return info.st_ino;
   }
+  // The menu as a player reads it, found by the labels drawn this frame
+  // rather than by where rows stand, so that a new row changes no test.
+  const sim::DrawnText* Drawn(const std::string& text) const {
+    for (const auto& drawn : host.game.texts) {
+      if (drawn.text == text) return &drawn;
+    }
+    return nullptr;
+  }
+  // The text on `label`'s row right beside it: its key, switch or speed.
+  const sim::DrawnText* ValueText(const std::string& label) const {
+    const sim::DrawnText* row = Drawn(label);
+    const sim::DrawnText* value = nullptr;
+    for (const auto& text : host.game.texts) {
+      if (row != nullptr && text.y == row->y && text.x > row->x && (value == nullptr || text.x < value->x)) {
+        value = &text;
+      }
+    }
+    return value;
+  }
+  std::string ValueOf(const std::string& label) const {
+    const sim::DrawnText* value = ValueText(label);
+    return value != nullptr ? value->text : "<no value beside \"" + label + "\">";
+  }
+  // The label of the row the marker stands on; "" with no marker.
+  std::string Selected() const {
+    const sim::DrawnText* marker = Drawn("~y~>");
+    const sim::DrawnText* label = nullptr;
+    for (const auto& text : host.game.texts) {
+      if (marker != nullptr && text.y == marker->y && text.x > marker->x && (label == nullptr || text.x < label->x)) {
+        label = &text;
+      }
+    }
+    return label != nullptr ? label->text : "";
+  }
+  // Down until the row labelled `label` is selected.
+  void MoveTo(const std::string& label) {
+    for (int press = 0; press < 32 && Selected() != label; ++press) Tap(Down);
+    ASSERT_EQ(Selected(), label);
+  }
   bool FeaturesRan() const {
     for (const auto& call : host.frameCalls) {
       if (call.hash == sim::native::EntityExists) return true;  // the vehicle block's guard
@@ -70,7 +109,8 @@ class MenuTest : public Playthrough {
   }
   void GoToGearSpeeds() {
     Open();
-    Tap(Up);  // row 8
+    Tap(Up);  // round to the last row
+    ASSERT_EQ(Selected(), "Gear Speeds");
     Tap(Enter);
   }
 };
@@ -122,50 +162,50 @@ TEST_F(MenuTest, TheMenuKeyOpensAndClosesAndNoFeatureRunsWhileOpen) {
 
 TEST_F(MenuTest, SelectionWrapsAroundOnBothPages) {
   Open();
-  EXPECT_NEAR(MarkerY(), 0.26F, 1e-6);
+  EXPECT_EQ(Selected(), "Safety Toggle");
   Tap(Up);
-  EXPECT_NEAR(MarkerY(), 0.644F, 1e-6);
+  EXPECT_EQ(Selected(), "Gear Speeds");
   Tap(Down);
-  EXPECT_NEAR(MarkerY(), 0.26F, 1e-6);
+  EXPECT_EQ(Selected(), "Safety Toggle");
   Hold(Down);
   Frame();
   Frame();  // no repeat while held
   Release(Down);
-  EXPECT_NEAR(MarkerY(), 0.308F, 1e-6);
+  EXPECT_EQ(Selected(), "Menu Key");
 
   Tap(Up);
-  Tap(Up);  // row 8: "Gear Speeds"
+  Tap(Up);  // round to "Gear Speeds"
   Tap(Enter);
   EXPECT_EQ(TextAt(0.04F, 0.182F)->text, "~y~Halvane~w~ | Gear Speeds");
-  EXPECT_NEAR(MarkerY(), 0.26F, 1e-6);
+  EXPECT_EQ(Selected(), "Gear 1");
   Tap(Up);
-  EXPECT_NEAR(MarkerY(), 0.404F, 1e-6);  // gear 4
+  EXPECT_EQ(Selected(), "Gear 4");
   Hold(Down);
   Frame();
   EXPECT_THAT(Sounds(), ElementsAre("NAV_UP_DOWN"));
   Release(Down);
   Frame();
-  EXPECT_NEAR(MarkerY(), 0.26F, 1e-6);
+  EXPECT_EQ(Selected(), "Gear 1");
 
   Tap(Backspace);  // back to the keys, "Gear Speeds" still selected
-  EXPECT_NEAR(MarkerY(), 0.644F, 1e-6);
+  EXPECT_EQ(Selected(), "Gear Speeds");
 }
 
 TEST_F(MenuTest, EachPassDrawsTheMenuAsItStoodBeforeThatPassesInput) {
   Open();
   Hold(Down);
   Frame();
-  EXPECT_NEAR(MarkerY(), 0.26F, 1e-6);  // the press shows on the next frame
+  EXPECT_EQ(Selected(), "Safety Toggle");  // the press shows on the next frame
   Release(Down);
   Frame();
-  EXPECT_NEAR(MarkerY(), 0.308F, 1e-6);
+  EXPECT_EQ(Selected(), "Menu Key");
 
   Hold(Enter);  // "Menu Key": a capture starts
   Frame();
-  EXPECT_EQ(TextAt(0.2F, 0.308F)->text, "[F2]");
+  EXPECT_EQ(ValueOf("Menu Key"), "[F2]");
   Release(Enter);
   Frame();
-  EXPECT_THAT(TextAt(0.2F, 0.308F)->text, HasSubstr("[...]"));
+  EXPECT_THAT(ValueOf("Menu Key"), HasSubstr("[...]"));
   Tap(Backspace);
 
   Tap(Up);
@@ -173,10 +213,10 @@ TEST_F(MenuTest, EachPassDrawsTheMenuAsItStoodBeforeThatPassesInput) {
   Tap(Enter);
   Hold(Right);
   Frame();
-  EXPECT_EQ(TextAt(0.135F, 0.26F)->text, "~y~9.72 ~w~m/s  ~c~21 mph");
+  EXPECT_EQ(ValueOf("Gear 1"), "~y~9.72 ~w~m/s  ~c~21 mph");
   Release(Right);
   Frame();
-  EXPECT_EQ(TextAt(0.135F, 0.26F)->text, "~y~10.00 ~w~m/s  ~c~22 mph");
+  EXPECT_EQ(ValueOf("Gear 1"), "~y~10.00 ~w~m/s  ~c~22 mph");
 }
 
 TEST_F(MenuTest, LoweringGearTwoThirtyTimesStopsOneStepAboveGearOne) {
@@ -188,7 +228,7 @@ TEST_F(MenuTest, LoweringGearTwoThirtyTimesStopsOneStepAboveGearOne) {
     ASSERT_NE(FileIdentity(), before) << "press " << press;  // rewritten every time
   }
   EXPECT_THAT(File(), HasSubstr("Gear1=9.72\nGear2=9.9978\nGear3=26.39\n"));
-  EXPECT_EQ(TextAt(0.135F, 0.308F)->text, "~y~10.00 ~w~m/s  ~c~22 mph");
+  EXPECT_EQ(ValueOf("Gear 2"), "~y~10.00 ~w~m/s  ~c~22 mph");
   Hold(Right);
   Frame();
   Frame();  // one step per press
@@ -232,20 +272,19 @@ TEST_F(MenuTest, ASaveThatFailsIsToldOncePerOpeningAndTheChangeHolds) {
   std::filesystem::create_symlink("Halvane.ini", host.Folder() / "Halvane.ini");
   Frame();
   Open();
-  for (int i = 0; i < 6; ++i) Tap(Down);  // "Hide Ammo Counter"
+  MoveTo("Hide Ammo Counter");
   Tap(Enter);
   EXPECT_THAT(host.game.notifications, ElementsAre(Unsaved));
   Tap(Enter);
   Tap(Enter);
-  Tap(Up);
-  Tap(Up);
+  MoveTo("Gear Up");
   Tap(Enter);  // a capture
   Tap('K');
   EXPECT_THAT(host.game.notifications, ElementsAre(Unsaved, "Key set to: K"));
   Tap(F2);
   EXPECT_THAT(host.game.hiddenHud, ElementsAre(2, 20));  // the change holds for the run
   Open();
-  for (int i = 0; i < 6; ++i) Tap(Down);
+  MoveTo("Hide Ammo Counter");
   Tap(Enter);
   EXPECT_THAT(host.game.notifications, ElementsAre(Unsaved, "Key set to: K", Unsaved));
   EXPECT_TRUE(std::filesystem::is_symlink(host.Folder() / "Halvane.ini"));
@@ -254,8 +293,7 @@ TEST_F(MenuTest, ASaveThatFailsIsToldOncePerOpeningAndTheChangeHolds) {
   std::filesystem::remove(host.Folder() / "Halvane.ini");
   Tap(F2);
   Open();
-  Tap(Up);
-  Tap(Up);  // "Gear System"
+  MoveTo("Gear System");
   Tap(Enter);
   EXPECT_THAT(File(), HasSubstr("GearSystem=0\n"));
   EXPECT_EQ(host.game.notifications.size(), 3U);
@@ -266,13 +304,12 @@ TEST_F(MenuTest, ChangesMadeWhileTheFileCouldNotBeReadStayWhenItCanBe) {
   std::filesystem::create_symlink("Halvane.ini", file);  // cannot be read
   Frame();
   Open();
-  for (int i = 0; i < 6; ++i) Tap(Down);  // "Hide Ammo Counter"
+  MoveTo("Hide Ammo Counter");
   Tap(Enter);
-  Tap(Down);
-  Tap(Down);
-  Tap(Enter);  // the gear speeds page
-  Tap(Down);
-  Tap(Right);  // gear 2 a step up
+  MoveTo("Gear Speeds");
+  Tap(Enter);
+  MoveTo("Gear 2");
+  Tap(Right);  // a step up
   Tap(F2);
 
   // The lock goes: the file's settings apply to the rest, the player's stay.
@@ -367,11 +404,11 @@ TEST_F(MenuTest, LeftGivesANoLimitGearAFigureAndNoPressTakesOneAway) {
 
 TEST_F(MenuTest, TheSwitchRowsToggleAndSave) {
   Open();
-  for (int i = 0; i < 6; ++i) Tap(Down);
+  MoveTo("Hide Ammo Counter");
   Tap(Enter);
   EXPECT_THAT(File(), HasSubstr("HideAmmoHud=1\n"));
   EXPECT_THAT(Sounds(), IsEmpty());  // the Select sound played on the press
-  EXPECT_EQ(TextAt(0.2F, 0.548F)->text, "~g~[ON]");
+  EXPECT_EQ(ValueOf("Hide Ammo Counter"), "~g~[ON]");
   Tap(F2);
   EXPECT_THAT(host.game.hiddenHud, ElementsAre(2, 20));
 
@@ -382,13 +419,13 @@ TEST_F(MenuTest, TheSwitchRowsToggleAndSave) {
   Tap('3');
   Tap('3');
   Open();
-  for (int i = 0; i < 7; ++i) Tap(Down);
+  MoveTo("Gear System");
   Tap(Enter);
   EXPECT_THAT(File(), HasSubstr("GearSystem=0\n"));
   Tap(F2);
   EXPECT_THAT(host.game.rects, IsEmpty());
   Open();
-  for (int i = 0; i < 7; ++i) Tap(Down);
+  MoveTo("Gear System");
   Tap(Enter);
   Tap(F2);
   bool gearOneShown = false;
@@ -401,7 +438,7 @@ TEST_F(MenuTest, AFileThatCouldNotBeReadIsNeverWrittenAndIsTriedAgainOnOpening) 
   std::filesystem::create_symlink("Halvane.ini", file);  // a name that cannot be read
   Frame();
   Open();
-  for (int i = 0; i < 6; ++i) Tap(Down);
+  MoveTo("Hide Ammo Counter");
   Tap(Enter);
   Tap(F2);
   EXPECT_TRUE(std::filesystem::is_symlink(file));
@@ -415,7 +452,7 @@ TEST_F(MenuTest, AFileThatCouldNotBeReadIsNeverWrittenAndIsTriedAgainOnOpening) 
   EXPECT_TRUE(MarkerY() > 0.0F);
   EXPECT_THAT(File(), HasSubstr("Menu=F5\nEngine=H\n"));
   EXPECT_THAT(File(), HasSubstr("HideAmmoHud=1\n"));
-  for (int i = 0; i < 6; ++i) Tap(Down);
+  MoveTo("Hide Ammo Counter");
   Tap(Enter);
   EXPECT_THAT(File(), HasSubstr("Menu=F5\nEngine=H\n"));
   EXPECT_THAT(File(), HasSubstr("HideAmmoHud=0\n"));
@@ -431,7 +468,7 @@ TEST_F(MenuTest, AHugeSettingsFileIsLeftAloneAndTheGameGoesOn) {
   std::filesystem::resize_file(file, Size);
   Frame();
   Open();  // F2: the defaults hold
-  for (int i = 0; i < 6; ++i) Tap(Down);
+  MoveTo("Hide Ammo Counter");
   Tap(Enter);
   Tap(F2);  // tried again on the opening, still too large
   EXPECT_EQ(std::filesystem::file_size(file), Size);
@@ -445,16 +482,16 @@ TEST_F(MenuTest, AHugeSettingsFileIsLeftAloneAndTheGameGoesOn) {
 TEST_F(MenuTest, ACaptureBindsThePadAndPostsTheName) {
   host.input.padConnected = true;
   Open();
-  for (int i = 0; i < 4; ++i) Tap(Down);  // "Gear Up"
+  MoveTo("Gear Up");
   Hold(Enter);
   Frame();
   EXPECT_THAT(Sounds(), ElementsAre("SELECT"));
   Frame();  // drawn before the input of a pass: the capture shows from the next
   const std::uint32_t blink = host.input.tick / 400 % 2;
-  EXPECT_EQ(TextAt(0.2F, 0.452F)->text, blink == 1 ? "~o~[...]" : "~r~[...]");
+  EXPECT_EQ(ValueOf("Gear Up"), blink == 1 ? "~o~[...]" : "~r~[...]");
   Frame(400);
-  EXPECT_EQ(TextAt(0.2F, 0.452F)->text, blink == 1 ? "~r~[...]" : "~o~[...]");
-  EXPECT_EQ(TextAt(0.2F, 0.26F)->text, "[T]");  // the other rows show their keys
+  EXPECT_EQ(ValueOf("Gear Up"), blink == 1 ? "~r~[...]" : "~o~[...]");
+  EXPECT_EQ(ValueOf("Safety Toggle"), "[T]");  // the other rows show their keys
   Release(Enter);                               // Enter and pad A are never captured
   host.input.padButtons = 0x4000;               // pad X
   Frame();
@@ -463,7 +500,7 @@ TEST_F(MenuTest, ACaptureBindsThePadAndPostsTheName) {
   EXPECT_THAT(host.game.notifications, ElementsAre("Key set to: PAD_X"));
   EXPECT_THAT(Sounds(), IsEmpty());
   Frame();
-  EXPECT_EQ(TextAt(0.2F, 0.452F)->text, "[PAD_X]");
+  EXPECT_EQ(ValueOf("Gear Up"), "[PAD_X]");
 
   // The D-pad binds during a capture instead of moving the selection.
   Tap(Down);  // "Gear Down"
@@ -472,13 +509,13 @@ TEST_F(MenuTest, ACaptureBindsThePadAndPostsTheName) {
   Frame();
   host.input.padButtons = 0;
   EXPECT_THAT(File(), HasSubstr("GearDown=PAD_DPAD_UP\n"));
-  EXPECT_NEAR(MarkerY(), 0.5F, 1e-6);
+  EXPECT_EQ(Selected(), "Gear Down");
 }
 
 TEST_F(MenuTest, ThePressACaptureTakesDoesNothingElseInTheMenu) {
   host.input.padConnected = true;
   Open();
-  for (int i = 0; i < 4; ++i) Tap(Down);  // "Gear Up"
+  MoveTo("Gear Up");
   const float gearUpRow = MarkerY();
   host.input.padButtons = 0x1000;  // pad A starts the capture
   Frame();
@@ -515,7 +552,7 @@ TEST_F(MenuTest, BackEndsACaptureSilentlyAndTheDigitBeatsTheLetter) {
   Tap(Enter);  // capture "Safety Toggle"
   Tap(Backspace);
   EXPECT_THAT(Sounds(), IsEmpty());
-  EXPECT_EQ(TextAt(0.2F, 0.26F)->text, "[T]");
+  EXPECT_EQ(ValueOf("Safety Toggle"), "[T]");
   Tap(Backspace);  // now Back closes
   EXPECT_LT(MarkerY(), 0.0F);
 
@@ -547,7 +584,7 @@ TEST_F(MenuTest, ClosingTheMenuByAnyRouteEndsACaptureUnbound) {
   Release(F2);
   Frame();
   EXPECT_GT(MarkerY(), 0.0F);
-  EXPECT_EQ(TextAt(0.2F, 0.26F)->text, "[T]");
+  EXPECT_EQ(ValueOf("Safety Toggle"), "[T]");
   EXPECT_EQ(File(), saved);
   EXPECT_THAT(host.game.notifications, IsEmpty());
   Tap('K');
@@ -608,30 +645,41 @@ TEST_F(MenuTest, CapturingTheMenuKeyTakesEffectAtOnce) {
   EXPECT_LT(MarkerY(), 0.0F);
   EXPECT_THAT(File(), HasSubstr("SafetyToggle=T\n"));
   Tap(F5);
-  EXPECT_EQ(TextAt(0.2F, 0.26F)->text, "[T]");
+  EXPECT_EQ(ValueOf("Safety Toggle"), "[T]");
 }
 
 TEST_F(MenuTest, ThePanelIsDrawnWhereItsTablesSay) {
   Open();
+  // The title bar, a bar for each row (its label 0.014 above the bar's
+  // centre), and the footer's bar below the last row.
   const auto& rects = host.game.rects;
-  ASSERT_EQ(rects.size(), 1U + 9U + 1U);
+  ASSERT_EQ(rects.size(), 1U + static_cast<std::size_t>(KeybindingRowCount) + 1U);
   EXPECT_THAT(rects[0].colour, ElementsAre(30, 30, 30, 220));
+  EXPECT_NEAR(Drawn("Safety Toggle")->y, 0.26F, 1e-6);
   EXPECT_NEAR(rects[1].y, 0.274F, 1e-6);
-  EXPECT_THAT(rects[1].colour, ElementsAre(60, 60, 60, 200));
-  EXPECT_NEAR(rects[9].y, 0.658F, 1e-6);
-  EXPECT_THAT(rects[9].colour, ElementsAre(20, 20, 20, 200));
-  EXPECT_NEAR(rects[10].y, 0.714F, 1e-6);
-  EXPECT_EQ(rects[10].height, 0.045F);
-  const sim::DrawnText* footer = TextAt(0.038F, 0.698F);
+  EXPECT_THAT(rects[1].colour, ElementsAre(60, 60, 60, 200));  // selected
+  for (std::int32_t row = 1; row < KeybindingRowCount; ++row) {
+    const auto& bar = rects[static_cast<std::size_t>(row) + 1];
+    EXPECT_NEAR(bar.y - rects[static_cast<std::size_t>(row)].y, 0.048F, 1e-6) << row;
+    EXPECT_THAT(bar.colour, ElementsAre(20, 20, 20, 200)) << row;
+  }
+  const auto& lastBar = rects[static_cast<std::size_t>(KeybindingRowCount)];
+  EXPECT_NEAR(Drawn("Gear Speeds")->y, lastBar.y - 0.014F, 1e-6);
+  EXPECT_NEAR(rects.back().y - lastBar.y, 0.056F, 1e-6);
+  EXPECT_EQ(rects.back().height, 0.045F);
+  const sim::DrawnText* footer = Drawn("~y~UP/DOWN~w~ Nav  ~y~ENTER~w~ Select  ~y~BACK~w~ Close");
   ASSERT_NE(footer, nullptr);
-  EXPECT_EQ(footer->text, "~y~UP/DOWN~w~ Nav  ~y~ENTER~w~ Select  ~y~BACK~w~ Close");
+  EXPECT_NEAR(footer->x, 0.038F, 1e-6);
+  EXPECT_NEAR(rects.back().y - footer->y, 0.016F, 1e-6);
   EXPECT_EQ(footer->style.scaleX, 0.25F);
-  EXPECT_THAT(TextAt(0.2F, 0.26F)->style.colour, ElementsAre(180, 220, 255, 255));
-  EXPECT_EQ(TextAt(0.055F, 0.596F)->text, "Gear System");
-  EXPECT_EQ(TextAt(0.2F, 0.596F)->text, "~g~[ON]");
-  EXPECT_EQ(TextAt(0.2F, 0.548F)->text, "~r~[OFF]");
-  EXPECT_THAT(TextAt(0.2F, 0.548F)->style.colour, ElementsAre(255, 100, 100, 255));
-  EXPECT_EQ(TextAt(0.185F, 0.644F)->text, "[ ENTER ]");
+  EXPECT_NEAR(ValueText("Safety Toggle")->x, 0.2F, 1e-6);
+  EXPECT_THAT(ValueText("Safety Toggle")->style.colour, ElementsAre(180, 220, 255, 255));
+  EXPECT_NEAR(Drawn("Gear System")->x, 0.055F, 1e-6);
+  EXPECT_EQ(ValueOf("Gear System"), "~g~[ON]");
+  EXPECT_EQ(ValueOf("Hide Ammo Counter"), "~r~[OFF]");
+  EXPECT_THAT(ValueText("Hide Ammo Counter")->style.colour, ElementsAre(255, 100, 100, 255));
+  EXPECT_NEAR(ValueText("Gear Speeds")->x, 0.185F, 1e-6);
+  EXPECT_EQ(ValueOf("Gear Speeds"), "[ ENTER ]");
   for (const auto& text : host.game.texts) EXPECT_FALSE(text.style.centred) << text.text;
 
   Tap(Up);

@@ -14,6 +14,11 @@ source "$here/missing-build.sh"
   missing_build "build/fuzz/fuzz_$target" "cmake --preset fuzz && cmake --build --preset fuzz"
 mkdir -p "$work"
 cd "$work"
+# The settings file the plug-in writes at its first start, kept once in
+# tests/data, seeds both settings targets (their corpus is one folder).
+if [[ $target == settings || $target == settings_text ]]; then
+  cp "$root/tests/data/default-settings.ini" "$work/default.ini"
+fi
 # The menu target reads a start byte and 32 frames of 4 bytes at most.
 options=()
 [[ $target == menu ]] && options=(-max_len=129)
