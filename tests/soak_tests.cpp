@@ -2,7 +2,9 @@
 // hold checked on every pass. HALVANE_SOAK_PASSES sets the number (50,000
 // unless told; the long run is 1,000,000).
 #include "Playthrough.h"
+#include "config/SettingsTable.h"
 #include "feedback/Sound.h"
+#include "menu/Menu.h"
 
 #include <gmock/gmock.h>
 
@@ -99,11 +101,13 @@ class SoakTest : public Playthrough {
         ++markers;
         const float row = (text.y - 0.26F) / 0.048F;
         ASSERT_NEAR(row, std::round(row), 1e-3) << "pass " << pass;
-        ASSERT_TRUE(row > -0.5F && row < 8.5F) << "pass " << pass << ": marker row " << row;
+        ASSERT_TRUE(row > -0.5F && row < static_cast<float>(KeybindingRowCount) - 0.5F)
+            << "pass " << pass << ": marker row " << row;
       }
       if (text.text == "~o~[...]" || text.text == "~r~[...]") {
         const float row = (text.y - 0.26F) / 0.048F;
-        ASSERT_TRUE(row > -0.5F && row < 5.5F) << "pass " << pass << ": capture row " << row;
+        ASSERT_TRUE(IsBindingRow(static_cast<std::int32_t>(std::lround(row))))
+            << "pass " << pass << ": capture row " << row;
       }
     }
     for (const std::string& notification : host.game.notifications) ASSERT_LE(notification.size(), 63U);
@@ -216,8 +220,18 @@ class SeamSoakTest : public Playthrough {
     std::vector<std::string> lines;
     std::istringstream stream(text);
     for (std::string line; std::getline(stream, line);) lines.push_back(line);
-    return lines.size() == 16 && lines[0] == "[Keybindings]" && lines[8] == "[Settings]" &&
-           lines[11] == "[GearSpeeds]" && lines[15].starts_with("Gear4=");
+    // A line a setting and one a section, the sections in the table's order.
+    std::vector<std::string> expected;
+    for (const SettingEntry& setting : SettingsTable) {
+      const std::string section = SectionOf(setting.kind);
+      if (std::find(expected.begin(), expected.end(), section) == expected.end()) expected.push_back(section);
+      expected.push_back(std::string(setting.fileKey) + "=");
+    }
+    if (lines.size() != expected.size()) return false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      if (!lines[i].starts_with(expected[i])) return false;
+    }
+    return true;
   }
 
   // What must hold after every pass, in a player's words.

@@ -7,6 +7,7 @@
 #include "DefaultSettings.h"
 #include "GameProcess.h"
 #include "Host.h"
+#include "menu/Menu.h"
 
 #include <windows.h>
 // windows.h first: these need its types.
@@ -131,6 +132,16 @@ BOOL WINAPI RecordedSetEndOfFile(HANDLE file) {
   if (!watchedSettingsFile.empty()) beforeCuts.push_back({ReadFile(watchedSettingsFile), length.QuadPart});
   return SetEndOfFile(file);
 }
+
+// The keybindings page's row with the label `label`, counted from the top,
+// as the menu lays its rows out from the settings table.
+constexpr int RowOf(std::string_view label) {
+  for (std::size_t row = 0; row < KeybindingSettings.size(); ++row) {
+    if (KeybindingSettings[row]->menuLabel == label) return static_cast<int>(row);
+  }
+  return -1;
+}
+static_assert(RowOf("Hide Ammo Counter") > 0 && RowOf("Engine Toggle") > 0 && RowOf("Gear Up") > 0);
 
 // ---- Checks.
 
@@ -396,7 +407,7 @@ void Playthrough(const std::filesystem::path& plugin, const std::filesystem::pat
 
   // A menu change rewrites the file.
   session.Tap(VK_F2);
-  for (int i = 0; i < 6; ++i) session.Tap(VK_DOWN);
+  for (int i = 0; i < RowOf("Hide Ammo Counter"); ++i) session.Tap(VK_DOWN);
   session.Tap(VK_RETURN);
   Check(ReadFile(folder / "Halvane.ini").find("HideAmmoHud=1\r\n") != std::string::npos,
         "the menu's change is saved at once");
@@ -509,7 +520,7 @@ void ReadOnlyFolder(const std::filesystem::path& plugin, const std::filesystem::
 void SwitchAmmoCounterInMenu(Session& session, int menuKey, const char* opening) {
   session.Tap(menuKey);
   if (opening != nullptr) Check(session.Drew("~y~Halvane~w~ | Keybindings"), opening);
-  for (int i = 0; i < 6; ++i) session.Tap(VK_DOWN);
+  for (int i = 0; i < RowOf("Hide Ammo Counter"); ++i) session.Tap(VK_DOWN);
   session.Tap(VK_RETURN);
   session.Tap(menuKey);
 }
@@ -560,7 +571,7 @@ void LockedSettingsFile(const std::filesystem::path& plugin, const std::filesyst
   // saving works again.
   session.Tap(VK_F2);
   Check(session.Drew("~y~Halvane~w~ | Keybindings"), "F2 still opens the menu");
-  for (int i = 0; i < 6; ++i) session.Tap(VK_DOWN);
+  for (int i = 0; i < RowOf("Hide Ammo Counter"); ++i) session.Tap(VK_DOWN);
   session.Tap(VK_RETURN);
   session.Tap(VK_F5);
   Check(!session.Drew("~y~Halvane~w~ | Keybindings"), "the file's F5 closes the menu once it is read");
@@ -900,8 +911,7 @@ void Pad(const std::filesystem::path& plugin, const std::filesystem::path& folde
   // The menu on the pad: D-pad to "Engine Toggle", A to capture, the right
   // trigger counts only above 30.
   session.Tap(VK_F2);
-  session.TapPad(XINPUT_GAMEPAD_DPAD_DOWN);
-  session.TapPad(XINPUT_GAMEPAD_DPAD_DOWN);
+  for (int i = 0; i < RowOf("Engine Toggle"); ++i) session.TapPad(XINPUT_GAMEPAD_DPAD_DOWN);
   session.TapPad(XINPUT_GAMEPAD_A);
   session.TapRightTrigger(30);
   Check(ReadFile(folder / "Halvane.ini").find("Engine=G\r\n") != std::string::npos,
@@ -910,8 +920,7 @@ void Pad(const std::filesystem::path& plugin, const std::filesystem::path& folde
   Check(ReadFile(folder / "Halvane.ini").find("Engine=PAD_RT\r\n") != std::string::npos,
         "a trigger at 31 is captured for the engine");
   // Two rows down to "Gear Up", and pad X for it; B closes the menu.
-  session.TapPad(XINPUT_GAMEPAD_DPAD_DOWN);
-  session.TapPad(XINPUT_GAMEPAD_DPAD_DOWN);
+  for (int i = RowOf("Engine Toggle"); i < RowOf("Gear Up"); ++i) session.TapPad(XINPUT_GAMEPAD_DPAD_DOWN);
   session.TapPad(XINPUT_GAMEPAD_A);
   session.TapPad(XINPUT_GAMEPAD_X);
   Check(ReadFile(folder / "Halvane.ini").find("GearUp=PAD_X\r\n") != std::string::npos,
