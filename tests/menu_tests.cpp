@@ -86,7 +86,8 @@ class MenuTest : public Playthrough {
     const sim::DrawnText* marker = Drawn("~y~>");
     const sim::DrawnText* label = nullptr;
     for (const auto& text : host.game.texts) {
-      if (marker != nullptr && text.y == marker->y && text.x > marker->x && (label == nullptr || text.x < label->x)) {
+      if (marker != nullptr && text.y == marker->y && text.x > marker->x &&
+          (label == nullptr || text.x < label->x)) {
         label = &text;
       }
     }
@@ -492,8 +493,8 @@ TEST_F(MenuTest, ACaptureBindsThePadAndPostsTheName) {
   Frame(400);
   EXPECT_EQ(ValueOf("Gear Up"), blink == 1 ? "~r~[...]" : "~o~[...]");
   EXPECT_EQ(ValueOf("Safety Toggle"), "[T]");  // the other rows show their keys
-  Release(Enter);                               // Enter and pad A are never captured
-  host.input.padButtons = 0x4000;               // pad X
+  Release(Enter);                              // Enter and pad A are never captured
+  host.input.padButtons = 0x4000;              // pad X
   Frame();
   host.input.padButtons = 0;
   EXPECT_THAT(File(), HasSubstr("GearUp=PAD_X\n"));
