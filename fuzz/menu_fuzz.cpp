@@ -95,10 +95,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RunFramePass();
 
     Check(GearState.gear >= 1 && GearState.gear <= 5);
-    Check(MenuState.keyRow >= 0 && MenuState.keyRow <= 8);
-    Check(MenuState.gearRow >= 1 && MenuState.gearRow <= 4);
-    Check(MenuState.capturing ? MenuState.captureRow >= 0 && MenuState.captureRow <= 5
-                              : MenuState.captureRow == -1);
+    Check(MenuState.keyRow >= 0 && MenuState.keyRow < KeybindingRowCount);
+    Check(MenuState.gearRow >= 1 && MenuState.gearRow <= LimitedGearCount);
+    Check(MenuState.capturing ? IsBindingRow(MenuState.captureRow) : MenuState.captureRow == -1);
     for (float speed : Config.GearSpeeds) Check(std::isfinite(speed) && speed >= 1.0F);
   }
   CheckFileHoldsSettings();

@@ -22,4 +22,7 @@ fi
 # The menu target reads a start byte and 32 frames of 4 bytes at most.
 options=()
 [[ $target == menu ]] && options=(-max_len=129)
-exec "$root/build/fuzz/fuzz_$target" "${options[@]}" -max_total_time="$seconds" -print_final_stats=1 "$work" "$root/fuzz/corpus/$target"
+# libFuzzer's own exit code for a finding is 77, which CTest takes for a
+# skip: a finding must fail the test.
+exec "$root/build/fuzz/fuzz_$target" "${options[@]}" -error_exitcode=1 -timeout_exitcode=1 \
+  -max_total_time="$seconds" -print_final_stats=1 "$work" "$root/fuzz/corpus/$target"
