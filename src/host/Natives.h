@@ -66,9 +66,9 @@ inline Entity CharacterInSeat(Entity vehicle, std::int32_t seat) {
 
 // ---- Magazines and ammunition.
 
-// False, with nothing written, when the character has no such weapon.
-inline bool GetAmmoInClip(Entity character, WeaponHash weapon, std::int32_t* count) {
-  return CallNative<bool>(0x2E1202248937775C, character, weapon, count);
+// Writes nothing when the character has no such weapon.
+inline void GetAmmoInClip(Entity character, WeaponHash weapon, std::int32_t* count) {
+  CallNative(0x2E1202248937775C, character, weapon, count);
 }
 inline void SetAmmoInClip(Entity character, WeaponHash weapon, std::int32_t count) {
   CallNative(0xDCD2A934D65CB497, character, weapon, count);

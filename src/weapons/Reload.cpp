@@ -22,11 +22,14 @@ struct ReloadStateRecord {
 };
 constinit ReloadStateRecord ReloadState = {};
 
-// The weapon's magazine count, or nothing when the game does not answer:
-// the character no longer has the weapon.
+// The weapon's magazine count, or nothing when the game writes none: the
+// character no longer has the weapon. A count is never negative, so -1 is
+// left in the variable only by a read that went unanswered.
 std::optional<std::int32_t> ReadClip(Entity character, WeaponHash weapon) {
-  std::int32_t count = 0;
-  if (!natives::GetAmmoInClip(character, weapon, &count)) return std::nullopt;
+  constexpr std::int32_t Unanswered = -1;
+  std::int32_t count = Unanswered;
+  natives::GetAmmoInClip(character, weapon, &count);
+  if (count == Unanswered) return std::nullopt;
   return count;
 }
 
