@@ -303,6 +303,13 @@ void LoadAndUnload(const std::filesystem::path& plugin, const std::filesystem::p
   Check(GetModuleHandleA("Halvane.asi") == nullptr, "the DLL has left the process");
 }
 
+// How often the player was told that a change could not be saved.
+constexpr const char* UnsavedNotice = "Halvane.ini could not be saved: changes last until the game closes";
+std::ptrdiff_t UnsavedNotices(const Session& session) {
+  const auto& posted = session.host.game.notifications;
+  return std::count(posted.begin(), posted.end(), std::string(UnsavedNotice));
+}
+
 // One change, one save: opens the menu with `menuKey` (checking that it opened, when `opening`
 // says why it should), switches "Hide Ammo Counter" and closes the menu.
 void SwitchAmmoCounterInMenu(Session& session, int menuKey = VK_F2, const char* opening = nullptr);
@@ -324,6 +331,7 @@ void FirstStart(const std::filesystem::path& plugin, const std::filesystem::path
   }
   Check(ReadFile(folder / "Halvane.ini") == DefaultFile, "two switches bring the defaults back");
   Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
+  Check(UnsavedNotices(session) == 0, "a save that succeeds tells nothing");
   Check(session.Replaces() == 3, "the first file and both saves each replace Halvane.ini: " +
                                      std::to_string(session.Replaces()) + " replaces");
   session.Finish();
@@ -514,6 +522,9 @@ void ReadOnlyFolder(const std::filesystem::path& plugin, const std::filesystem::
         "no settings file can appear in a read-only folder");
   SwitchAmmoCounterInMenu(session);
   Check(session.host.game.hiddenHud.count(20) == 1, "a change that cannot be saved stays in force");
+  Check(UnsavedNotices(session) == 1, "the player is told once that the change could not be saved");
+  SwitchAmmoCounterInMenu(session);
+  Check(UnsavedNotices(session) == 2, "and once again at the next opening of the menu");
   session.Finish();
 }
 
@@ -641,6 +652,7 @@ void FullDisk(const std::filesystem::path& plugin, const std::filesystem::path& 
   session.Frame();
   SwitchAmmoCounterInMenu(session, VK_F5, "the file is read: F5 opens the menu");
   Check(session.host.game.hiddenHud.count(20) == 1, "the change holds for the run");
+  Check(UnsavedNotices(session) == 1, "the player is told that the change could not be saved");
   session.Finish();
   Check(!mine.empty() && ReadFile(folder / "Halvane.ini") == mine,
         "the settings file is as it was, byte for byte");
