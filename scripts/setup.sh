@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build, the tests and the tools need on Debian 12, if missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
+packages=(cmake ninja-build g++ clang lld libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
           mingw-w64 wine64 libsndfile1-dev libcairo2-dev fonts-dejavu-core zip e2fsprogs valgrind locales
           xvfb xdotool imagemagick clang-format)
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs one playthrough of the real Halvane.asi under Wine:
-#   wine-scenario.sh <windows build folder> <scenario> <work folder>
-# The plug-in is installed into <work folder>/<scenario>, made afresh.
+#   wine-scenario.sh <windows build folder> <scenario> <work folder> [Halvane.asi]
+# The plug-in (the build folder's, unless another is named) is installed into
+# <work folder>/<scenario>, made afresh; the build folder's runner plays it.
 set -euo pipefail
 build=$(realpath -m "$1")
 scenario=$2
@@ -16,7 +17,8 @@ windows_path() { local path=${1//\//\\}; echo "Z:$path"; }
 [[ -d "$folder" ]] && chattr -i "$folder" 2>/dev/null || true
 rm -rf "$folder"
 mkdir -p "$folder"
-plugin=$build/Halvane.asi
+plugin=$(realpath -m "${4:-$build/Halvane.asi}")
+[[ -f $plugin ]] || missing_build "$plugin" "cmake --preset windows-clang && cmake --build --preset windows-clang"
 if [[ $scenario == full-disk || $scenario == locked-folder-full-disk ]]; then
   # A full disk: no file of the runner may grow past the settings file's
   # size; a write past it fails (the signal it would raise is ignored).

@@ -16,8 +16,13 @@ using HostMilliseconds = std::uint32_t;
 #endif
 static_assert(sizeof(HostMilliseconds) == 4);
 
-#if defined(_WIN32) && defined(__GNUC__)
-// GCC cannot produce MSVC decorations, so each import names its symbol.
+// Neither GCC nor clang for mingw-w64 produces MSVC decorations, so each
+// import names its symbol. clang takes the label as the symbol's name and
+// quotes it where its assembly needs that; GCC writes the label into its
+// assembly as it stands, where the '?' must be quoted by hand.
+#if defined(_WIN32) && defined(__clang__)
+#define HALVANE_HOST_SYMBOL(decorated) __asm__(decorated)
+#elif defined(_WIN32) && defined(__GNUC__)
 #define HALVANE_HOST_SYMBOL(decorated) __asm__("\"" decorated "\"")
 #else
 #define HALVANE_HOST_SYMBOL(decorated)
