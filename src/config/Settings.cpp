@@ -241,39 +241,6 @@ void ResetSettingsFile() {
   fileMayBeWritten = false;
 }
 
-namespace {
-
-// Whether `setting` holds the same value in both records.
-bool SameValue(const ConfigRecord& a, const ConfigRecord& b, const SettingEntry& setting) {
-  switch (setting.kind) {
-    case SettingKind::Binding:
-      return a.*setting.binding == b.*setting.binding;
-    case SettingKind::Switch:
-      return a.*setting.flag == b.*setting.flag;
-    case SettingKind::Speed:
-      const auto gear = static_cast<std::size_t>(setting.gear - 1);
-      return a.GearSpeeds[gear] == b.GearSpeeds[gear];
-  }
-  return true;
-}
-
-void CopyValue(ConfigRecord& to, const ConfigRecord& from, const SettingEntry& setting) {
-  switch (setting.kind) {
-    case SettingKind::Binding:
-      to.*setting.binding = from.*setting.binding;
-      return;
-    case SettingKind::Switch:
-      to.*setting.flag = from.*setting.flag;
-      return;
-    case SettingKind::Speed:
-      const auto gear = static_cast<std::size_t>(setting.gear - 1);
-      to.GearSpeeds[gear] = from.GearSpeeds[gear];
-      return;
-  }
-}
-
-}  // namespace
-
 // The file could not be read at start-up, so the defaults were in force and
 // every difference from them is a change the player made since. Read now,
 // the file's settings apply to the rest; the player's changes stay, and are
@@ -289,8 +256,8 @@ void RetrySettingsLoad() {
       fileMayBeWritten = true;
       bool changed = false;
       for (const SettingEntry& setting : SettingsTable) {
-        if (SameValue(inForce, DefaultConfig, setting)) continue;
-        CopyValue(Config, inForce, setting);
+        if (SameSetting(inForce, DefaultConfig, setting)) continue;
+        CopySetting(Config, inForce, setting);
         changed = true;
       }
       if (changed) SaveSettings();

@@ -1,9 +1,8 @@
 #include "menu/KeyCapture.h"
 
-#include "feedback/ScreenText.h"
 #include "input/KeyNames.h"
-#include "menu/Menu.h"
 
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -28,22 +27,9 @@ constinit const std::array<KeyCode, 81> CaptureScanOrder = MakeCaptureScanOrder(
 
 // A code without a name could not be written to the settings file and
 // would fall back to its default at the next start, so it is never taken.
-bool TryCaptureKey(KeyCode code) {
-  if (!IsKeyDown(code) || std::string_view(KeyName(code)) == "?") return false;
-  const std::int32_t row = MenuState.captureRow;
-  if (IsBindingRow(row)) Config.*KeybindingSettings[static_cast<std::size_t>(row)]->binding = code;
-  MenuState.capturing = false;
-  MenuState.captureRow = -1;
-  char text[64];
-  FormatText64(text, "Key set to: %s", KeyName(code));
-  PostNotification(text);
-  SaveMenuChange();
-  return true;
-}
-
-bool RunKeyCapture() {
+std::optional<KeyCode> CapturedKey() {
   for (KeyCode code : CaptureScanOrder) {
-    if (TryCaptureKey(code)) return true;
+    if (IsKeyDown(code) && std::string_view(KeyName(code)) != "?") return code;
   }
-  return false;
+  return std::nullopt;
 }

@@ -1,20 +1,15 @@
-// Rebinding a key from the menu: the first key or pad button found down
-// becomes the binding of the row being captured.
+// Rebinding a key from the menu: which key or pad button a capture takes.
 #pragma once
 
 #include "input/Input.h"
 
 #include <array>
+#include <optional>
 
 // The codes a capture tests, in order: digits and the codes between them and
 // the letters, the letters, F1 to F12, the numeric keypad, the two side mouse
 // buttons, and the pad buttons other than A and B, which drive the menu.
 extern const std::array<KeyCode, 81> CaptureScanOrder;
 
-// Binds `code` to the row being captured if it is down, saves, and posts a
-// notification naming it; returns whether it did.
-bool TryCaptureKey(KeyCode code);
-
-// One pass of a capture: stops at the first code of CaptureScanOrder taken;
-// returns whether one was.
-bool RunKeyCapture();
+// The first code of CaptureScanOrder that is down and has a name, or nothing.
+std::optional<KeyCode> CapturedKey();

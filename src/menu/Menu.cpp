@@ -4,6 +4,7 @@
 #include "feedback/ScreenText.h"
 #include "feedback/Sound.h"
 #include "input/Input.h"
+#include "input/KeyNames.h"
 #include "menu/KeyCapture.h"
 #include "vehicle/Gear.h"
 #include "vehicle/GearDisplay.h"
@@ -43,6 +44,14 @@ MenuActions ReadActions() {
 }
 
 bool Fires(bool down, bool latch) { return down && !latch; }
+
+// Saves a change made in the menu. One that cannot reach the disk still holds
+// for the run, and the player is told so, once per opening of the menu.
+void SaveMenuChange() {
+  if (SaveSettings() || unsavedNoticePosted) return;
+  unsavedNoticePosted = true;
+  PostNotification("Halvane.ini could not be saved: changes last until the game closes");
+}
 
 void EndCapture() {
   MenuState.capturing = false;
@@ -99,6 +108,21 @@ void GearSpeedsPageInput(const MenuActions& fired) {
     SaveMenuChange();
     PlayFrontendSound("NAV_UP_DOWN");
   }
+}
+
+// One pass of a capture: the key it takes becomes the row's binding, the
+// player is told its name, and it is saved. Returns whether one was taken.
+bool RunKeyCapture() {
+  const std::optional<KeyCode> code = CapturedKey();
+  if (!code) return false;
+  const std::int32_t row = MenuState.captureRow;
+  if (IsBindingRow(row)) Config.*KeybindingSettings[static_cast<std::size_t>(row)]->binding = *code;
+  EndCapture();
+  char text[64];
+  FormatText64(text, "Key set to: %s", KeyName(*code));
+  PostNotification(text);
+  SaveMenuChange();
+  return true;
 }
 
 void SelectKeybindingRow() {
@@ -184,12 +208,6 @@ void ResetMenu() {
   MenuState = MenuAtLoad;
   MenuKeyLatch = false;
   unsavedNoticePosted = false;
-}
-
-void SaveMenuChange() {
-  if (SaveSettings() || unsavedNoticePosted) return;
-  unsavedNoticePosted = true;
-  PostNotification("Halvane.ini could not be saved: changes last until the game closes");
 }
 
 namespace {

@@ -74,9 +74,6 @@ void DrawMenu();
 void HandleMenuInput();
 // Closed, first rows selected, no capture, keys released: the state at load.
 void ResetMenu();
-// Saves a change made in the menu. One that cannot reach the disk still holds
-// for the run, and the player is told so, once per opening of the menu.
-void SaveMenuChange();
 
 // Speed limit adjustments of gear 1 to LimitedGearCount, keeping the gears in order.
 void RaiseGearSpeed(std::int32_t gear);
