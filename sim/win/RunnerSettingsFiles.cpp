@@ -1,0 +1,247 @@
+// Playthroughs of the settings file on a misbehaving disk or in another
+// program's hands: first start, a prepared file, locks, a full disk, stale and
+// huge files, an editor's BOM, a comma locale.
+#include "RunnerScenarios.h"
+#include "RunnerSession.h"
+
+#include <windows.h>
+// windows.h first: these need its types.
+#include <psapi.h>
+#include <xinput.h>
+
+#include <algorithm>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+namespace runner {
+
+void FirstStart(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  session.Frame();
+  Check(ReadFile(folder / "Halvane.ini") == DefaultFile,
+        "Halvane.ini holds the sixteen default lines, CR LF each");
+  Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
+  // Where nothing stands in the way, every save replaces the file whole.
+  for (int save = 1; save <= 2; ++save) {
+    const std::uint64_t before = FileIndex(folder / "Halvane.ini");
+    SwitchAmmoCounterInMenu(session);
+    const std::uint64_t after = FileIndex(folder / "Halvane.ini");
+    Check(before != 0 && after != 0 && after != before,
+          "save " + std::to_string(save) + " replaces the file rather than writing into it");
+  }
+  Check(ReadFile(folder / "Halvane.ini") == DefaultFile, "two switches bring the defaults back");
+  Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
+  Check(UnsavedNotices(session) == 0, "a save that succeeds tells nothing");
+  Check(session.Replaces() == 3, "the first file and both saves each replace Halvane.ini: " +
+                                     std::to_string(session.Replaces()) + " replaces");
+  session.Finish();
+}
+
+void PreparedSettings(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  std::filesystem::create_directories(folder);
+  const std::string prepared = "; tuned by hand\r\nMenu=F5\r\nGear1=12.5abc\r\n";
+  std::ofstream(folder / "Halvane.ini", std::ios::binary) << prepared;
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  session.Frame();
+  Check(ReadFile(folder / "Halvane.ini") == prepared, "a readable file is not rewritten at start-up");
+  session.Tap(VK_F2);
+  Check(!session.Drew("~y~Halvane~w~ | Keybindings"), "F2 no longer opens the menu");
+  session.host.input.keys[VK_F5] = true;
+  session.Frame();
+  Check(session.Drew("~y~Halvane~w~ | Keybindings"), "F5 opens the menu");
+  session.host.input.keys[VK_F5] = false;
+  session.Frame();
+  session.Tap(VK_F5);
+  const std::int32_t car = session.DriveAt(20.0F);
+  Check(session.host.game.Vehicle(car).velocity.x == 12.5F, "gear 1 is limited to the 12.5 m/s of the file");
+  session.Finish();
+}
+
+void LockedSettingsFile(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // Another program holds the file open, letting others delete or replace it
+  // but not read it: it cannot be read, and it must not be replaced or written.
+  std::filesystem::create_directories(folder);
+  const std::string mine = "; mine, keep it\r\nMenu=F5\r\nEngine=H\r\nGear1=12.5\r\n";
+  std::ofstream(folder / "Halvane.ini", std::ios::binary) << mine;
+  HANDLE lock = CreateFileW((folder / "Halvane.ini").c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  Check(lock != INVALID_HANDLE_VALUE, "the file can be locked");
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  session.Frame();
+  SwitchAmmoCounterInMenu(session, VK_F2, "the defaults hold for the run: F2 opens the menu");
+  Check(session.host.game.hiddenHud.count(20) == 1, "a menu change holds for the run");
+  CloseHandle(lock);
+  Check(ReadFile(folder / "Halvane.ini") == mine,
+        "the locked file is not written, not even by a menu change");
+  Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
+
+  // The lock is gone: the next opening of the menu reads the file, and
+  // saving works again.
+  session.Tap(VK_F2);
+  Check(session.Drew("~y~Halvane~w~ | Keybindings"), "F2 still opens the menu");
+  for (int i = 0; i < RowOf("Hide Ammo Counter"); ++i) session.Tap(VK_DOWN);
+  session.Tap(VK_RETURN);
+  session.Tap(VK_F5);
+  Check(!session.Drew("~y~Halvane~w~ | Keybindings"), "the file's F5 closes the menu once it is read");
+  const std::string saved = ReadFile(folder / "Halvane.ini");
+  Check(saved.find("Menu=F5\r\nEngine=H\r\n") != std::string::npos &&
+            saved.find("Gear1=12.5\r\n") != std::string::npos,
+        "the player's settings are read and saved with the change");
+  session.Finish();
+}
+
+void FileHeldOpen(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // An editor or a file watcher holds the file open, sharing reads and
+  // writes but not deletion: the file cannot be replaced, only written. The
+  // player's notes make it longer than the file the save writes.
+  std::filesystem::create_directories(folder);
+  const std::string mine = std::string("; my notes: ") + std::string(200, '#') + "\r\n" + DefaultFile;
+  std::ofstream(folder / "Halvane.ini", std::ios::binary) << mine;
+  HANDLE editor = CreateFileW((folder / "Halvane.ini").c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  Check(editor != INVALID_HANDLE_VALUE, "the file can be held open");
+  watchedSettingsFile = folder / "Halvane.ini";
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  session.Frame();
+  SwitchAmmoCounterInMenu(session);
+  session.Finish();
+  watchedSettingsFile.clear();
+  const std::string saved = ReadFile(folder / "Halvane.ini");
+  CloseHandle(editor);
+  Check(saved.find("HideAmmoHud=1\r\n") != std::string::npos && saved.size() == DefaultFile.size(),
+        "the change is written into the held file, whole");
+  Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
+  // Just before the cut, the new text is followed by blank lines alone: a
+  // crash then leaves the new settings, not the old file's tail after them.
+  Check(beforeCuts.size() == 1,
+        "the save cuts the file once: " + std::to_string(beforeCuts.size()) + " cuts");
+  for (const BeforeCut& cut : beforeCuts) {
+    const auto length = static_cast<std::size_t>(cut.length);
+    Check(length <= cut.content.size() && cut.content.compare(0, length, saved) == 0 &&
+              cut.content.find_first_not_of('\n', length) == std::string::npos,
+          "before the cut the file holds the new text and blank lines: " + cut.content.substr(0, 600));
+  }
+}
+
+void FullDisk(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // The disk takes no file past the settings file's own size: the temporary
+  // (or, in a locked folder, the in-place write) runs out of room and must
+  // leave the player's bytes as they were. In the plain folder a crash left
+  // Halvane.ini.tmp behind as a hard link to the settings file itself.
+  const std::string mine = ReadFile(folder / "Halvane.ini");
+  const bool linked = std::filesystem::exists(folder / "Halvane.ini.tmp");
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  session.Frame();
+  SwitchAmmoCounterInMenu(session, VK_F5, "the file is read: F5 opens the menu");
+  Check(session.host.game.hiddenHud.count(20) == 1, "the change holds for the run");
+  Check(UnsavedNotices(session) == 1, "the player is told that the change could not be saved");
+  session.Finish();
+  Check(!mine.empty() && ReadFile(folder / "Halvane.ini") == mine,
+        "the settings file is as it was, byte for byte");
+  Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"),
+        linked ? "the stale temporary is removed, not written through" : "no temporary file is left");
+}
+
+void StaleTemporary(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // A crash left Halvane.ini.tmp as a hard link to another program's file.
+  std::filesystem::create_directories(folder);
+  const std::string theirs = "another program's file\r\n";
+  std::ofstream(folder / "other.txt", std::ios::binary) << theirs;
+  Check(CreateHardLinkW((folder / "Halvane.ini.tmp").c_str(), (folder / "other.txt").c_str(), nullptr),
+        "a hard link can be made");
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  session.Frame();
+  SwitchAmmoCounterInMenu(session);
+  session.Finish();
+  Check(ReadFile(folder / "other.txt") == theirs, "the linked file is never written");
+  Check(ReadFile(folder / "Halvane.ini").find("HideAmmoHud=1\r\n") != std::string::npos,
+        "the change is saved");
+  Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
+}
+
+void HugeSettingsFile(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // A 12 GiB file (a mistaken copy), sparse: too large to be a settings file.
+  constexpr LONGLONG Size = 12LL << 30;
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "Halvane.ini", std::ios::binary) << "Menu=F5\r\n";
+  HANDLE file =
+      CreateFileW((folder / "Halvane.ini").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  LARGE_INTEGER end{};
+  end.QuadPart = Size;
+  Check(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file), "a 12 GiB file can be made");
+  CloseHandle(file);
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  session.Frame();
+  SwitchAmmoCounterInMenu(session, VK_F2, "the defaults hold: F2 opens the menu");
+  Check(session.host.game.hiddenHud.count(20) == 1, "a menu change holds for the run");
+  session.Finish();
+  std::error_code error;
+  Check(std::filesystem::file_size(folder / "Halvane.ini", error) == static_cast<std::uintmax_t>(Size),
+        "the file is left as it is");
+  Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
+}
+
+void BomBinaryMode(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // Another module of the game switched the C runtime's default file mode
+  // to binary, and the player's editor saved the file "UTF-8 with BOM" with
+  // a Ctrl-Z line in it.
+  auto* defaultMode = reinterpret_cast<int*>(GetProcAddress(GetModuleHandleA("msvcrt.dll"), "_fmode"));
+  Check(defaultMode != nullptr, "the C runtime's default file mode can be set");
+  if (defaultMode == nullptr) return;
+  *defaultMode = 0x8000;  // _O_BINARY
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "probe", std::ios::binary) << "a\r\n";
+  std::FILE* probe = _wfopen((folder / "probe").c_str(), L"r");
+  char bytes[8] = {};
+  const std::size_t read = probe != nullptr ? std::fread(bytes, 1, sizeof bytes, probe) : 0;
+  if (probe != nullptr) std::fclose(probe);
+  Check(read == 3, "files opened without a mode keep their CR");
+
+  std::ofstream(folder / "Halvane.ini", std::ios::binary)
+      << "\xEF\xBB\xBFMenu=F5\r\nEngine=H\r\n\x1A\r\nGear1=12.5\r\n";
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  session.Frame();
+  SwitchAmmoCounterInMenu(session, VK_F5, "the first line, after the mark, is read: F5 opens the menu");
+  const std::string saved = ReadFile(folder / "Halvane.ini");
+  Check(saved.find("Menu=F5\r\nEngine=H\r\n") != std::string::npos, "every CR LF line is read");
+  Check(saved.find("Gear1=12.5\r\n") != std::string::npos, "a line after Ctrl-Z is read too");
+  Check(saved.find("HideAmmoHud=1\r\n") != std::string::npos && saved.find("\n\n") == std::string::npos &&
+            saved.find("\r\r") == std::string::npos,
+        "the file is written with CR LF whatever the default mode");
+  session.Finish();
+  *defaultMode = 0x4000;  // _O_TEXT
+}
+
+void CommaLocale(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // Another part of the process set a locale with a decimal comma in the
+  // C runtime the plug-in shares.
+  const char* locale = std::setlocale(LC_ALL, "German_Germany.1252");
+  Check(locale != nullptr && std::strtod("9,5", nullptr) == 9.5, "a locale with a decimal comma is set");
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "Halvane.ini", std::ios::binary) << "Gear1=12.75\r\n";
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  session.Frame();
+  const std::int32_t car = session.DriveAt(20.0F);
+  Check(session.host.game.Vehicle(car).velocity.x == 12.75F, "gear 1 is held at 12.75 m/s, as the file says");
+  SwitchAmmoCounterInMenu(session);
+  const std::string saved = ReadFile(folder / "Halvane.ini");
+  Check(saved.find("Gear1=12.75\r\nGear2=18.06\r\nGear3=26.39\r\nGear4=34.72\r\n") != std::string::npos,
+        "speeds are saved with a point");
+  session.Finish();
+  std::setlocale(LC_ALL, "C");
+}
+
+}  // namespace runner
