@@ -1,0 +1,216 @@
+// Saving the settings file: a full disk, a crash at any file call, a stale
+// temporary, every save a replace, speeds under a comma locale.
+#include "SettingsFilePlaythrough.h"
+
+namespace {
+
+TEST_F(SettingsFileTest, AFullDiskNeverCostsTheOldFile) {
+  const std::string temporary = file.string() + ".tmp";
+  const std::string mine = "Menu=F5\nEngine=H\nGear1=12.5\n";
+  LoadText(mine);
+  const ino_t original = Identity(file);
+
+  // The temporary cannot be written whole: the old file stays, byte for
+  // byte, no temporary is left, and the change holds for the run.
+  Config.GearSystem = false;
+  {
+    const FullDisk disk(mine.size());
+    SaveSettings();
+  }
+  EXPECT_EQ(ReadFile(file), mine);
+  EXPECT_EQ(Identity(file), original);
+  EXPECT_FALSE(std::filesystem::exists(temporary));
+  EXPECT_FALSE(Config.GearSystem);
+
+  // No temporary can be made (a leftover folder in its place) and the
+  // in-place write runs out of disk half-way: the old bytes are put back.
+  std::filesystem::create_directory(temporary);
+  {
+    const FullDisk disk(mine.size());
+    SaveSettings();
+  }
+  EXPECT_EQ(ReadFile(file), mine);
+  EXPECT_EQ(Identity(file), original);
+
+  // A longer file whose cut to the new length fails: put back as it was.
+  const std::string longer = "; " + std::string(400, '#') + "\nMenu=F5\n";
+  LoadText(longer);
+  host.environment.cutFails = true;
+  SaveSettings();
+  EXPECT_EQ(ReadFile(file), longer);
+  host.environment.cutFails = false;
+  SaveSettings();
+  EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Menu=F5\nEngine=G\n"));
+  EXPECT_THAT(ReadFile(file), ::testing::EndsWith("Gear4=34.72\n"));
+  EXPECT_EQ(ReadFile(file).size(), DefaultFile.size());
+  std::filesystem::remove(temporary);
+}
+
+// Saves with every file call watched, and checks what a crash right after
+// each would leave: the settings before the change or after it, never a
+// mix, never less.
+class SaveCrashTest : public SettingsFileTest {
+ protected:
+  void SaveWatched(const std::string& old, void (*change)(), bool saved) {
+    LoadText(old);
+    const ConfigRecord before = Config;
+    change();
+    const ConfigRecord after = Config;
+    std::vector<std::optional<std::string>> left;
+    host.environment.afterFileCall = [&] {
+      left.push_back(std::filesystem::exists(file) ? std::optional(ReadFile(file)) : std::nullopt);
+    };
+    EXPECT_EQ(SaveSettings(), saved);
+    host.environment.afterFileCall = nullptr;
+    EXPECT_GE(left.size(), 2U);
+    for (std::size_t call = 0; call < left.size(); ++call) {
+      ASSERT_TRUE(left[call].has_value()) << "no file after file call " << call;
+      Config = DefaultConfig;
+      LoadSettingsText(*left[call]);
+      EXPECT_TRUE(Config == before || Config == after) << "after file call " << call << ":\n" << *left[call];
+      // Nor any stray bytes: the old text or a whole new one, each perhaps
+      // followed by the blank lines that pad an in-place write.
+      std::string text = *left[call];
+      while (text.ends_with("\n\n")) text.pop_back();
+      const bool whole = text.starts_with("[Keybindings]\n") && text.ends_with("\n") &&
+                         std::count(text.begin(), text.end(), '\n') ==
+                             std::count(DefaultFile.begin(), DefaultFile.end(), '\n');
+      EXPECT_TRUE(text == old || whole) << "after file call " << call << ":\n" << *left[call];
+    }
+    Config = after;
+    EXPECT_FALSE(std::filesystem::exists(folder / "Halvane.ini.tmp"));
+  }
+};
+
+// The player's lines at the end, under a long comment: a new text written
+// over them without care leaves their tail behind it.
+const std::string LongFile = "; " + std::string(400, '#') + "\nMenu=F5\nEngine=H\nHideAmmoHud=1\n";
+
+TEST_F(SaveCrashTest, ReplacingTheFile) {
+  SaveWatched(
+      LongFile,
+      [] {
+        Config.Engine = 'J';
+        Config.Surrender = 'U';
+      },
+      true);
+  EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Engine=J\n"));
+}
+
+TEST_F(SaveCrashTest, WritingInPlaceOverALongerFile) {
+  host.environment.replaceFails = true;
+  SaveWatched(
+      LongFile,
+      [] {
+        Config.Engine = 'J';
+        Config.Surrender = 'U';
+      },
+      true);
+  EXPECT_THAT(ReadFile(file), ::testing::EndsWith("Gear4=34.72\n"));
+  EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Menu=F5\nEngine=J\n"));
+}
+
+TEST_F(SaveCrashTest, WritingInPlaceOverAShorterFile) {
+  host.environment.replaceFails = true;
+  SaveWatched(
+      "Menu=F5\n",
+      [] {
+        Config.Engine = 'J';
+        Config.Surrender = 'U';
+      },
+      true);
+  EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Menu=F5\nEngine=J\n"));
+}
+
+TEST_F(SaveCrashTest, WritingInPlaceOverAShorterFileWhenTheCutFails) {
+  host.environment.replaceFails = true;
+  host.environment.cutFails = true;
+  SaveWatched(
+      "Menu=F5\n",
+      [] {
+        Config.Engine = 'J';
+        Config.Surrender = 'U';
+      },
+      false);
+  EXPECT_THAT(ReadFile(file), ::testing::StartsWith("Menu=F5\n\n\n"));
+}
+
+TEST_F(SaveCrashTest, WritingInPlaceWhenTheCutFailsAndTheOldBytesGoBack) {
+  host.environment.replaceFails = true;
+  host.environment.cutFails = true;
+  SaveWatched(
+      LongFile,
+      [] {
+        Config.Engine = 'J';
+        Config.Surrender = 'U';
+      },
+      false);
+  EXPECT_EQ(ReadFile(file), LongFile);
+}
+
+TEST_F(SettingsFileTest, AStaleTemporaryIsNeverWrittenThrough) {
+  const std::filesystem::path temporary = folder / "Halvane.ini.tmp";
+  const std::filesystem::path other = folder / "other.txt";
+  WriteFile(other, "another program's file\n");
+  LoadText("Menu=F5\n");
+  // Left as a hard link to another file: that file is not touched.
+  std::filesystem::create_hard_link(other, temporary);
+  Config.Engine = 'J';
+  EXPECT_TRUE(SaveSettings());
+  EXPECT_EQ(ReadFile(other), "another program's file\n");
+  EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Menu=F5\nEngine=J\n"));
+  EXPECT_FALSE(std::filesystem::exists(temporary));
+
+  // A link to the settings file itself, on a full disk: the file is kept whole.
+  const std::string mine = ReadFile(file);
+  std::filesystem::create_hard_link(file, temporary);
+  Config.Engine = 'K';
+  {
+    const FullDisk disk(mine.size() - 1);
+    EXPECT_FALSE(SaveSettings());
+  }
+  EXPECT_EQ(ReadFile(file), mine);
+  EXPECT_FALSE(std::filesystem::exists(temporary));
+}
+
+TEST_F(SettingsFileTest, EverySaveReplacesTheFileAfterPuttingTheNewOneOnTheDisk) {
+  LoadText(DefaultFile);
+  const std::string temporary = (std::filesystem::canonical(folder) / "Halvane.ini.tmp").string();
+  std::string previous = DefaultFile;
+  for (KeyCode menu : {116, 117, 118}) {
+    SCOPED_TRACE(menu);
+    const ino_t before = Identity(file);
+    std::ifstream reader(file, std::ios::binary);  // a program reading the file meanwhile
+    host.fileLog.clear();
+    Config.Menu = menu;
+    SaveSettings();
+    EXPECT_NE(Identity(file), before);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(reader), {}), previous);  // never half of each
+    EXPECT_THAT(host.fileLog, ::testing::ElementsAre("sync " + temporary,
+                                                     "move " + file.string() + ".tmp " + file.string()));
+    previous = ReadFile(file);
+    EXPECT_THAT(previous, ::testing::HasSubstr("Menu=" + std::string(KeyName(menu)) + "\n"));
+  }
+}
+
+TEST_F(SettingsFileTest, SpeedsAreWrittenWithAPointUnderALocaleWithADecimalComma) {
+  LoadSettings();
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) {
+    GTEST_SKIP() << "no de_DE.UTF-8 locale on this machine (LOCPATH=" << (std::getenv("LOCPATH") ?: "")
+                 << ")";
+  }
+  char comma[16];
+  std::snprintf(comma, sizeof comma, "%g", 12.75);
+  Config.GearSpeeds = {12.75F, 0.2778F, 1e6F, 1.5e-5F, 9999.0F};
+  const ConfigRecord saved = Config;
+  SaveSettings();
+  std::setlocale(LC_NUMERIC, "C");
+  EXPECT_STREQ(comma, "12,75");  // the locale really writes a comma
+  EXPECT_THAT(ReadFile(file),
+              ::testing::HasSubstr("Gear1=12.75\nGear2=0.2778\nGear3=1e+06\nGear4=1.5e-05\n"));
+  Config = DefaultConfig;
+  LoadSettings();
+  EXPECT_TRUE(SameRecord(Config, saved));
+}
+
+}  // namespace

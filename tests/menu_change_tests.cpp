@@ -1,0 +1,190 @@
+// Playthroughs of changes in the menu: gear speed limits, No Limit, saves that
+// fail, and a file read at last.
+#include "MenuPlaythrough.h"
+
+namespace {
+
+TEST_F(MenuTest, LoweringGearTwoThirtyTimesStopsOneStepAboveGearOne) {
+  GoToGearSpeeds();
+  Tap(Down);
+  for (int press = 0; press < 30; ++press) {
+    const ino_t before = FileIdentity();
+    Tap(Left);
+    ASSERT_NE(FileIdentity(), before) << "press " << press;  // rewritten every time
+  }
+  EXPECT_THAT(File(), HasSubstr("Gear1=9.72\nGear2=9.9978\nGear3=26.39\n"));
+  EXPECT_EQ(ValueOf("Gear 2"), "~y~10.00 ~w~m/s  ~c~22 mph");
+  Hold(Right);
+  Frame();
+  Frame();  // one step per press
+  EXPECT_THAT(File(), HasSubstr("Gear2=10.2756\n"));
+}
+
+TEST_F(MenuTest, AKeyHeldActsOnceWhateverEndsThePass) {
+  GoToGearSpeeds();
+  const auto saves = [&] {
+    return std::count_if(host.fileLog.begin(), host.fileLog.end(),
+                         [](const std::string& entry) { return entry.starts_with("move "); });
+  };
+  const auto before = saves();
+  // The sound after each change throws: those passes end there.
+  host.throwingNative = sim::native::PlayFrontendSound;
+  Hold(Right);
+  Frame();
+  Frame();
+  Frame();
+  host.throwingNative = 0;
+  Frame();
+  Release(Right);
+  Frame();
+  EXPECT_THAT(File(), HasSubstr("Gear1=9.9978\n"));  // one step
+  EXPECT_EQ(saves(), before + 1);
+  // Down taken while a pass threw moves the marker once.
+  host.throwingNative = sim::native::PlayFrontendSound;
+  Hold(Down);
+  Frame();
+  Frame();
+  host.throwingNative = 0;
+  Frame();
+  Release(Down);
+  Tap(Right);
+  EXPECT_THAT(File(), HasSubstr("Gear1=9.9978\nGear2=18.3378\n"));
+}
+
+TEST_F(MenuTest, ASaveThatFailsIsToldOncePerOpeningAndTheChangeHolds) {
+  constexpr const char* Unsaved = "Halvane.ini could not be saved: changes last until the game closes";
+  // A file that cannot be read (a link to itself) is never written.
+  std::filesystem::create_symlink("Halvane.ini", host.Folder() / "Halvane.ini");
+  Frame();
+  Open();
+  MoveTo("Hide Ammo Counter");
+  Tap(Enter);
+  EXPECT_THAT(host.game.notifications, ElementsAre(Unsaved));
+  Tap(Enter);
+  Tap(Enter);
+  MoveTo("Gear Up");
+  Tap(Enter);  // a capture
+  Tap('K');
+  EXPECT_THAT(host.game.notifications, ElementsAre(Unsaved, "Key set to: K"));
+  Tap(F2);
+  EXPECT_THAT(host.game.hiddenHud, ElementsAre(2, 20));  // the change holds for the run
+  Open();
+  MoveTo("Hide Ammo Counter");
+  Tap(Enter);
+  EXPECT_THAT(host.game.notifications, ElementsAre(Unsaved, "Key set to: K", Unsaved));
+  EXPECT_TRUE(std::filesystem::is_symlink(host.Folder() / "Halvane.ini"));
+
+  // Once the file can be read and written, a save says nothing.
+  std::filesystem::remove(host.Folder() / "Halvane.ini");
+  Tap(F2);
+  Open();
+  MoveTo("Gear System");
+  Tap(Enter);
+  EXPECT_THAT(File(), HasSubstr("GearSystem=0\n"));
+  EXPECT_EQ(host.game.notifications.size(), 3U);
+}
+
+TEST_F(MenuTest, ChangesMadeWhileTheFileCouldNotBeReadStayWhenItCanBe) {
+  const std::filesystem::path file = host.Folder() / "Halvane.ini";
+  std::filesystem::create_symlink("Halvane.ini", file);  // cannot be read
+  Frame();
+  Open();
+  MoveTo("Hide Ammo Counter");
+  Tap(Enter);
+  MoveTo("Gear Speeds");
+  Tap(Enter);
+  MoveTo("Gear 2");
+  Tap(Right);  // a step up
+  Tap(F2);
+
+  // The lock goes: the file's settings apply to the rest, the player's stay.
+  std::filesystem::remove(file);
+  std::ofstream(file) << "Menu=F5\nEngine=H\nHideAmmoHud=0\nGear1=12.5\nGear2=20\n";
+  Open();
+  Tap(F5);  // the file's menu key closes it
+  EXPECT_EQ(MarkerY(), -1.0F);
+  EXPECT_THAT(File(), HasSubstr("Menu=F5\nEngine=H\n"));
+  EXPECT_THAT(File(), HasSubstr("HideAmmoHud=1\n"));
+  EXPECT_THAT(File(), HasSubstr("Gear1=12.5\nGear2=18.3378\n"));
+  EXPECT_THAT(host.game.hiddenHud, ElementsAre(2, 20));
+
+  // A file nobody changed anything over is left byte for byte.
+  host.Unload();
+  const std::string mine = "; mine\nMenu=F5\n";
+  std::filesystem::remove(file);
+  std::filesystem::create_symlink("Halvane.ini", file);
+  host.Load();
+  Frame();
+  std::filesystem::remove(file);
+  std::ofstream(file) << mine;
+  Tap(F2);
+  Frame();
+  EXPECT_EQ(File(), mine);
+}
+
+TEST_F(MenuTest, GearSpeedRulesKeepTheGearsInOrder) {
+  // These run on this program's own copy of the settings record.
+  Config = DefaultConfig;
+  while (Config.GearSpeeds[2] < DefaultConfig.GearSpeeds[3]) RaiseGearSpeed(3);
+  EXPECT_EQ(Config.GearSpeeds[3], Config.GearSpeeds[2] + GearSpeedStep);
+  EXPECT_EQ(Config.GearSpeeds[1], DefaultConfig.GearSpeeds[1]);
+
+  Config.GearSpeeds[0] = 1.2F;
+  LowerGearSpeed(1);
+  EXPECT_EQ(Config.GearSpeeds[0], 1.0F);
+  LowerGearSpeed(1);
+  EXPECT_EQ(Config.GearSpeeds[0], 1.0F);
+
+  // A limit loaded out of order is put right by the next adjustment of any gear.
+  Config = DefaultConfig;
+  Config.GearSpeeds[2] = 5.0F;
+  LowerGearSpeed(4);
+  EXPECT_EQ(Config.GearSpeeds[2], Config.GearSpeeds[1] + GearSpeedStep);
+  EXPECT_EQ(Config.GearSpeeds[3], 34.72F - GearSpeedStep);
+  EXPECT_EQ(Config.GearSpeeds[4], 9999.0F);
+}
+
+TEST_F(MenuTest, LeftGivesANoLimitGearAFigureAndNoPressTakesOneAway) {
+  std::ofstream(host.Folder() / "Halvane.ini") << "Gear1=inf\nGear3=inf\n";
+  Frame();
+  GoToGearSpeeds();
+  const auto noLimits = [&] {
+    return std::count_if(host.game.texts.begin(), host.game.texts.end(),
+                         [](const sim::DrawnText& text) { return text.text == "No Limit"; });
+  };
+  EXPECT_EQ(noLimits(), 2);
+
+  // Right on a No Limit gear changes no limit, and saves as at a floor.
+  ino_t before = FileIdentity();
+  Tap(Right);
+  EXPECT_NE(FileIdentity(), before);
+  EXPECT_THAT(File(), HasSubstr("Gear1=inf\nGear2=18.06\nGear3=inf\nGear4=34.72\n"));
+
+  // Left gives gear 1 its default and leaves every other limit alone.
+  Tap(Left);
+  EXPECT_THAT(File(), HasSubstr("Gear1=9.72\nGear2=18.06\nGear3=inf\nGear4=34.72\n"));
+  EXPECT_EQ(noLimits(), 1);
+  // Gear 3: one step above gear 2, with gear 4 above it as it was.
+  Tap(Down);
+  Tap(Down);
+  Tap(Left);
+  EXPECT_THAT(File(), HasSubstr("Gear1=9.72\nGear2=18.06\nGear3=18.3378\nGear4=34.72\n"));
+  EXPECT_EQ(noLimits(), 0);
+
+  // No Limit below a gear never pushes it: lowering gear 2 under a No Limit
+  // gear 1 lowers gear 2 alone.
+  Config = DefaultConfig;
+  Config.GearSpeeds[0] = INFINITY;
+  LowerGearSpeed(2);
+  EXPECT_EQ(Config.GearSpeeds[1], 18.06F - GearSpeedStep);
+  RaiseGearSpeed(1);
+  EXPECT_EQ(Config.GearSpeeds[1], 18.06F - GearSpeedStep);
+  EXPECT_TRUE(std::isinf(Config.GearSpeeds[0]));
+  // Every gear without a figure: Left gives each its default.
+  Config.GearSpeeds = {INFINITY, INFINITY, INFINITY, INFINITY, 9999.0F};
+  LowerGearSpeed(3);
+  EXPECT_EQ(Config.GearSpeeds[2], DefaultConfig.GearSpeeds[2]);
+  EXPECT_TRUE(std::isinf(Config.GearSpeeds[3]));
+}
+
+}  // namespace
