@@ -51,7 +51,8 @@ target_link_libraries(halvane_runner PRIVATE psapi)
 target_link_options(halvane_runner PRIVATE -static -s)
 
 # The plug-in's clips and key names, to name what it plays and the keys bound.
-target_sources(halvane_playground PRIVATE sim/win/Playground.cpp sim/win/PlaygroundView.cpp sim/TextRuns.cpp
+target_sources(halvane_playground PRIVATE sim/win/Playground.cpp sim/win/PlaygroundSession.cpp
+                                          sim/win/PlaygroundPanel.cpp sim/win/PlaygroundView.cpp sim/TextRuns.cpp
                                           src/feedback/Clips.cpp src/input/KeyNames.cpp)
 target_link_libraries(halvane_playground PRIVATE gdi32 winmm shell32)
 target_link_options(halvane_playground PRIVATE -static -s -mwindows)

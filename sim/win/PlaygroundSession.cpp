@@ -1,0 +1,262 @@
+// The playground's session: the world, the plug-in loaded into it, and the
+// clips it plays.
+#include "PlaygroundSession.h"
+
+#include "GameProcess.h"
+#include "config/Config.h"
+#include "feedback/Sound.h"
+#include "host/Natives.h"
+#include "input/KeyNames.h"
+
+#include <windows.h>
+// windows.h first: these need its types.
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace playground {
+
+PlaySoundFunction realPlaySound = nullptr;
+
+std::vector<PlayedClip> framePlayed;
+
+// The plug-in's clips by name: the bytes played are compared with each.
+const char* ClipName(const char* image, std::size_t size) {
+  static const std::pair<const char*, std::span<const std::uint8_t>> clips[] = {
+      {"dry fire", DryFireClip}, {"safety switch", SafetySwitchClip}, {"gear shift", GearShiftClip}};
+  for (const auto& [name, clip] : clips) {
+    if (clip.size() == size && std::memcmp(clip.data(), image, size) == 0) return name;
+  }
+  return "unknown clip";
+}
+
+BOOL WINAPI RecordedPlaySound(LPCSTR sound, HMODULE module, DWORD flags) {
+  const BOOL accepted = realPlaySound(sound, module, flags);
+  std::uint32_t riffSize = 0;
+  if ((flags & SND_MEMORY) != 0 && sound != nullptr) std::memcpy(&riffSize, sound + 4, sizeof riffSize);
+  framePlayed.push_back({ClipName(sound, riffSize + 8U), accepted != FALSE});
+  return accepted;
+}
+
+const std::vector<std::string> PlaygroundKeyLines = {
+    "PLAYGROUND KEYS (F1 hides this)",
+    "Left mouse    fire (the game's attack)",
+    "R             the game's reload",
+    "W / S         accelerate / brake in a car",
+    "F             get into the car, or out",
+    "Shift         sprint;  W A S D  move on foot",
+    "Q / E         previous / next weapon",
+    "Page Up/Down  wanted level up / down",
+    "Home          reload Halvane.asi from disk",
+    "Esc           quit",
+    "",
+};
+
+std::vector<std::string> BindingLines(const std::filesystem::path& folder) {
+  ConfigRecord bindings = DefaultConfig;
+  const std::pair<const char*, KeyCode*> keys[] = {{"SafetyToggle", &bindings.SafetyToggle},
+                                                   {"Reload", &bindings.Reload},
+                                                   {"Menu", &bindings.Menu},
+                                                   {"Engine", &bindings.Engine},
+                                                   {"Surrender", &bindings.Surrender},
+                                                   {"GearUp", &bindings.GearUp},
+                                                   {"GearDown", &bindings.GearDown}};
+  // A file over 1 MiB is no settings file: the plug-in plays the defaults.
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(folder / "Halvane.ini", error);
+  std::ifstream file;
+  if (!error && size <= 1024 * 1024) file.open(folder / "Halvane.ini", std::ios::binary);
+  const bool fromFile = file.is_open();
+  bool first = true;
+  for (std::string line; std::getline(file, line); first = false) {
+    if (first && line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);  // an editor's byte-order mark
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::size_t equals = line.find('=');
+    if (equals == std::string::npos) continue;
+    const KeyCode code = KeyCodeFromName(std::string_view(line).substr(equals + 1));
+    for (const auto& [name, binding] : keys) {
+      if (line.compare(0, equals, name) == 0 && code != -1) *binding = code;
+    }
+  }
+  const auto bound = [](const char* action, KeyCode code) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%-14s%s", action, KeyName(code));
+    return std::string(text);
+  };
+  return {fromFile ? "HALVANE (from Halvane.ini)" : "HALVANE (defaults: no Halvane.ini read)",
+          bound("Safety", bindings.SafetyToggle),
+          bound("Reload", bindings.Reload),
+          bound("Engine", bindings.Engine),
+          bound("Gear up/down", bindings.GearUp) + " / " + KeyName(bindings.GearDown),
+          bound("Surrender", bindings.Surrender),
+          bound("Menu", bindings.Menu),
+          "Ctrl          walking pace (fixed)"};
+}
+
+bool Down(int key) { return (static_cast<unsigned short>(GetAsyncKeyState(key)) & 0x8000U) != 0; }
+
+float Speed(const sim::VehicleModel& car) {
+  return std::sqrt(car.velocity.x * car.velocity.x + car.velocity.y * car.velocity.y +
+                   car.velocity.z * car.velocity.z);
+}
+
+void Playground::Start() {
+  sim::Game& game = host_.game;
+  for (const PlaygroundWeapon& weapon : Weapons) {
+    if (weapon.hash != sim::Unarmed)
+      game.GiveWeapon(weapon.hash, weapon.magazine, weapon.magazine, weapon.total, weapon.fire);
+  }
+  game.Draw(Weapons[1].hash);
+  car_ = game.SpawnVehicle(false);
+  // The game keeps the host and the system libraries loaded across reloads.
+  for (const char* library : {"user32.dll", "winmm.dll", "shell32.dll", "xinput1_4.dll"})
+    LoadLibraryA(library);
+  realPlaySound = reinterpret_cast<PlaySoundFunction>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("winmm.dll"), "PlaySoundA")));
+  if (std::string error; !LoadStandInHost(error)) {
+    loadError_ = error;
+    return;
+  }
+  LoadPlugin();
+}
+
+void Playground::Frame() {
+  sim::Input& input = host_.input;
+  for (int key : {sim::game_key::Fire, sim::game_key::Sprint, sim::game_key::Accelerate,
+                  sim::game_key::LeaveVehicle, sim::game_key::Reload}) {
+    input.keys[static_cast<std::size_t>(key)] = Down(key);
+  }
+  input.tick = GetTickCount();
+  PlaygroundKeys();
+  framePlayed.clear();
+  if (host_.Loaded()) {
+    host_.Frame();
+  } else {
+    // The world goes on without the plug-in: nothing of it is drawn.
+    host_.game.BeginFrame(input);
+    host_.game.EndFrame(input);
+  }
+  MoveCar();
+  Observe();
+}
+
+void Playground::Finish() {
+  host_.Unload();
+  for (const std::string& error : host_.errors) std::fprintf(stderr, "substitute host: %s\n", error.c_str());
+}
+
+bool Playground::LoadPlugin() {
+  host_.Load();
+  if (!host_.Loaded()) {
+    loadError_.clear();
+    for (const std::string& error : host_.errors) loadError_ += (loadError_.empty() ? "" : "\n") + error;
+    host_.errors.clear();
+    return false;
+  }
+  loadError_.clear();
+  ++loads_;
+  if (!PatchImport(reinterpret_cast<HMODULE>(host_.Module()), "WINMM.dll", "PlaySoundA", 0,
+                   reinterpret_cast<void*>(&RecordedPlaySound))) {
+    std::fputs("playground: the plug-in does not import PlaySoundA\n", stderr);
+  }
+  return true;
+}
+
+void Playground::PlaygroundKeys() {
+  sim::Game& game = host_.game;
+  const std::size_t count = std::size(Weapons);
+  if (edges_.Pressed(playground_key::NextWeapon)) weapon_ = (weapon_ + 1) % count;
+  if (edges_.Pressed(playground_key::PreviousWeapon)) weapon_ = (weapon_ + count - 1) % count;
+  if (game.character.weapon != Weapons[weapon_].hash) {
+    game.Draw(Weapons[weapon_].hash);
+    reloading_ = false;
+  }
+  if (edges_.Pressed(playground_key::MoreWanted))
+    game.character.wantedLevel = std::min(5, game.character.wantedLevel + 1);
+  if (edges_.Pressed(playground_key::LessWanted))
+    game.character.wantedLevel = std::max(0, game.character.wantedLevel - 1);
+  if (edges_.Pressed(playground_key::Help)) {
+    if (help_.empty()) {
+      help_ = PlaygroundKeyLines;
+      const std::vector<std::string> bindings = BindingLines(folder_);
+      help_.insert(help_.end(), bindings.begin(), bindings.end());
+    } else {
+      help_.clear();
+    }
+  }
+  if (edges_.Pressed(playground_key::Quit)) quit_ = true;
+  // F on foot gets into the car; in the car it is the game's own exit.
+  const bool getIn = edges_.Pressed(sim::game_key::LeaveVehicle);
+  if (getIn && game.character.vehicle == 0 && game.EntityExists(car_)) {
+    game.Enter(car_);
+    Log("got into the car");
+    enteringWithF_ = true;
+  }
+  // The press that got in is not also an exit: the game sees F only once
+  // it has been let go.
+  if (enteringWithF_ && !Down(sim::game_key::LeaveVehicle)) enteringWithF_ = false;
+  if (enteringWithF_) host_.input.keys[static_cast<std::size_t>(sim::game_key::LeaveVehicle)] = false;
+  if (edges_.Pressed(playground_key::ReloadPlugin)) {
+    host_.Unload();
+    if (std::string error; !GetModuleHandleA("ScriptHookV.dll") && !LoadStandInHost(error)) {
+      loadError_ = error;
+    } else {
+      LoadPlugin();
+    }
+    Log(host_.Loaded() ? "Halvane.asi reloaded from disk" : "Halvane.asi could not be loaded");
+  }
+}
+
+// The car rolls on with a little drag, and S brakes it.
+void Playground::MoveCar() {
+  if (!host_.game.EntityExists(car_)) return;
+  sim::VehicleModel& car = host_.game.Vehicle(car_);
+  const bool braking = host_.game.character.vehicle == car_ && Down(playground_key::Brake);
+  const float keep = braking ? 0.9F : 0.998F;
+  car.velocity = {car.velocity.x * keep, car.velocity.y * keep, car.velocity.z * keep};
+  if (Speed(car) < 0.05F) car.velocity = {0.0F, 0.0F, 0.0F};
+}
+
+void Playground::Observe() {
+  const sim::Game& game = host_.game;
+  for (const PlayedClip& clip : framePlayed)
+    Log(std::string("sound: ") + clip.name + (clip.accepted ? "" : " (REFUSED by PlaySoundA)"));
+  for (const sim::FrontendSound& sound : game.frontendSounds) Log("sound: " + FrontendSoundName(sound.name));
+  frameNotices_.clear();
+  for (; notificationsSeen_ < game.notifications.size(); ++notificationsSeen_) {
+    const std::string& notice = game.notifications[notificationsSeen_];
+    frameNotices_.push_back(notice);
+    const std::string captured = "Key set to: ";
+    Log(notice.starts_with(captured) ? "key captured: " + notice.substr(captured.size())
+                                     : "notice: " + notice);
+  }
+  const sim::VehicleModel* car = CarSatIn();
+  if (inCar_ && car == nullptr) Log("got out of the car");
+  const bool engineOn = game.EntityExists(car_) && game.vehicles.at(car_).engineRunning;
+  if (engineOn != engineOn_) Log(engineOn ? "engine on" : "engine off");
+  inCar_ = car != nullptr;
+  engineOn_ = engineOn;
+  // The menu takes the screen: the key list makes way.
+  for (const sim::DrawnText& text : game.texts) {
+    if (text.text.starts_with("~y~Halvane~w~ | ")) help_.clear();
+  }
+  for (const sim::NativeCallRecord& call : host_.frameCalls) {
+    if (call.hash == sim::native::SetControlValueNextFrame && call.args.size() == 3 &&
+        call.args[1] == ReloadControl && call.args[2] == FullyPressed) {
+      reloading_ = true;
+    }
+  }
+  if (const sim::WeaponModel* held = WeaponInHand(); held != nullptr && held->clip >= 2) reloading_ = false;
+  for (const std::string& error : host_.errors) Log("HOST ERROR: " + error);
+  host_.errors.clear();
+}
+
+}  // namespace playground
