@@ -17,11 +17,12 @@
 //   shot <name>                   a screenshot of the last frame, <name>.png
 // Keys: the settings file's key names (T, F2, PAD_A, ...) and LMB, RMB, MMB,
 // BACKSPACE, TAB, ENTER, SHIFT, CTRL, SPACE, LEFT, UP, RIGHT, DOWN.
+#include "DemoScene.h"
+#include "DemoScript.h"
 #include "Host.h"
 #include "Render.h"
 #include "input/KeyNames.h"
 
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -35,67 +36,6 @@
 namespace {
 
 constexpr std::uint32_t FrameMilliseconds = 16;
-
-struct ScriptError {
-  std::string message;
-};
-
-std::optional<KeyCode> ParseKey(const std::string& name) {
-  static const std::map<std::string, KeyCode> extra = {
-      {"LMB", 0x01},   {"RMB", 0x02},   {"MMB", 0x04},  {"BACKSPACE", 0x08}, {"TAB", 0x09},
-      {"ENTER", 0x0D}, {"SHIFT", 0x10}, {"CTRL", 0x11}, {"SPACE", 0x20},     {"LEFT", 0x25},
-      {"UP", 0x26},    {"RIGHT", 0x27}, {"DOWN", 0x28}};
-  if (const auto found = extra.find(name); found != extra.end()) return found->second;
-  const KeyCode code = KeyCodeFromName(name);
-  if (code == -1) return std::nullopt;
-  return code;
-}
-
-template <class T>
-T Number(const std::string& text, const char* what) {
-  T value{};
-  const int base = text.rfind("0x", 0) == 0 ? 16 : 10;
-  const char* first = text.data() + (base == 16 ? 2 : 0);
-  const char* last = text.data() + text.size();
-  std::from_chars_result result;
-  if constexpr (std::is_floating_point_v<T>) {
-    result = std::from_chars(first, last, value);
-  } else {
-    result = std::from_chars(first, last, value, base);
-  }
-  if (text.empty() || result.ec != std::errc() || result.ptr != last) {
-    throw ScriptError{std::string("expected ") + what + ", found '" + text + "'"};
-  }
-  return value;
-}
-
-const char* ClipName(std::size_t size) {
-  switch (size) {
-    case 7568:
-      return "dry-fire click";
-    case 3692:
-      return "safety switch";
-    case 50766:
-      return "gear shift clunk";
-    default:
-      return "unknown clip";
-  }
-}
-
-// What the player can see and hear, to tell what changed between frames.
-struct Scene {
-  std::set<std::string> lines;  // status lines and banner
-  bool menuOpen = false;
-  int gear = 0;
-  std::map<std::int32_t, bool> engines;
-  bool handsUp = false;
-  std::int32_t wanted = 0;
-  float pace = 0.0F;
-  bool firingBlocked = false;
-  bool ammoCounterHidden = false;
-  std::int32_t vehicle = 0;
-  std::string settings;
-};
 
 class Demo {
  public:
@@ -300,13 +240,6 @@ class Demo {
   int reloads_ = 0;
   std::int32_t car_ = 0;
 };
-
-std::vector<std::string> Words(const std::string& line) {
-  std::istringstream stream(line.substr(0, line.find('#')));
-  std::vector<std::string> words;
-  for (std::string word; stream >> word;) words.push_back(word);
-  return words;
-}
 
 }  // namespace
 
