@@ -52,7 +52,7 @@ const std::vector<std::string> PlaygroundKeyLines = {
     "R             the game's reload",
     "W / S         accelerate / brake in a car",
     "F             get into the car, or out",
-    "Shift         sprint;  W A S D  move on foot",
+    "Shift         sprint;  W A S D  lower raised hands",
     "Q / E         previous / next weapon",
     "Page Up/Down  wanted level up / down",
     "Home          reload Halvane.asi from disk",
