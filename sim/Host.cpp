@@ -41,12 +41,21 @@ void Host::Load() {
     return;
   }
   active = this;
-  std::filesystem::create_directories(folder_);
   installed_ = folder_ / PluginFileName;
-  std::error_code same;
-  if (!std::filesystem::equivalent(plugin_, installed_, same)) {
-    std::filesystem::remove(installed_);  // a fresh copy, as an update would install it
-    std::filesystem::copy_file(plugin_, installed_);
+  // A fresh copy, as an update would install it. A plug-in that is not there
+  // (or cannot be copied) is a load that failed, said whole.
+  std::error_code installing;
+  std::filesystem::create_directories(folder_, installing);
+  if (!installing && !std::filesystem::equivalent(plugin_, installed_, installing)) {
+    std::filesystem::remove(installed_, installing);
+    std::filesystem::copy_file(plugin_, installed_, installing);
+  }
+  if (installing) {
+    library_ = nullptr;
+    const std::u8string from = plugin_.u8string();
+    Error("cannot load the plug-in: installing " + std::string(from.begin(), from.end()) +
+          " failed: " + installing.message());
+    return;
   }
   registered_ = nullptr;
   std::string error;

@@ -23,6 +23,21 @@ record=$work/record.txt
 
 source "$here/xvfb.sh" "$work/xvfb.log" playground-test
 
+# A game folder with its own Halvane.asi: the playground refuses it and
+# touches nothing in it.
+mkdir -p "$work/a game"
+printf 'the game folder'"'"'s own Halvane.asi\n' >"$work/a game/Halvane.asi"
+cp "$work/a game/Halvane.asi" "$work/marker.asi"
+if "$here/wine-run.sh" "$build/wine/halvane_playground.exe" --folder "$(windows_path "$work/a game")" \
+  >"$work/refused.log" 2>&1; then
+  fail "the playground ran in a folder holding a Halvane.asi it did not put there"
+fi
+grep -q 'holds a Halvane.asi the playground did not put there' "$work/refused.log" ||
+  fail "no message for a folder refused: $(cat "$work/refused.log")"
+cmp -s "$work/marker.asi" "$work/a game/Halvane.asi" && [[ $(ls -A "$work/a game") == Halvane.asi ]] ||
+  fail "the refused folder was changed: $(ls -A "$work/a game")"
+pass "a folder holding a Halvane.asi of its own is refused and left byte for byte"
+
 # A copy of the DLL, as a modder's build output: broken at the end.
 cp "$build/Halvane.asi" "$work/Halvane.asi"
 "$here/wine-run.sh" "$build/wine/halvane_playground.exe" --plugin "$(windows_path "$work/Halvane.asi")" \
@@ -148,6 +163,19 @@ seen "$mark" 'load 2' || fail "Home does not load the plug-in again"
 seen "$mark" 'engine off' || fail "after Home the reloaded plug-in does not switch the engine with K"
 pass "Home reloads the plug-in, which keeps the saved binding"
 
+# The DLL gone (renamed away), and Home: the error is shown whole and the
+# world runs on.
+mv "$work/Halvane.asi" "$work/Halvane.asi.away"
+mark=$(frames)
+press Home
+settle "$mark" 12
+tail -1 "$record" | grep -q 'plug-in error: .*installing .*Halvane.asi failed' ||
+  fail "no load error for a missing DLL: $(tail -1 "$record" | sed 's/.*| plug-in/plug-in/')"
+kill -0 "$playground" 2>/dev/null || fail "the playground closed when the DLL was missing"
+(($(frames) > mark + 12)) || fail "the world stopped when the DLL was missing"
+mv "$work/Halvane.asi.away" "$work/Halvane.asi"
+pass "a missing DLL at Home: the error is shown whole and the world runs on"
+
 # A broken build: Home cannot load it. Its drawing goes, the error is shown
 # whole, and the world runs on without it: F gets out, a click fires.
 head -c 4096 /dev/urandom >"$work/Halvane.asi"
@@ -171,8 +199,9 @@ pass "a broken DLL after Home: its drawing gone, the error shown whole, the worl
 
 xdotool key Escape
 for _ in $(seq 100); do kill -0 "$playground" 2>/dev/null || break; sleep 0.1; done
-# Any error but the broken build's own.
-grep 'substitute host:' "$work/playground.log" | grep -v 'cannot load the plug-in: LoadLibraryW' >"$work/errors.txt" || true
+# Any error but those of the missing and the broken build.
+grep 'substitute host:' "$work/playground.log" |
+  grep -v 'cannot load the plug-in: \(LoadLibraryW\|installing .*Halvane.asi failed\)' >"$work/errors.txt" || true
 [[ ! -s $work/errors.txt ]] || fail "the substitute host saw errors: $(cat "$work/errors.txt")"
 [[ -z $keep ]] || convert "$work/car.png" -crop "${WIDTH}x${HEIGHT}+${left}+${top}" +repage "$keep"
 pass "passed ($(frames) frames)"

@@ -57,6 +57,27 @@ std::optional<Options> ReadOptions() {
   return options;
 }
 
+// The playground installs its copy of the plug-in as Halvane.asi in its
+// folder, over whatever is there. It does so only in a folder of its own:
+// one it marked when it first installed there (the playground folder beside
+// the program is always its own). A folder with a Halvane.asi it did not put
+// there (a game's) is refused, and nothing in it is touched.
+constexpr const wchar_t* OwnMark = L"halvane-playground.folder";
+
+bool OwnFolder(const Options& options) {
+  if (options.folder == ProgramFolder() / "playground") return true;
+  std::error_code error;
+  if (std::filesystem::exists(options.folder / OwnMark, error)) return true;
+  return !std::filesystem::exists(options.folder / "Halvane.asi", error) && !error;
+}
+
+void MarkOwnFolder(const Options& options) {
+  std::error_code error;
+  std::filesystem::create_directories(options.folder, error);
+  std::ofstream(options.folder / OwnMark)
+      << "This folder is the Halvane playground's: it installs Halvane.asi here.\n";
+}
+
 }  // namespace
 
 int main() {
@@ -65,6 +86,15 @@ int main() {
     std::fputs("usage: halvane_playground [--plugin Halvane.asi] [--folder DIR] [--record FILE]\n", stderr);
     return 2;
   }
+  if (!OwnFolder(*options)) {
+    std::fprintf(
+        stderr,
+        "playground: %s holds a Halvane.asi the playground did not put there (a game's?); it is left "
+        "alone: choose another --folder\n",
+        options->folder.string().c_str());
+    return 2;
+  }
+  MarkOwnFolder(*options);
   std::ofstream record;
   if (options->record) record.open(*options->record);
 
