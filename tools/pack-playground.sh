@@ -11,7 +11,9 @@ top=Halvane-Playground-$3
 staging=$(mktemp -d)
 trap 'rm -rf "$staging"' EXIT
 mkdir -p "$staging/$top/stand-in" "$out"
-cp "$build/Halvane.asi" "$build/wine/halvane_playground.exe" "$build/Halvane-Playground.txt" "$staging/$top/"
+cp "$build/Halvane.asi" "$build/wine/halvane_playground.exe" "$staging/$top/"
+# CR LF, as older Windows editors need.
+"$(dirname "$(realpath "$0")")/crlf.sh" <"$build/Halvane-Playground.txt" >"$staging/$top/Halvane-Playground.txt"
 cp "$build/wine/stand-in/ScriptHookV.dll" "$staging/$top/stand-in/"
 rm -f "$out/$top.zip"
 (cd "$staging" && zip -q -X -r "$out/$top.zip" "$top")

@@ -24,6 +24,23 @@ mkdir -p "$work/game"
 zip=$work/Halvane-Playground-$version.zip
 top=Halvane-Playground-$version
 
+# The players' zip: every file named for Halvane, so that none meets another
+# mod's in the game folder; the text files of both zips with CR LF line ends.
+"$here/pack-players.sh" "$build" "$work" "$version"
+[[ $(unzip -Z1 "$work/Halvane-$version.zip" | sort | tr '\n' ' ') == "Halvane-Changelog.txt Halvane-Readme.txt Halvane.asi " ]] ||
+  fail "the players' zip holds $(unzip -Z1 "$work/Halvane-$version.zip" | tr '\n' ' ')"
+crlf_only() {  # every line of the zip's entry ends with CR LF
+  local lines crlf
+  lines=$(unzip -p "$1" "$2" | wc -l)
+  crlf=$(unzip -p "$1" "$2" | grep -c $'\r$' || true)
+  ((lines > 0 && lines == crlf))
+}
+for entry in Halvane-Readme.txt Halvane-Changelog.txt; do
+  crlf_only "$work/Halvane-$version.zip" "$entry" || fail "$entry in the players' zip has lines without CR LF"
+done
+crlf_only "$zip" "$top/Halvane-Playground.txt" || fail "the playground guide has lines without CR LF"
+pass "the players' zip holds Halvane.asi, Halvane-Readme.txt and Halvane-Changelog.txt; the text files have CR LF"
+
 # Every entry under the top folder; the only ScriptHookV.dll in its stand-in folder.
 unzip -Z1 "$zip" >"$work/entries.txt"
 grep -v "^$top/" "$work/entries.txt" && fail "entries outside $top/"
