@@ -163,6 +163,15 @@ seen "$mark" 'load 2' || fail "Home does not load the plug-in again"
 seen "$mark" 'engine off' || fail "after Home the reloaded plug-in does not switch the engine with K"
 pass "Home reloads the plug-in, which keeps the saved binding"
 
+# F1 lists the bindings in force: the file as the plug-in read it and saved
+# it since, not a hand edit made while it runs.
+printf 'Surrender=U\r\n' >>"$work/game/Halvane.ini"
+press F1
+tail -1 "$record" | grep -q '\[Surrender     Y\]' && tail -1 "$record" | grep -q '\[Engine        K\]' ||
+  fail "F1 does not list the bindings in force: $(tail -1 "$record" | sed 's/.*| help:/help:/')"
+press F1
+pass "F1 lists the bindings in force (K for the engine as saved, Y for surrender despite a hand edit)"
+
 # The DLL gone (renamed away), and Home: the error is shown whole and the
 # world runs on.
 mv "$work/Halvane.asi" "$work/Halvane.asi.away"

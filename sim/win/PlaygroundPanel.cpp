@@ -226,6 +226,13 @@ std::string Playground::RecordLine() const {
                 Weapons[weapon_].name, held != nullptr ? held->clip : 0, held != nullptr ? held->total : 0,
                 game.shotsFired, character.wantedLevel, character.handsUp ? ", hands up" : "", loads_);
   line += world;
+  // The list F1 shows, while it shows.
+  if (!help_.empty()) {
+    line += " | help:";
+    for (const std::string& help : help_) {
+      if (!help.empty()) line += " [" + help + "]";
+    }
+  }
   return line;
 }
 

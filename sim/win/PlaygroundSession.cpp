@@ -17,8 +17,10 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <span>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -60,7 +62,25 @@ const std::vector<std::string> PlaygroundKeyLines = {
     "",
 };
 
-std::vector<std::string> BindingLines(const std::filesystem::path& folder) {
+bool pluginSavedSettings = false;
+
+namespace {
+
+BOOL WINAPI SavingMoveFileEx(LPCWSTR from, LPCWSTR to, DWORD flags) {
+  const BOOL moved = MoveFileExW(from, to, flags);
+  pluginSavedSettings = pluginSavedSettings || moved != FALSE;
+  return moved;
+}
+
+BOOL WINAPI SavingSetEndOfFile(HANDLE file) {
+  const BOOL cut = SetEndOfFile(file);
+  pluginSavedSettings = pluginSavedSettings || cut != FALSE;
+  return cut;
+}
+
+}  // namespace
+
+std::vector<std::string> BindingLines(const std::optional<std::string>& settings) {
   ConfigRecord bindings = DefaultConfig;
   const std::pair<const char*, KeyCode*> keys[] = {{"SafetyToggle", &bindings.SafetyToggle},
                                                    {"Reload", &bindings.Reload},
@@ -69,12 +89,8 @@ std::vector<std::string> BindingLines(const std::filesystem::path& folder) {
                                                    {"Surrender", &bindings.Surrender},
                                                    {"GearUp", &bindings.GearUp},
                                                    {"GearDown", &bindings.GearDown}};
-  // A file over 1 MiB is no settings file: the plug-in plays the defaults.
-  std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(folder / "Halvane.ini", error);
-  std::ifstream file;
-  if (!error && size <= 1024 * 1024) file.open(folder / "Halvane.ini", std::ios::binary);
-  const bool fromFile = file.is_open();
+  std::istringstream file(settings.value_or(""));
+  const bool fromFile = settings.has_value();
   bool first = true;
   for (std::string line; std::getline(file, line); first = false) {
     if (first && line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);  // an editor's byte-order mark
@@ -91,7 +107,8 @@ std::vector<std::string> BindingLines(const std::filesystem::path& folder) {
     std::snprintf(text, sizeof text, "%-14s%s", action, KeyName(code));
     return std::string(text);
   };
-  return {fromFile ? "HALVANE (from Halvane.ini)" : "HALVANE (defaults: no Halvane.ini read)",
+  return {fromFile ? "HALVANE (in force: Halvane.ini as last read or saved)"
+                   : "HALVANE (defaults: no Halvane.ini read)",
           bound("Safety", bindings.SafetyToggle),
           bound("Reload", bindings.Reload),
           bound("Engine", bindings.Engine),
@@ -139,6 +156,7 @@ void Playground::Frame() {
   framePlayed.clear();
   if (host_.Loaded()) {
     host_.Frame();
+    if (pluginSavedSettings) NoteSettingsInForce();
   } else {
     // The world goes on without the plug-in: nothing of it is drawn.
     host_.game.BeginFrame(input);
@@ -163,11 +181,29 @@ bool Playground::LoadPlugin() {
   }
   loadError_.clear();
   ++loads_;
-  if (!PatchImport(reinterpret_cast<HMODULE>(host_.Module()), "WINMM.dll", "PlaySoundA", 0,
-                   reinterpret_cast<void*>(&RecordedPlaySound))) {
+  const auto module = reinterpret_cast<HMODULE>(host_.Module());
+  if (!PatchImport(module, "WINMM.dll", "PlaySoundA", 0, reinterpret_cast<void*>(&RecordedPlaySound))) {
     std::fputs("playground: the plug-in does not import PlaySoundA\n", stderr);
   }
+  PatchImport(module, "KERNEL32.dll", "MoveFileExW", 0, reinterpret_cast<void*>(&SavingMoveFileEx));
+  PatchImport(module, "KERNEL32.dll", "SetEndOfFile", 0, reinterpret_cast<void*>(&SavingSetEndOfFile));
+  NoteSettingsInForce();  // the plug-in reads the file as it starts
   return true;
+}
+
+void Playground::NoteSettingsInForce() {
+  pluginSavedSettings = false;
+  // A file over 1 MiB is no settings file: the plug-in plays the defaults.
+  const std::filesystem::path file = folder_ / "Halvane.ini";
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(file, error);
+  std::ifstream stream;
+  if (!error && size <= 1024 * 1024) stream.open(file, std::ios::binary);
+  if (!stream.is_open()) {
+    settingsInForce_.reset();
+    return;
+  }
+  settingsInForce_ = std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
 }
 
 void Playground::PlaygroundKeys() {
@@ -186,7 +222,7 @@ void Playground::PlaygroundKeys() {
   if (edges_.Pressed(playground_key::Help)) {
     if (help_.empty()) {
       help_ = PlaygroundKeyLines;
-      const std::vector<std::string> bindings = BindingLines(folder_);
+      const std::vector<std::string> bindings = BindingLines(settingsInForce_);
       help_.insert(help_.end(), bindings.begin(), bindings.end());
     } else {
       help_.clear();

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -69,9 +70,13 @@ constexpr int Quit = VK_ESCAPE;
 // The playground's own keys, as F1 lists them.
 extern const std::vector<std::string> PlaygroundKeyLines;
 
-// Halvane's bindings in force: the defaults, then each valid line of the
-// Halvane.ini in `folder` over them, as the plug-in reads the file.
-std::vector<std::string> BindingLines(const std::filesystem::path& folder);
+// Halvane's bindings in force: the defaults, then each valid line of
+// `settings` over them, as the plug-in reads the file; `settings` is the file
+// as the plug-in last read or saved it, nothing when it read none.
+std::vector<std::string> BindingLines(const std::optional<std::string>& settings);
+// Set when the plug-in has just saved its settings file (its import of
+// MoveFileExW or SetEndOfFile went through), so that what F1 lists follows.
+extern bool pluginSavedSettings;
 // The name of a control the plug-in disables, as the panel shows it.
 const char* ControlName(std::int32_t control);
 // Whether a key is down on the real keyboard or mouse.
@@ -131,6 +136,8 @@ class Playground {
 
  private:
   bool LoadPlugin();
+  // Takes the settings file as it is now as the one in force.
+  void NoteSettingsInForce();
 
   // The car the character sits in, or null on foot.
   const sim::VehicleModel* CarSatIn() const {
@@ -159,7 +166,8 @@ class Playground {
   std::int32_t car_ = 0;
   int loads_ = 0;  // how many times the plug-in has been loaded
   std::size_t weapon_ = 1;
-  std::vector<std::string> help_;  // shown while not empty
+  std::vector<std::string> help_;               // shown while not empty
+  std::optional<std::string> settingsInForce_;  // the file as the plug-in last read or saved it
   bool quit_ = false;
   bool inCar_ = false;
   bool engineOn_ = false;
