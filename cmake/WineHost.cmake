@@ -51,6 +51,9 @@ target_link_libraries(halvane_runner PRIVATE psapi)
 target_link_options(halvane_runner PRIVATE -static -s)
 
 # The plug-in's clips and key names, to name what it plays and the keys bound.
+# The program's version resource: what it is, and which Halvane it goes with.
+configure_file(sim/win/PlaygroundVersion.rc.in ${CMAKE_CURRENT_BINARY_DIR}/PlaygroundVersion.rc @ONLY)
+target_sources(halvane_playground PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/PlaygroundVersion.rc)
 target_sources(halvane_playground PRIVATE sim/win/Playground.cpp sim/win/PlaygroundSession.cpp
                                           sim/win/PlaygroundPanel.cpp sim/win/PlaygroundView.cpp sim/TextRuns.cpp
                                           src/feedback/Clips.cpp src/input/KeyNames.cpp)

@@ -11,6 +11,10 @@ version=$2
 fail() { echo "check-release-version: $*" >&2; exit 1; }
 # The version resource holds its strings in UTF-16.
 strings -el "$build/Halvane.asi" | grep -qx "$version" || fail "the DLL's version resource does not say $version"
+if [[ -f $build/wine/halvane_playground.exe ]]; then
+  strings -el "$build/wine/halvane_playground.exe" | grep -qx "$version" ||
+    fail "the playground's version resource does not say $version"
+fi
 for guide in Halvane-Readme.txt Halvane-Playground.txt; do
   head -3 "$build/$guide" | grep -q "^Version $version\b" || fail "$guide does not open with version $version"
   ! grep -q '@[A-Z_]*@' "$build/$guide" || fail "$guide has a placeholder left"

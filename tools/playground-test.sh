@@ -194,6 +194,7 @@ settle "$mark" 12
 tail -1 "$record" | grep -q 'plug-in error: .*Halvane.asi) failed with error 193' ||
   fail "no whole load error in the record: $(tail -1 "$record" | sed 's/.*| plug-in/plug-in/')"
 tail -1 "$record" | grep -q '| texts: |' || fail "the plug-in's last drawing is still there"
+! tail -1 "$record" | grep -q '%[0-9]' || fail "the load error has an insert left unfilled: $(tail -1 "$record")"
 shot broken
 at_least "$(share 100 400 700 80 broken 'r>0.25 && g<0.1 && b<0.1')" 0.5 || fail "no error box in the game view"
 press f

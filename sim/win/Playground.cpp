@@ -78,20 +78,30 @@ void MarkOwnFolder(const Options& options) {
       << "This folder is the Halvane playground's: it installs Halvane.asi here.\n";
 }
 
+// A message for the player: on standard error, and, when the program has no
+// standard error to write to (started from Explorer, as a window program),
+// in a message box as well.
+void Tell(const std::string& message) {
+  std::fprintf(stderr, "%s\n", message.c_str());
+  const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+  if (error == nullptr || error == INVALID_HANDLE_VALUE) {
+    MessageBoxA(nullptr, message.c_str(), "Halvane Playground", MB_OK | MB_ICONWARNING);
+  }
+}
+
 }  // namespace
 
 int main() {
   const std::optional<Options> options = ReadOptions();
   if (!options) {
-    std::fputs("usage: halvane_playground [--plugin Halvane.asi] [--folder DIR] [--record FILE]\n", stderr);
+    Tell("usage: halvane_playground [--plugin Halvane.asi] [--folder DIR] [--record FILE]");
     return 2;
   }
   if (!OwnFolder(*options)) {
-    std::fprintf(
-        stderr,
-        "playground: %s holds a Halvane.asi the playground did not put there (a game's?); it is left "
-        "alone: choose another --folder\n",
-        options->folder.string().c_str());
+    const std::u8string folder = options->folder.u8string();
+    Tell("playground: " + std::string(folder.begin(), folder.end()) +
+         " holds a Halvane.asi the playground did not put there (a game's?); it is left alone: choose "
+         "another --folder");
     return 2;
   }
   MarkOwnFolder(*options);
@@ -104,7 +114,7 @@ int main() {
     std::fprintf(stderr, "playground: %s\n", playground.LoadError().c_str());
   PlaygroundView view;
   if (!view.Open(1600, 720)) {  // a 1280x720 game view and the panel
-    std::fputs("playground: no window\n", stderr);
+    Tell("playground: no window could be opened");
     return 1;
   }
   // About 60 frames a second, each frame at its own time so that a slow

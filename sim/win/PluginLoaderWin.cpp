@@ -17,10 +17,14 @@ void* LoadPlugin(const std::filesystem::path& file, std::string& error) {
   if (library == nullptr) {
     // The error with its cause in words, and the file it is about.
     const DWORD code = GetLastError();
+    // The message's inserts ("%1") are the file's name.
+    const std::wstring name = file.wstring();
+    DWORD_PTR inserts[9];
+    for (DWORD_PTR& insert : inserts) insert = reinterpret_cast<DWORD_PTR>(name.c_str());
     wchar_t* words = nullptr;
     FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        code, 0, reinterpret_cast<wchar_t*>(&words), 0, nullptr);
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ARGUMENT_ARRAY, nullptr,
+        code, 0, reinterpret_cast<wchar_t*>(&words), 0, reinterpret_cast<va_list*>(inserts));
     std::wstring cause = words != nullptr ? words : L"";
     LocalFree(words);
     while (!cause.empty() && (cause.back() == L'\n' || cause.back() == L'\r' || cause.back() == L' '))
