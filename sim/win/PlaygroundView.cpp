@@ -156,7 +156,11 @@ void PlaygroundView::PaintRect(const sim::DrawnRect& rect) {
 // The text's runs in their colours, with a dark outline drawn around each
 // run when the style asks for one; positions give the top of the text.
 void PlaygroundView::PaintText(const sim::DrawnText& drawn) {
-  const double size = drawn.style.scaleY * sim::TextHeightAtScaleOne * height_;
+  // Sized to the 16:9 screen that fits the game view, as the game sizes its
+  // texts to its screen: in a view narrower than that, texts sized by the
+  // view's height alone would run past the panels they are placed in.
+  const int screenHeight = std::min(height_, viewWidth_ * 9 / 16);
+  const double size = drawn.style.scaleY * sim::TextHeightAtScaleOne * screenHeight;
   HFONT font =
       CreateFontW(-static_cast<int>(std::lround(size)), 0, 0, 0, drawn.style.font == 4 ? FW_NORMAL : FW_BOLD,
                   FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
