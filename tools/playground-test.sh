@@ -215,12 +215,27 @@ grep 'substitute host:' "$work/playground.log" |
 [[ ! -s $work/errors.txt ]] || fail "the substitute host saw errors: $(cat "$work/errors.txt")"
 [[ -z $keep ]] || convert "$work/car.png" -crop "${WIDTH}x${HEIGHT}+${left}+${top}" +repage "$keep"
 
+# Escape closes the playground; one that does not is ended, and no window of
+# it is left for the next start to be taken for its own.
+close_playground() {
+  xdotool windowfocus --sync "$window" 2>/dev/null || true
+  xdotool key Escape
+  for _ in $(seq 100); do kill -0 "$playground" 2>/dev/null || break; sleep 0.1; done
+  kill "$playground" 2>/dev/null || true
+  wait "$playground" 2>/dev/null || true
+  xdotool windowunmap "$window" 2>/dev/null || true
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --name "Halvane Playground" >/dev/null 2>&1 || break
+    sleep 0.1
+  done
+}
+
 # Started with no Halvane.asi at all: the error box, and the world runs on.
 record=$work/record-none.txt
 "$here/wine-run.sh" "$build/wine/halvane_playground.exe" --plugin "$(windows_path "$work/none/Halvane.asi")" \
   --folder "$(windows_path "$work/game-none")" --record "$(windows_path "$record")" >"$work/none.log" 2>&1 &
 playground=$!
-window=$(wait_for_window 120 "Halvane Playground" "$work/none.log") || fail "no playground window without a DLL"
+window=$(wait_for_window 120 "Halvane Playground" "$work/none.log" "$playground") || fail "no playground window without a DLL"
 until [[ -s $record ]] && (($(frames) > 30)); do sleep 0.1; done
 tail -1 "$record" | grep -q 'plug-in error: .*installing .*Halvane.asi failed' ||
   fail "no load error when started without a DLL: $(tail -1 "$record")"
@@ -228,10 +243,33 @@ eval "$(xdotool getwindowgeometry --shell "$window")"
 left=$X top=$Y view=$((WIDTH - 320))
 shot none
 at_least "$(share 100 400 700 80 none 'r>0.25 && g<0.1 && b<0.1')" 0.5 || fail "no error box without a DLL"
-xdotool windowfocus --sync "$window"
-xdotool key Escape
-for _ in $(seq 100); do kill -0 "$playground" 2>/dev/null || break; sleep 0.1; done
+close_playground
 pass "started with no Halvane.asi: the error shown in its box, the world runs on"
+
+# At 800x450, the smallest window, the menu's texts stay inside its panel:
+# nothing bright right of it.
+record=$work/record-small.txt
+cp "$build/Halvane.asi" "$work/Halvane.asi"  # whole again
+"$here/wine-run.sh" "$build/wine/halvane_playground.exe" --plugin "$(windows_path "$work/Halvane.asi")" \
+  --folder "$(windows_path "$work/game-small")" --record "$(windows_path "$record")" --size 800x450 \
+  >"$work/small.log" 2>&1 &
+playground=$!
+window=$(wait_for_window 120 "Halvane Playground" "$work/small.log" "$playground") ||
+  fail "no playground window at 800x450"
+xdotool windowraise "$window"
+xdotool windowfocus --sync "$window"
+until [[ -s $record ]] && (($(frames) > 30)); do sleep 0.1; done
+eval "$(xdotool getwindowgeometry --shell "$window")"
+left=$X top=$Y view=$((WIDTH - 320))
+mark=$(frames)
+press F2
+seen "$mark" '"~y~Halvane~w~ | Keybindings"' || fail "F2 does not open the menu at 800x450"
+shot small
+at_least "$(share 40 260 230 420 small 'r<0.15 && abs(r-b)<0.025')" 0.5 || fail "no menu panel at 800x450"
+at_least 0.0005 "$(share 275 240 125 480 small 'r>0.6 && g>0.6 && b>0.6')" ||
+  fail "menu text runs past the panel at 800x450"
+close_playground
+pass "at 800x450 the menu's texts stay inside its panel (${WIDTH}x${HEIGHT})"
 
 pass "passed ($(frames) frames of the last run)"
 exit 0

@@ -32,10 +32,12 @@ WINEPREFIX=$HALVANE_WINEPREFIX /usr/lib/wine/wineserver -w >/dev/null 2>&1 || tr
 
 # Waits (up to $1 seconds) for the window named $2 to be mapped, and prints its
 # id; when it does not come, says why: what the program wrote ($3) and the end
-# of the X server's log.
+# of the X server's log. With a process id ($4), only that process's window.
 wait_for_window() {
-  local window
-  if window=$(timeout "$1" xdotool search --sync --onlyvisible --name "$2" 2>/dev/null | head -1) && [[ -n $window ]]; then
+  local window pid=()
+  [[ -n ${4:-} ]] && pid=(--pid "$4")
+  if window=$(timeout "$1" xdotool search --sync --onlyvisible "${pid[@]}" --name "$2" 2>/dev/null | head -1) &&
+    [[ -n $window ]]; then
     echo "$window"
     return 0
   fi

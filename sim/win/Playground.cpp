@@ -5,7 +5,7 @@
 // ScriptHookV.dll and the game model, and leaves the plug-in's imports alone
 // but for PlaySoundA, which it records and passes on to the real one.
 //
-//   halvane_playground.exe [--plugin Halvane.asi] [--folder DIR] [--record FILE]
+//   halvane_playground.exe [--plugin Halvane.asi] [--folder DIR] [--record FILE] [--size WxH]
 //
 // By default the plug-in is the Halvane.asi beside the program and the folder
 // is "playground" beside it. --record writes one line a frame: the natives
@@ -19,6 +19,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -32,6 +33,9 @@ struct Options {
   std::filesystem::path plugin;
   std::filesystem::path folder;
   std::optional<std::filesystem::path> record;
+  // The window's client area: a 1280x720 game view and the panel, unless told.
+  int width = 1600;
+  int height = 720;
 };
 
 std::optional<Options> ReadOptions() {
@@ -49,6 +53,12 @@ std::optional<Options> ReadOptions() {
       options.folder = value;
     } else if (option == L"--record") {
       options.record = value;
+    } else if (option == L"--size") {
+      // WIDTHxHEIGHT, from the smallest the window allows (800x450).
+      if (std::swscanf(arguments[i], L"%dx%d", &options.width, &options.height) != 2 || options.width < 800 ||
+          options.height < 450 || options.width > 10000 || options.height > 10000) {
+        return std::nullopt;
+      }
     } else {
       return std::nullopt;
     }
@@ -94,7 +104,7 @@ void Tell(const std::string& message) {
 int main() {
   const std::optional<Options> options = ReadOptions();
   if (!options) {
-    Tell("usage: halvane_playground [--plugin Halvane.asi] [--folder DIR] [--record FILE]");
+    Tell("usage: halvane_playground [--plugin Halvane.asi] [--folder DIR] [--record FILE] [--size WxH]");
     return 2;
   }
   if (!OwnFolder(*options)) {
@@ -113,7 +123,7 @@ int main() {
   if (!playground.LoadError().empty())
     std::fprintf(stderr, "playground: %s\n", playground.LoadError().c_str());
   PlaygroundView view;
-  if (!view.Open(1600, 720)) {  // a 1280x720 game view and the panel
+  if (!view.Open(options->width, options->height)) {
     Tell("playground: no window could be opened");
     return 1;
   }
