@@ -52,7 +52,7 @@ view=$((WIDTH - 320))  # the game view; the panel is beside it
 
 frames() { wc -l <"$record"; }
 # Waits until the record has `count` more frames than when `since` was taken.
-settle() { local since=$1 count=${2:-12}; for _ in $(seq 100); do (($(frames) >= since + count)) && return; sleep 0.05; done; }
+settle() { local since=$1 count=${2:-12}; for _ in $(seq 600); do (($(frames) >= since + count)) && return; sleep 0.05; done; }
 # A key held for a few frames, as a player presses it: the plug-in polls.
 press() { local before; before=$(frames); xdotool keydown "$1"; settle "$before" 6; xdotool keyup "$1"; settle "$(frames)" 6; }
 since() { tail -n +"$(($1 + 1))" "$record"; }
