@@ -86,6 +86,27 @@ class SaveCrashTest : public SettingsFileTest {
 // over them without care leaves their tail behind it.
 const std::string LongFile = "; " + std::string(400, '#') + "\nMenu=F5\nEngine=H\nHideAmmoHud=1\n";
 
+// A comment longer than any stream buffer between two gears: written in
+// pieces, the new gear 1 would stand above the old gear 2 for a moment.
+const std::string LongerThanAnyBuffer =
+    "Gear1=5\n; " + std::string(20000, '#') + "\nGear2=30\nGear3=40\nGear4=50\n";
+
+void ChangeTheGears() {
+  Config.GearSpeeds[0] = 6.0F;
+  Config.GearSpeeds[1] = 31.0F;
+}
+
+TEST_F(SaveCrashTest, ReplacingAFileLongerThanAnyBuffer) {
+  SaveWatched(LongerThanAnyBuffer, ChangeTheGears, true);
+  EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Gear1=6\nGear2=31\n"));
+}
+
+TEST_F(SaveCrashTest, WritingInPlaceOverAFileLongerThanAnyBuffer) {
+  host.environment.replaceFails = true;
+  SaveWatched(LongerThanAnyBuffer, ChangeTheGears, true);
+  EXPECT_THAT(ReadFile(file), ::testing::EndsWith("Gear1=6\nGear2=31\nGear3=40\nGear4=50\n"));
+}
+
 TEST_F(SaveCrashTest, ReplacingTheFile) {
   SaveWatched(
       LongFile,

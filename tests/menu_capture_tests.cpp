@@ -174,3 +174,41 @@ TEST_F(MenuTest, CapturingTheMenuKeyTakesEffectAtOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MenuTest, ACaptureWhosePassThrowsIsSavedAndItsPressMovesNothing) {
+  host.input.padConnected = true;
+  Open();
+  MoveTo("Gear Up");
+  Tap(Enter);
+  host.throwingNative = sim::native::PostNotification;
+  Tap('K');
+  host.throwingNative = 0;
+  EXPECT_EQ(ValueOf("Gear Up"), "[K]");
+  EXPECT_THAT(File(), HasSubstr("GearUp=K\n"));
+
+  // D-pad Down captured on a pass that throws: the marker stays.
+  const float gearUpRow = MarkerY();
+  Tap(Enter);
+  host.throwingNative = sim::native::PostNotification;
+  host.input.padButtons = 0x0002;
+  Frame();
+  host.throwingNative = 0;
+  Frame();
+  Frame();
+  host.input.padButtons = 0;
+  Frame();
+  EXPECT_EQ(Selected(), "Gear Up");
+  EXPECT_NEAR(MarkerY(), gearUpRow, 1e-6);
+  EXPECT_THAT(File(), HasSubstr("GearUp=PAD_DPAD_DOWN\n"));
+
+  // Both last: read again after a reload.
+  host.Unload();
+  host.Load();
+  Frame();
+  Open();
+  EXPECT_EQ(ValueOf("Gear Up"), "[PAD_DPAD_DOWN]");
+}
+
+}  // namespace

@@ -188,3 +188,101 @@ TEST_F(MenuTest, LeftGivesANoLimitGearAFigureAndNoPressTakesOneAway) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MenuTest, LeftStopsAtTheFloorAndNeverRaisesTheGearItIsPressedOn) {
+  // Under a No Limit gear 1, gear 2 stops at the lowest limit, 1 m/s.
+  std::ofstream(host.Folder() / "Halvane.ini") << "Gear1=inf\n";
+  Frame();
+  GoToGearSpeeds();
+  Tap(Down);
+  for (int press = 0; press < 70; ++press) Tap(Left);
+  EXPECT_THAT(File(), HasSubstr("Gear1=inf\nGear2=1\n"));
+  EXPECT_EQ(ValueOf("Gear 2"), "~y~1.00 ~w~m/s  ~c~2 mph");
+  Tap(F2);
+
+  // Raising gear 1 pushes gear 2 only when it reaches it, so the two may
+  // end less than a step apart: Left on gear 2 then changes nothing, though
+  // the press still saves and sounds.
+  std::ofstream(host.Folder() / "Halvane.ini", std::ios::trunc) << "";
+  host.Unload();
+  host.Load();
+  Frame();
+  GoToGearSpeeds();
+  for (int press = 0; press < 30; ++press) Tap(Right);
+  ASSERT_THAT(File(), HasSubstr("Gear1=18.054\nGear2=18.06\n"));
+  const ino_t before = FileIdentity();
+  Tap(Down);
+  Hold(Left);
+  Frame();
+  EXPECT_THAT(Sounds(), ElementsAre("NAV_UP_DOWN"));
+  Release(Left);
+  Frame();
+  EXPECT_NE(FileIdentity(), before);
+  EXPECT_THAT(File(), HasSubstr("Gear1=18.054\nGear2=18.06\n"));
+
+  // Left on a No Limit gear above a figure: one step above that figure.
+  Config = DefaultConfig;
+  Config.GearSpeeds[1] = INFINITY;
+  LowerGearSpeed(2);
+  EXPECT_EQ(Config.GearSpeeds[1], Config.GearSpeeds[0] + GearSpeedStep);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MenuTest, WhatThePlayerSetStaysOverTheFileReadAtLastEvenWhereItIsTheDefault) {
+  const std::filesystem::path file = host.Folder() / "Halvane.ini";
+  std::filesystem::create_symlink("Halvane.ini", file);  // cannot be read
+  Frame();
+  Open();
+  // Hide Ammo Counter on, then off again.
+  MoveTo("Hide Ammo Counter");
+  Tap(Enter);
+  Tap(Enter);
+  ASSERT_EQ(ValueOf("Hide Ammo Counter"), "~r~[OFF]");
+  // The menu key F2, then F5, then F2 again.
+  MoveTo("Menu Key");
+  Tap(Enter);
+  Tap(F5);
+  Tap(Enter);
+  Tap(F2);
+  ASSERT_EQ(ValueOf("Menu Key"), "[F2]");
+  // Gear 1 raised 40 times, which pushes gear 2 to 21.11.
+  MoveTo("Gear Speeds");
+  Tap(Enter);
+  for (int press = 0; press < 40; ++press) Tap(Right);
+  ASSERT_EQ(ValueOf("Gear 2"), "~y~21.11 ~w~m/s  ~c~47 mph");
+  Tap(F2);
+
+  // The file, read at last, gives what the player did not set; what the
+  // player set stays, and pushes nothing it would not have pushed.
+  std::filesystem::remove(file);
+  std::ofstream(file) << "Menu=F3\nEngine=H\nHideAmmoHud=1\nGear2=50\n";
+  Open();
+  EXPECT_EQ(ValueOf("Hide Ammo Counter"), "~r~[OFF]");
+  EXPECT_EQ(ValueOf("Menu Key"), "[F2]");
+  EXPECT_EQ(ValueOf("Engine Toggle"), "[H]");
+  EXPECT_THAT(File(), HasSubstr("Menu=F2\nEngine=H\n"));
+  EXPECT_THAT(File(), HasSubstr("HideAmmoHud=0\n"));
+  EXPECT_THAT(File(), HasSubstr("Gear1=20.832\nGear2=50\n"));
+
+  // The same press against a file whose gear 2 lies below the player's
+  // gear 1: it is pushed a step above it, as a press would have pushed it.
+  host.Unload();
+  std::filesystem::remove(file);
+  std::filesystem::create_symlink("Halvane.ini", file);
+  host.Load();
+  Frame();
+  GoToGearSpeeds();
+  for (int press = 0; press < 40; ++press) Tap(Right);
+  Tap(F2);
+  std::filesystem::remove(file);
+  std::ofstream(file) << "Gear2=15\nGear3=20\n";
+  Open();
+  EXPECT_THAT(File(), HasSubstr("Gear1=20.832\nGear2=21.1098\nGear3=21.3876\nGear4=34.72\n"));
+}
+
+}  // namespace

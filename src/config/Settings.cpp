@@ -67,6 +67,9 @@ constexpr std::size_t LargestFile = 1024 * 1024;
 // and is never overwritten.
 constinit bool fileMayBeWritten = false;
 
+// The settings the player set in the menu in this run, in the table's order.
+constinit std::array<bool, SettingsTable.size()> setByPlayer = {};
+
 enum class ReadOutcome { Read, Missing, Unreadable };
 
 // The whole of `file`, or Unreadable for a read error or a file larger than
@@ -144,23 +147,31 @@ bool WriteAll(std::FILE* file, std::string_view text) {
 // ones, never the new text followed by the old one's tail. Where a write or
 // the cut fails the old bytes are put back.
 bool WriteInPlace(std::string_view text) {
-  errno = 0;
-  File file(platform::OpenFile(SettingsPath, "r+b"));
-  if (file == nullptr) {
-    if (errno != ENOENT) return false;
-    // No file at all: a new one, gone again if the disk will not take it whole.
-    file.reset(platform::OpenFile(SettingsPath, "wb"));
-    if (file == nullptr) return false;
-    const bool written = WriteAll(file.get(), text) && platform::FlushToDisk(file.get());
-    if (std::fclose(file.release()) == 0 && written) return true;
-    platform::RemoveFile(SettingsPath);
-    return false;
-  }
   std::string old;
-  if (ReadWhole(file.get(), old) != ReadOutcome::Read) return false;
+  switch (ReadSettingsFile(old)) {
+    case ReadOutcome::Read:
+      break;
+    case ReadOutcome::Missing: {
+      // No file at all: a new one, gone again if the disk will not take it whole.
+      File file(platform::OpenFile(SettingsPath, "wb"));
+      if (file == nullptr) return false;
+      const bool written = WriteAll(file.get(), text) && platform::FlushToDisk(file.get());
+      if (std::fclose(file.release()) == 0 && written) return true;
+      platform::RemoveFile(SettingsPath);
+      return false;
+    }
+    case ReadOutcome::Unreadable:
+      return false;
+  }
   std::string padded(text);
   if (padded.size() < old.size()) padded.resize(old.size(), '\n');
-  std::rewind(file.get());
+  // The stream's buffer is exactly as large as what is written through it,
+  // so the C library hands the whole text to the system in one write: a
+  // crash can leave the old bytes or the new, never a piece of each. It
+  // outlives the stream, which is closed first.
+  std::string buffer(padded.size(), '\0');
+  File file(platform::OpenFile(SettingsPath, "r+b"));
+  if (file == nullptr || std::setvbuf(file.get(), buffer.data(), _IOFBF, buffer.size()) != 0) return false;
   if (WriteAll(file.get(), padded) && platform::CutFile(file.get(), text.size()) &&
       platform::FlushToDisk(file.get())) {
     return true;
@@ -168,7 +179,7 @@ bool WriteInPlace(std::string_view text) {
   // The old bytes back, padded over whatever the new text wrote past them,
   // so that even a cut that fails leaves the old settings alone.
   std::string restored(old);
-  if (restored.size() < padded.size()) restored.resize(padded.size(), '\n');
+  restored.resize(padded.size(), '\n');
   std::rewind(file.get());
   if (WriteAll(file.get(), restored)) platform::CutFile(file.get(), old.size());
   return false;
@@ -239,14 +250,11 @@ void LoadSettings() {
 void ResetSettingsFile() {
   SettingsPath.clear();
   fileMayBeWritten = false;
+  setByPlayer = {};
 }
 
-// The file could not be read at start-up, so the defaults were in force and
-// every difference from them is a change the player made since. Read now,
-// the file's settings apply to the rest; the player's changes stay, and are
-// then saved with them. A file nobody changed anything over is left as it is.
-void RetrySettingsLoad() {
-  if (fileMayBeWritten || SettingsPath.empty()) return;
+bool RetrySettingsLoad() {
+  if (fileMayBeWritten || SettingsPath.empty()) return false;
   std::string text;
   switch (ReadSettingsFile(text)) {
     case ReadOutcome::Read: {
@@ -254,22 +262,30 @@ void RetrySettingsLoad() {
       Config = DefaultConfig;
       LoadSettingsText(text);
       fileMayBeWritten = true;
-      bool changed = false;
+      bool anySet = false;
       for (const SettingEntry& setting : SettingsTable) {
-        if (SameSetting(inForce, DefaultConfig, setting)) continue;
+        if (!SetByPlayer(setting)) continue;
         CopySetting(Config, inForce, setting);
-        changed = true;
+        anySet = true;
       }
-      if (changed) SaveSettings();
-      return;
+      return anySet;
     }
     case ReadOutcome::Missing:
       fileMayBeWritten = true;
       SaveSettings();
-      return;
+      return false;
     case ReadOutcome::Unreadable:
-      return;
+      return false;
   }
+  return false;
+}
+
+void NoteSetByPlayer(const SettingEntry& setting) {
+  setByPlayer[static_cast<std::size_t>(&setting - SettingsTable.data())] = true;
+}
+
+bool SetByPlayer(const SettingEntry& setting) {
+  return setByPlayer[static_cast<std::size_t>(&setting - SettingsTable.data())];
 }
 
 // The new content goes to a temporary file beside the settings file, flushed

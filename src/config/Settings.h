@@ -1,6 +1,8 @@
 // The settings file Halvane.ini beside the library.
 #pragma once
 
+#include "config/SettingsTable.h"
+
 #include <string>
 #include <string_view>
 
@@ -13,10 +15,16 @@ void ResolveSettingsPath();
 // left alone, and no save touches it until a later load has read it.
 void LoadSettings();
 // Tries the load again when the file could not be read so far (the menu
-// opening: a lock may be gone by then). The file's settings apply to what
-// the player has not changed in the meantime; where the player changed
-// anything, the whole record is saved.
-void RetrySettingsLoad();
+// opening: a lock may be gone by then). The file's settings apply to every
+// setting the player has not set in this run; the player's stay over them.
+// True when the file was read now and the player had set anything: the
+// caller then keeps its rules over the player's settings and saves the
+// whole record. A file nobody set anything over is left as it is.
+bool RetrySettingsLoad();
+// The player set `setting` in the menu: it is the player's for the rest of
+// the run, whatever the file says when it is read at last.
+void NoteSetByPlayer(const SettingEntry& setting);
+bool SetByPlayer(const SettingEntry& setting);
 // The lines of `text`, as a file's content, into Config: a leading UTF-8
 // byte-order mark skipped, lines split at LF, the CR of a CR LF pair dropped.
 void LoadSettingsText(std::string_view text);

@@ -21,7 +21,7 @@ constinit bool MenuKeyLatch = false;
 // not be saved.
 constinit bool unsavedNoticePosted = false;
 
-constexpr float LowestGearOneSpeed = 1.0F;
+constexpr float LowestGearSpeed = 1.0F;
 
 // The six menu actions: a fixed key, or its pad button while a pad is connected.
 struct MenuActions {
@@ -47,11 +47,14 @@ bool Fires(bool down, bool latch) { return down && !latch; }
 
 // Saves a change made in the menu. One that cannot reach the disk still holds
 // for the run, and the player is told so, once per opening of the menu.
-void SaveMenuChange() {
-  if (SaveSettings() || unsavedNoticePosted) return;
+// Saved first, told after: a tell that fails cannot cost the save.
+bool SaveChange() { return SaveSettings(); }
+void TellIfUnsaved(bool saved) {
+  if (saved || unsavedNoticePosted) return;
   unsavedNoticePosted = true;
   PostNotification("Halvane.ini could not be saved: changes last until the game closes");
 }
+void SaveMenuChange() { TellIfUnsaved(SaveChange()); }
 
 void EndCapture() {
   MenuState.capturing = false;
@@ -88,6 +91,13 @@ MenuActions TakePresses(const MenuActions& actions) {
   return fired;
 }
 
+// A press on a gear's limit; a limit it changed is the player's.
+void AdjustGearSpeed(std::int32_t gear, void (*adjust)(std::int32_t)) {
+  const float before = GearSpeed(gear);
+  adjust(gear);
+  if (GearSpeed(gear) != before) NoteSetByPlayer(*GearSpeedSettings[static_cast<std::size_t>(gear - 1)]);
+}
+
 void GearSpeedsPageInput(const MenuActions& fired) {
   std::int32_t& row = MenuState.gearRow;
   if (fired.up) {
@@ -99,30 +109,32 @@ void GearSpeedsPageInput(const MenuActions& fired) {
     PlayFrontendSound("NAV_UP_DOWN");
   }
   if (fired.right) {
-    RaiseGearSpeed(row);
+    AdjustGearSpeed(row, RaiseGearSpeed);
     SaveMenuChange();
     PlayFrontendSound("NAV_UP_DOWN");
   }
   if (fired.left) {
-    LowerGearSpeed(row);
+    AdjustGearSpeed(row, LowerGearSpeed);
     SaveMenuChange();
     PlayFrontendSound("NAV_UP_DOWN");
   }
 }
 
-// One pass of a capture: the key it takes becomes the row's binding, the
-// player is told its name, and it is saved. Returns whether one was taken.
-bool RunKeyCapture() {
-  const std::optional<KeyCode> code = CapturedKey();
-  if (!code) return false;
+// The key a capture took becomes the row's binding and is saved; the player
+// is then told its name.
+void BindCapturedKey(KeyCode code) {
   const std::int32_t row = MenuState.captureRow;
-  if (IsBindingRow(row)) Config.*KeybindingSettings[static_cast<std::size_t>(row)]->binding = *code;
+  if (IsBindingRow(row)) {
+    const SettingEntry& setting = *KeybindingSettings[static_cast<std::size_t>(row)];
+    Config.*setting.binding = code;
+    NoteSetByPlayer(setting);
+  }
   EndCapture();
+  const bool saved = SaveChange();
   char text[64];
-  FormatText64(text, "Key set to: %s", KeyName(*code));
+  FormatText64(text, "Key set to: %s", KeyName(code));
   PostNotification(text);
-  SaveMenuChange();
-  return true;
+  TellIfUnsaved(saved);
 }
 
 void SelectKeybindingRow() {
@@ -140,6 +152,7 @@ void SelectKeybindingRow() {
   }
   bool& on = Config.*setting.flag;
   on = !on;
+  NoteSetByPlayer(setting);
   // The gear system switched on starts in gear 1.
   if (setting.flag == &ConfigRecord::GearSystem && on) GearState.gear = 1;
   SaveMenuChange();
@@ -174,7 +187,10 @@ void MenuToggleStep() {
   // A settings file that could not be read at start-up may be free now.
   if (!closing) {
     unsavedNoticePosted = false;
-    RetrySettingsLoad();
+    if (RetrySettingsLoad()) {
+      KeepPlayersGearsInOrder();
+      SaveSettings();
+    }
   }
   PlayFrontendSound(closing ? "BACK" : "CONTINUE");
 }
@@ -188,9 +204,13 @@ void HandleMenuInput() {
   if (MenuState.page == MenuPage::KeybindingsPage && MenuState.capturing) {
     // While no key is taken the other latches keep what they held when the
     // capture began. The press a capture takes does nothing else in the
-    // menu: the latches take every key as it is now, so that a held D-pad
-    // direction, say, moves nothing once it is bound.
-    if (RunKeyCapture()) TakePresses(actions);
+    // menu: the latches take every key as it is now, before the binding is
+    // saved and told, so that a held D-pad direction, say, moves nothing
+    // once it is bound, even when the pass ends early.
+    if (const std::optional<KeyCode> code = CapturedKey()) {
+      TakePresses(actions);
+      BindCapturedKey(*code);
+    }
     return;
   }
   const MenuActions fired = TakePresses(actions);
@@ -239,6 +259,16 @@ void AdjustLimits(Adjust adjust) {
   }
 }
 
+// The lowest gear with a figure keeps at least the lowest limit; every other
+// one is kept above it by KeepGearsApart.
+void KeepFirstFigureAboveLowest() {
+  for (std::int32_t g = 1; g <= LimitedGearCount; ++g) {
+    if (!HasFigure(GearSpeed(g))) continue;
+    if (GearSpeed(g) < LowestGearSpeed) GearSpeed(g) = LowestGearSpeed;
+    return;
+  }
+}
+
 // The figure a No Limit gear gets from a Left press: one step above the
 // nearest gear below it that has one, else its default.
 float FirstFigure(std::int32_t gear) {
@@ -250,6 +280,29 @@ float FirstFigure(std::int32_t gear) {
 
 }  // namespace
 
+void KeepPlayersGearsInOrder() {
+  std::array<bool, LimitedGearCount + 1> moved{};
+  for (std::int32_t g = 1; g <= LimitedGearCount; ++g) {
+    const bool players = SetByPlayer(*GearSpeedSettings[static_cast<std::size_t>(g - 1)]);
+    if (!HasFigure(GearSpeed(g))) continue;
+    if (players) {
+      for (std::int32_t below = g - 1; below >= 1; --below) {
+        if (!HasFigure(GearSpeed(below))) continue;
+        if (GearSpeed(g) <= GearSpeed(below)) {
+          GearSpeed(g) = GearSpeed(below) + GearSpeedStep;
+          moved[static_cast<std::size_t>(g)] = true;
+        }
+        break;
+      }
+    }
+    const bool pushes = players || moved[static_cast<std::size_t>(g)];
+    if (pushes && g < LimitedGearCount && HasFigure(GearSpeed(g + 1)) && GearSpeed(g) >= GearSpeed(g + 1)) {
+      GearSpeed(g + 1) = GearSpeed(g) + GearSpeedStep;
+      moved[static_cast<std::size_t>(g + 1)] = true;
+    }
+  }
+}
+
 // A No Limit gear stays as it is.
 void RaiseGearSpeed(std::int32_t gear) {
   if (!HasFigure(GearSpeed(gear))) return;
@@ -259,10 +312,16 @@ void RaiseGearSpeed(std::int32_t gear) {
   });
 }
 
+// Lowered, a gear stops at its floor: a step above the nearest gear below it
+// with a figure, or the lowest limit when none below has one. A press that
+// would then leave it higher than it was changes nothing.
 void LowerGearSpeed(std::int32_t gear) {
+  const std::array<float, GearCount> before = Config.GearSpeeds;
   AdjustLimits([gear] {
     GearSpeed(gear) = HasFigure(GearSpeed(gear)) ? GearSpeed(gear) - GearSpeedStep : FirstFigure(gear);
-    if (GearSpeed(1) < LowestGearOneSpeed) GearSpeed(1) = LowestGearOneSpeed;
+    KeepFirstFigureAboveLowest();
     KeepGearsApart([](float lower, float higher) { return lower + GearSpeedStep > higher; });
   });
+  const float was = before[static_cast<std::size_t>(gear - 1)];
+  if (HasFigure(was) && GearSpeed(gear) > was) Config.GearSpeeds = before;
 }

@@ -78,3 +78,8 @@ void ResetMenu();
 // Speed limit adjustments of gear 1 to LimitedGearCount, keeping the gears in order.
 void RaiseGearSpeed(std::int32_t gear);
 void LowerGearSpeed(std::int32_t gear);
+// After the settings file was read at last over limits the player set: each
+// gear the player set stays above the nearest figure below it, and pushes
+// the gear above it a step higher when it reaches it, as the presses would
+// have done with the file's limits in force.
+void KeepPlayersGearsInOrder();

@@ -62,6 +62,35 @@ std::uint64_t ClipHash(const std::uint8_t* bytes, std::size_t size) {
   return hash;
 }
 
+// Whether `copy`, found in a section's header, is an earlier load's kept copy
+// of the clip: the data of a mapped view of a section that starts with the
+// header, committed and readable for the clip's whole length, holding
+// exactly the clip's bytes. Another program may have made the section
+// first, with anything in it; nothing else is played.
+bool IsKeptCopy(const std::uint8_t* copy, const std::uint8_t* image, std::size_t size) {
+  if (copy == nullptr) return false;
+  const std::uint8_t* view = copy - sizeof(KeptClipHeader);
+  MEMORY_BASIC_INFORMATION region{};
+  if (VirtualQuery(copy, &region, sizeof region) != sizeof region) return false;
+  constexpr DWORD Readable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                             PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+  const auto* regionBase = static_cast<const std::uint8_t*>(region.BaseAddress);
+  const bool whole = region.AllocationBase == view && region.State == MEM_COMMIT &&
+                     region.Type == MEM_MAPPED && (region.Protect & Readable) != 0 &&
+                     (region.Protect & (PAGE_GUARD | PAGE_NOACCESS)) == 0 && copy >= regionBase &&
+                     static_cast<std::size_t>(regionBase + region.RegionSize - copy) >= size;
+  return whole && std::memcmp(copy, image, size) == 0;
+}
+
+// A copy of this load's own, for when the section cannot be trusted: it is
+// never freed, so it outlives the library as a kept copy does.
+const std::uint8_t* OwnCopy(const std::uint8_t* image, std::size_t size) {
+  void* copy = VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (copy == nullptr) return nullptr;
+  std::memcpy(copy, image, size);
+  return static_cast<const std::uint8_t*>(copy);
+}
+
 const std::uint8_t* KeepClip(const std::uint8_t* image, std::size_t size) {
   wchar_t name[64];
   swprintf(name, std::size(name), L"Local\\Halvane.Clip.%lu.%016llx", GetCurrentProcessId(),
@@ -69,20 +98,21 @@ const std::uint8_t* KeepClip(const std::uint8_t* image, std::size_t size) {
   const std::size_t total = sizeof(KeptClipHeader) + size;
   HANDLE section =
       CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, static_cast<DWORD>(total), name);
-  if (section == nullptr) return nullptr;
+  if (section == nullptr) return OwnCopy(image, size);
   const bool earlier = GetLastError() == ERROR_ALREADY_EXISTS;
   auto* view = static_cast<std::uint8_t*>(MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, total));
   if (view == nullptr) {
     CloseHandle(section);
-    return nullptr;
+    return OwnCopy(image, size);
   }
   auto* header = reinterpret_cast<KeptClipHeader*>(view);
-  if (earlier && header->copy != nullptr) {
-    // An earlier load's copy, still mapped: this view and handle are not needed.
+  if (earlier) {
+    // Made before this load: an earlier load's copy, still mapped, is played
+    // from; a section that holds anything else is left to its maker.
     const std::uint8_t* copy = header->copy;
     UnmapViewOfFile(view);
     CloseHandle(section);
-    return copy;
+    return IsKeptCopy(copy, image, size) ? copy : OwnCopy(image, size);
   }
   std::memcpy(view + sizeof(KeptClipHeader), image, size);
   header->copy = view + sizeof(KeptClipHeader);

@@ -15,23 +15,43 @@
 #include "weapons/Safety.h"
 #include "weapons/WeaponTables.h"
 
+namespace {
+
+// The weapon in hand on the pass under way and its record, for the hold
+// after a pass that ended early; none before the weapon is read.
+struct PassWeaponRecord {
+  WeaponHash weapon;
+  WeaponRecord* record;
+};
+constinit PassWeaponRecord PassWeapon = {};
+
+}  // namespace
+
 void RunFramePass() {
+  PassWeapon = {};
   SampleClock();
   SamplePad();
   const Entity character = natives::PlayerCharacter();
   WeaponHash weapon = 0;
   natives::GetCurrentWeapon(character, &weapon);
   WeaponRecord& held = HeldWeaponRecord(weapon);
+  PassWeapon = {weapon, &held};
 
   MenuToggleStep();
+  const bool alive = natives::EntityExists(character) && !natives::EntityIsDead(character);
   if (MenuState.open) {
+    // The player's keys for the features rest; the records and the blocks
+    // do not, and come before the menu's own calls.
+    if (alive) VehicleWatchStep(character);
+    if (weapon != PreviousWeapon) WeaponChangeStep(character, weapon, held);
+    ClipWatchStep(character, weapon, held);
+    if (alive) LostWeaponStep(character, weapon);
+    HoldFire(weapon, held);
     DrawMenu();
     HandleMenuInput();
-    HoldFireWhileMenuOpen(weapon, held);
     return;
   }
 
-  const bool alive = natives::EntityExists(character) && !natives::EntityIsDead(character);
   if (alive) VehicleStep(character);
   SafetyKeyStep(weapon, held);
   if (weapon != PreviousWeapon) WeaponChangeStep(character, weapon, held);
@@ -55,18 +75,21 @@ void ResetPluginState() {
   ResetWalkPace();
   ResetSurrender();
   ResetMenu();
+  PassWeapon = {};
 }
 
 namespace {
 
 // No C++ exception may leave the plug-in into the host, where it would end
 // the game: one ends the start-up or the pass it came from, and the next
-// pass runs as usual.
+// pass runs as usual. Returns whether the work ran to its end.
 template <typename Work>
-void Guarded(Work work) noexcept {
+bool Guarded(Work work) noexcept {
   try {
     work();
+    return true;
   } catch (...) {
+    return false;
   }
 }
 
@@ -77,12 +100,18 @@ void StartUp() {
   FindLimiterField();
 }
 
+// A pass that ended early may have left before its blocks: the weapon in
+// hand still cannot fire if it could not with the pass run whole.
+void HoldFireAfterFailedPass() {
+  if (PassWeapon.record != nullptr) HoldFire(PassWeapon.weapon, *PassWeapon.record);
+}
+
 }  // namespace
 
 void FrameLoop() {
   Guarded(StartUp);
   for (;;) {
-    Guarded(RunFramePass);
+    if (!Guarded(RunFramePass)) Guarded(HoldFireAfterFailedPass);
     scriptWait(0);
   }
 }

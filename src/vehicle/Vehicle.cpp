@@ -112,4 +112,16 @@ void VehicleStep(Entity character) {
   }
 }
 
+void VehicleWatchStep(Entity character) {
+  if (!natives::IsInAnyVehicle(character)) {
+    EngineState.wasInVehicle = false;
+    return;
+  }
+  const Entity vehicle = natives::VehicleOfCharacter(character);
+  if (vehicle != EngineState.trackedVehicle ||
+      natives::CharacterInSeat(vehicle, natives::DriverSeat) != character) {
+    EngineState.wasInVehicle = false;
+  }
+}
+
 void ResetEngine() { EngineState = {}; }

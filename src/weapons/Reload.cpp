@@ -106,7 +106,13 @@ void WeaponChangeStep(Entity character, WeaponHash weapon, WeaponRecord& record)
   PreviousWeapon = weapon;
 }
 
-bool ClipStep(Entity character, WeaponHash weapon, WeaponRecord& record) {
+namespace {
+
+// Tracks the magazine in hand and keeps its record; returns whether it counts
+// as empty this pass. While the player's keys rest (the menu is open) a
+// magazine reaching its last cartridge is still held there, but quietly:
+// no click, no notice, no reload key; the caller blocks its firing.
+bool TrackClip(Entity character, WeaponHash weapon, WeaponRecord& record, bool keysRest) {
   if (weapon == UnarmedHash) {
     ReloadState.reloadKeyLatch = false;
     return false;
@@ -135,21 +141,33 @@ bool ClipStep(Entity character, WeaponHash weapon, WeaponRecord& record) {
   if (record.reloadPending) {
     // Still reloading.
   } else if (record.clipEmpty) {
-    HoldEmptyMagazine(character, weapon, record);
+    if (!keysRest) HoldEmptyMagazine(character, weapon, record);
     return record.clipEmpty;
   } else if (count == 1) {
     record.clipEmpty = true;
-    PlayClip(DryFireClip);
-    // A pull held on from here has had its click.
-    TriggerLatch = IsKeyDown(fixed_key::LeftMouse);
-    ReloadState.emptyNoticeTime = PassTime();
-    // The game would otherwise fire the last cartridge on this very frame.
-    BlockFiring();
+    if (!keysRest) {
+      PlayClip(DryFireClip);
+      // A pull held on from here has had its click.
+      TriggerLatch = IsKeyDown(fixed_key::LeftMouse);
+      ReloadState.emptyNoticeTime = PassTime();
+      // The game would otherwise fire the last cartridge on this very frame.
+      BlockFiring();
+    }
   }
   record.savedClip = count;
   record.savedAmmo = natives::GetTotalAmmo(character, weapon);
   ReloadState.reloadKeyLatch = false;
   return record.clipEmpty;
+}
+
+}  // namespace
+
+bool ClipStep(Entity character, WeaponHash weapon, WeaponRecord& record) {
+  return TrackClip(character, weapon, record, false);
+}
+
+void ClipWatchStep(Entity character, WeaponHash weapon, WeaponRecord& record) {
+  TrackClip(character, weapon, record, true);
 }
 
 void LostWeaponStep(Entity character, WeaponHash weapon) {

@@ -10,6 +10,10 @@
 void WeaponChangeStep(Entity character, WeaponHash weapon, WeaponRecord& record);
 // Tracks the magazine in hand; returns whether it counts as empty this pass.
 bool ClipStep(Entity character, WeaponHash weapon, WeaponRecord& record);
+// ClipStep while the menu is open and the player's keys rest: the records
+// stay true (a weapon lost, a magazine reaching its last cartridge is held
+// there) with no click, notice or reload; HoldFire blocks what is held.
+void ClipWatchStep(Entity character, WeaponHash weapon, WeaponRecord& record);
 // Asks, for one remembered weapon a pass in turn (not the one in hand),
 // whether the character still has it, and forgets it when not: so a weapon
 // lost while put away (an arrest, a script) and got again comes out as the

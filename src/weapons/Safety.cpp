@@ -44,7 +44,7 @@ void BlockFiring() {
   for (Control control : FireControls) natives::DisableControl(control);
 }
 
-void HoldFireWhileMenuOpen(WeaponHash weapon, const WeaponRecord& record) {
+void HoldFire(WeaponHash weapon, const WeaponRecord& record) {
   const bool caught = !CarriesNoSafety(weapon, record) && record.safetyOn;
   const bool held = !record.clipExempt && record.clipEmpty;
   if (caught || held) BlockFiring();

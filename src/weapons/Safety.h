@@ -10,9 +10,9 @@ void SafetyKeyStep(WeaponHash weapon, WeaponRecord& record);
 void SafetyEnforceStep(WeaponHash weapon, WeaponRecord& record, bool emptyNow);
 // Disables the fire and attack controls, and the host's reload, for this frame.
 void BlockFiring();
-// While the menu is open and the features rest: a weapon in hand that could
-// not fire with the menu closed (its catch on, or its magazine held at its
-// last cartridge) still cannot, and nothing else is done.
-void HoldFireWhileMenuOpen(WeaponHash weapon, const WeaponRecord& record);
+// A weapon in hand that could not fire with the menu closed (its catch on, or
+// its magazine held at its last cartridge) cannot fire on this pass either:
+// while the menu is open, and after a pass that ended early.
+void HoldFire(WeaponHash weapon, const WeaponRecord& record);
 // No safety switched on or off lately, the key released.
 void ResetSafety();
