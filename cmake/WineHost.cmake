@@ -41,7 +41,8 @@ endforeach()
 
 target_sources(halvane_runner PRIVATE sim/win/Runner.cpp sim/win/RunnerSession.cpp sim/win/RunnerLoading.cpp
                                       sim/win/RunnerSettingsFiles.cpp sim/win/RunnerFolders.cpp
-                                      sim/win/RunnerImage.cpp sim/win/RunnerInput.cpp)
+                                      sim/win/RunnerImage.cpp sim/win/RunnerInput.cpp sim/win/RunnerOpenMenu.cpp
+                                      src/feedback/Clips.cpp)
 # The one default settings file, which the runner expects the first start to write.
 file(READ ${PROJECT_SOURCE_DIR}/tests/data/default-settings.ini HALVANE_DEFAULT_SETTINGS)
 configure_file(cmake/default-settings.h.in ${CMAKE_CURRENT_BINARY_DIR}/generated/DefaultSettings.h @ONLY)

@@ -40,7 +40,9 @@ int main(int argc, char** argv) {
                    {"guarded-image", GuardedImage},
                    {"limiter-in-code", LimiterStoreInCodeOrData},
                    {"pad", Pad},
-                   {"passenger", Passenger}};
+                   {"passenger", Passenger},
+                   {"open-menu-world", OpenMenuWorld},
+                   {"foreign-clip-section", ForeignClipSection}};
   const auto scenario = argc == 4 ? scenarios.find(argv[1]) : scenarios.end();
   if (scenario == scenarios.end()) {
     std::fprintf(stderr, "usage: halvane_runner <scenario> <Halvane.asi> <folder>; scenarios:");

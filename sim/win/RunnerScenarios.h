@@ -28,5 +28,7 @@ void LimiterStoreInCodeOrData(const std::filesystem::path& plugin, const std::fi
 void GuardedImage(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 void Pad(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 void Passenger(const std::filesystem::path& plugin, const std::filesystem::path& folder);
+void OpenMenuWorld(const std::filesystem::path& plugin, const std::filesystem::path& folder);
+void ForeignClipSection(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 
 }  // namespace runner

@@ -2,6 +2,7 @@
 #include "RunnerSession.h"
 
 #include "DefaultSettings.h"
+#include "feedback/Sound.h"
 
 #include <windows.h>
 // windows.h first: these need its types.
@@ -44,12 +45,52 @@ DWORD WINAPI ScriptedPad(DWORD index, XINPUT_STATE* state) {
 
 DWORD WINAPI ScriptedTickCount() { return Active().input.tick; }
 
+// Whether all of [at, at + size) can be read.
+bool Readable(const std::uint8_t* at, std::size_t size) {
+  constexpr DWORD ReadableProtections = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                                        PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+  const std::uint8_t* end = at + size;
+  while (at < end) {
+    MEMORY_BASIC_INFORMATION region{};
+    if (VirtualQuery(at, &region, sizeof region) != sizeof region || region.State != MEM_COMMIT ||
+        (region.Protect & ReadableProtections) == 0 || (region.Protect & (PAGE_GUARD | PAGE_NOACCESS)) != 0) {
+      return false;
+    }
+    at = static_cast<const std::uint8_t*>(region.BaseAddress) + region.RegionSize;
+  }
+  return true;
+}
+
+// The plug-in's clip that `image` holds whole, in readable memory; null for
+// anything else, which PlaySoundA would read on its own thread and perhaps
+// end the game with.
+const std::span<const std::uint8_t>* ClipAt(const std::uint8_t* image) {
+  for (const auto* clip : {&DryFireClip, &SafetySwitchClip, &GearShiftClip}) {
+    if (Readable(image, clip->size()) && std::memcmp(image, clip->data(), clip->size()) == 0) return clip;
+  }
+  return nullptr;
+}
+
+// Whether `address` lies in the loaded Halvane.asi, which an unload frees.
+bool InPlugin(const void* address) {
+  MODULEINFO module{};
+  if (!GetModuleInformation(GetCurrentProcess(), reinterpret_cast<HMODULE>(Active().Module()), &module,
+                            sizeof module)) {
+    return false;
+  }
+  const auto* base = static_cast<const std::uint8_t*>(module.lpBaseOfDll);
+  const auto* at = static_cast<const std::uint8_t*>(address);
+  return at >= base && at < base + module.SizeOfImage;
+}
+
 BOOL WINAPI ScriptedPlaySound(LPCSTR sound, HMODULE, DWORD flags) {
   soundFlags = flags;
   const auto* image = reinterpret_cast<const std::uint8_t*>(sound);
-  std::uint32_t riffSize;
-  std::memcpy(&riffSize, image + 4, sizeof riffSize);
-  Active().frameSounds.push_back({image, riffSize + 8});
+  const std::span<const std::uint8_t>* clip = ClipAt(image);
+  Check(clip != nullptr, "PlaySoundA is given readable memory that holds one of the plug-in's clips whole");
+  if (clip == nullptr) return FALSE;
+  Check(!InPlugin(image), "a clip plays from a copy that outlives the library, never from Halvane.asi's image");
+  Active().frameSounds.push_back({image, clip->size()});
   return TRUE;
 }
 

@@ -1,0 +1,140 @@
+// Playthroughs of a world that goes on while the menu is open, and of clip
+// sections another program made first under the plug-in's names.
+#include "RunnerScenarios.h"
+#include "RunnerSession.h"
+#include "feedback/Sound.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstring>
+#include <cwchar>
+#include <iterator>
+#include <span>
+#include <string>
+
+namespace runner {
+
+namespace {
+
+constexpr std::uint32_t Pistol = 0x1B06D571;
+constexpr const char* GearOneBanner = "~r~GEAR 1  ~w~| Max ~y~21 mph";
+
+}  // namespace
+
+void OpenMenuWorld(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  sim::Game& game = session.host.game;
+  // A pistol with 2 in its magazine, one round a pull, fired four times
+  // with the menu open.
+  game.GiveWeapon(Pistol, 2, 12, 60, sim::FireMode::PerPull);
+  game.Draw(Pistol);
+  game.Weapon(Pistol).clip = 2;
+  session.Frame();
+  session.Tap(VK_F2);
+  for (int pull = 0; pull < 4; ++pull) session.Tap(VK_LBUTTON);
+  Check(game.shotsFired == 1 && game.Weapon(Pistol).clip == 1 && game.reloads == 0,
+        "with the menu open a magazine of 2 fires once and is held at its last cartridge");
+  session.Tap(VK_F2);
+  session.Tap(VK_LBUTTON);
+  Check(game.shotsFired == 1 && session.Drew("~o~EMPTY  ~y~[R]"),
+        "with the menu closed the held pistol clicks and shows EMPTY");
+
+  // Gear 3 in one car; with the menu open, out of it and into another.
+  const std::int32_t first = game.SpawnVehicle(true);
+  game.Enter(first);
+  session.Frame();
+  session.Tap('3');
+  session.Tap('3');
+  session.Tap(VK_F2);
+  game.Enter(0);
+  session.Frame();
+  const std::int32_t second = game.SpawnVehicle(true);
+  game.Enter(second);
+  session.Frame();
+  session.Tap(VK_F2);
+  Check(session.Drew(GearOneBanner), "the car got into with the menu open starts in gear 1, with its banner");
+  game.Vehicle(second).velocity = {20.0F, 0.0F, 0.0F};
+  session.Frame();
+  Check(game.Vehicle(second).velocity.x == 9.72F, "gear 1 holds the new car at 9.72 m/s");
+  session.Finish();
+}
+
+namespace {
+
+// The name the plug-in gives a clip's section in this process: FNV-1a of
+// the clip's bytes.
+std::wstring SectionName(std::span<const std::uint8_t> clip) {
+  std::uint64_t hash = 0xCBF29CE484222325;
+  for (const std::uint8_t byte : clip) hash = (hash ^ byte) * 0x100000001B3;
+  wchar_t name[64];
+  swprintf(name, std::size(name), L"Local\\Halvane.Clip.%lu.%016llx", GetCurrentProcessId(),
+           static_cast<unsigned long long>(hash));
+  return name;
+}
+
+struct ForeignSection {
+  HANDLE handle;
+  std::uint8_t* view;
+  std::uint64_t header;  // what its first eight bytes were made to say
+};
+
+// A section made first under the clip's name, as large as the plug-in's,
+// whose header says `header` (0: the address of its own second byte onward,
+// readable memory that holds no clip).
+ForeignSection MakeSectionFirst(std::span<const std::uint8_t> clip, std::uint64_t header) {
+  const std::size_t size = sizeof(std::uint64_t) + clip.size();
+  HANDLE handle = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, static_cast<DWORD>(size),
+                                     SectionName(clip).c_str());
+  auto* view = handle == nullptr ? nullptr
+                                 : static_cast<std::uint8_t*>(MapViewOfFile(handle, FILE_MAP_WRITE, 0, 0, size));
+  if (view == nullptr) return {handle, nullptr, 0};
+  if (header == 0) header = reinterpret_cast<std::uintptr_t>(view + sizeof(std::uint64_t));
+  std::memcpy(view, &header, sizeof header);
+  return {handle, view, header};
+}
+
+}  // namespace
+
+void ForeignClipSection(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // Made by a buggy or hostile program before the plug-in ever played.
+  const ForeignSection sections[] = {MakeSectionFirst(SafetySwitchClip, 0x4141414141414141),
+                                     MakeSectionFirst(DryFireClip, 0x10), MakeSectionFirst(GearShiftClip, 0)};
+  for (const ForeignSection& section : sections) Check(section.view != nullptr, "a section is made first");
+  if (failures > 0) return;
+  // Twice: each load finds the sections as they were made.
+  for (int load = 0; load < 2; ++load) {
+    Session session(plugin, folder);
+    if (!session.Load()) return;
+    sim::Game& game = session.host.game;
+    game.GiveWeapon(Pistol, 12, 12, 60);
+    game.Draw(Pistol);
+    session.Frame();
+    session.host.input.keys['T'] = true;
+    session.Frame();
+    Check(session.Played(SafetySwitchClip.size()), "the safety switch clip plays");
+    session.host.input.keys['T'] = false;
+    session.Frame();
+    session.host.input.keys[VK_LBUTTON] = true;
+    session.Frame();
+    Check(session.Played(DryFireClip.size()), "the dry-fire clip plays");
+    session.host.input.keys[VK_LBUTTON] = false;
+    game.Enter(game.SpawnVehicle(true));
+    session.Frame();
+    session.host.input.keys['3'] = true;
+    session.Frame();
+    Check(session.Played(GearShiftClip.size()), "the gear shift clip plays");
+    session.host.input.keys['3'] = false;
+    session.Finish();
+  }
+  for (const ForeignSection& section : sections) {
+    std::uint64_t header;
+    std::memcpy(&header, section.view, sizeof header);
+    Check(header == section.header, "a section another program made is left as it made it");
+    UnmapViewOfFile(section.view);
+    CloseHandle(section.handle);
+  }
+}
+
+}  // namespace runner
