@@ -183,12 +183,16 @@ void Host::OnUnregister(HostModule module) {
 }
 
 void Host::OnWait(HostMilliseconds milliseconds) {
-  const HostCode hostCode;
-  hostCalls.push_back({HostCallRecord::Kind::Wait, nullptr, milliseconds});
-  if (running_ == nullptr) {
-    Error("scriptWait called outside the script fibre");
-    return;
+  {
+    const HostCode hostCode;
+    hostCalls.push_back({HostCallRecord::Kind::Wait, nullptr, milliseconds});
+    if (running_ == nullptr) {
+      Error("scriptWait called outside the script fibre");
+      return;
+    }
   }
+  // Out of host code before the switch: a fibre left waiting for good (the
+  // plug-in unloaded) must not leave the next test's plug-in counted as host.
   running_->ReturnToCaller();
 }
 

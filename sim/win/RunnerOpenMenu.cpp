@@ -85,10 +85,11 @@ struct ForeignSection {
 // readable memory that holds no clip).
 ForeignSection MakeSectionFirst(std::span<const std::uint8_t> clip, std::uint64_t header) {
   const std::size_t size = sizeof(std::uint64_t) + clip.size();
-  HANDLE handle = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, static_cast<DWORD>(size),
-                                     SectionName(clip).c_str());
-  auto* view = handle == nullptr ? nullptr
-                                 : static_cast<std::uint8_t*>(MapViewOfFile(handle, FILE_MAP_WRITE, 0, 0, size));
+  HANDLE handle = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                     static_cast<DWORD>(size), SectionName(clip).c_str());
+  auto* view = handle == nullptr
+                   ? nullptr
+                   : static_cast<std::uint8_t*>(MapViewOfFile(handle, FILE_MAP_WRITE, 0, 0, size));
   if (view == nullptr) return {handle, nullptr, 0};
   if (header == 0) header = reinterpret_cast<std::uintptr_t>(view + sizeof(std::uint64_t));
   std::memcpy(view, &header, sizeof header);

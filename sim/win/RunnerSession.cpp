@@ -89,7 +89,8 @@ BOOL WINAPI ScriptedPlaySound(LPCSTR sound, HMODULE, DWORD flags) {
   const std::span<const std::uint8_t>* clip = ClipAt(image);
   Check(clip != nullptr, "PlaySoundA is given readable memory that holds one of the plug-in's clips whole");
   if (clip == nullptr) return FALSE;
-  Check(!InPlugin(image), "a clip plays from a copy that outlives the library, never from Halvane.asi's image");
+  Check(!InPlugin(image),
+        "a clip plays from a copy that outlives the library, never from Halvane.asi's image");
   Active().frameSounds.push_back({image, clip->size()});
   return TRUE;
 }

@@ -17,13 +17,26 @@
 
 namespace {
 
-// The weapon in hand on the pass under way and its record, for the hold
-// after a pass that ended early; none before the weapon is read.
+// The character and the weapon in hand on the pass under way, with the
+// weapon's record, for a pass that ended early; none before they are read.
 struct PassWeaponRecord {
+  Entity character;
   WeaponHash weapon;
   WeaponRecord* record;
 };
 constinit PassWeaponRecord PassWeapon = {};
+
+// The weapon's records kept true and its blocks held while the player's keys
+// rest: a weapon drawn or put away, a magazine lost or at its last cartridge.
+void WatchWeapon(Entity character, WeaponHash weapon, WeaponRecord& held) {
+  if (weapon != PreviousWeapon) WeaponChangeStep(character, weapon, held);
+  ClipWatchStep(character, weapon, held);
+  HoldFire(weapon, held);
+}
+
+bool CharacterAlive(Entity character) {
+  return natives::EntityExists(character) && !natives::EntityIsDead(character);
+}
 
 }  // namespace
 
@@ -35,23 +48,23 @@ void RunFramePass() {
   WeaponHash weapon = 0;
   natives::GetCurrentWeapon(character, &weapon);
   WeaponRecord& held = HeldWeaponRecord(weapon);
-  PassWeapon = {weapon, &held};
+  PassWeapon = {character, weapon, &held};
 
   MenuToggleStep();
-  const bool alive = natives::EntityExists(character) && !natives::EntityIsDead(character);
   if (MenuState.open) {
     // The player's keys for the features rest; the records and the blocks
     // do not, and come before the menu's own calls.
-    if (alive) VehicleWatchStep(character);
-    if (weapon != PreviousWeapon) WeaponChangeStep(character, weapon, held);
-    ClipWatchStep(character, weapon, held);
-    if (alive) LostWeaponStep(character, weapon);
-    HoldFire(weapon, held);
+    WatchWeapon(character, weapon, held);
+    if (CharacterAlive(character)) {
+      VehicleWatchStep(character);
+      LostWeaponStep(character, weapon);
+    }
     DrawMenu();
     HandleMenuInput();
     return;
   }
 
+  const bool alive = CharacterAlive(character);
   if (alive) VehicleStep(character);
   SafetyKeyStep(weapon, held);
   if (weapon != PreviousWeapon) WeaponChangeStep(character, weapon, held);
@@ -100,10 +113,11 @@ void StartUp() {
   FindLimiterField();
 }
 
-// A pass that ended early may have left before its blocks: the weapon in
-// hand still cannot fire if it could not with the pass run whole.
-void HoldFireAfterFailedPass() {
-  if (PassWeapon.record != nullptr) HoldFire(PassWeapon.weapon, *PassWeapon.record);
+// A pass that ended early may have left before its records and blocks: the
+// weapon in hand is watched as under the open menu, so that it cannot fire
+// where it could not with the pass run whole.
+void WatchWeaponAfterFailedPass() {
+  if (PassWeapon.record != nullptr) WatchWeapon(PassWeapon.character, PassWeapon.weapon, *PassWeapon.record);
 }
 
 }  // namespace
@@ -111,7 +125,7 @@ void HoldFireAfterFailedPass() {
 void FrameLoop() {
   Guarded(StartUp);
   for (;;) {
-    if (!Guarded(RunFramePass)) Guarded(HoldFireAfterFailedPass);
+    if (!Guarded(RunFramePass)) Guarded(WatchWeaponAfterFailedPass);
     scriptWait(0);
   }
 }
