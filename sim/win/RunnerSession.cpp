@@ -21,6 +21,8 @@ int failures = 0;
 DWORD padSlot = 0;
 DWORD soundFlags = 0;
 std::vector<BeforeCut> beforeCuts;
+std::vector<std::string> afterWrites;
+bool writesWatched = false;
 std::filesystem::path watchedSettingsFile;
 
 namespace {
@@ -145,6 +147,15 @@ BOOL WINAPI RecordedMoveFileEx(LPCWSTR from, LPCWSTR to, DWORD flags) {
   return moved;
 }
 
+BOOL WINAPI RecordedWriteFile(HANDLE file, LPCVOID bytes, DWORD size, LPDWORD written,
+                              LPOVERLAPPED overlapped) {
+  const BOOL wrote = WriteFile(file, bytes, size, written, overlapped);
+  if (!watchedSettingsFile.empty() && FileIndexOf(file) == FileIndex(watchedSettingsFile.c_str())) {
+    afterWrites.push_back(ReadFile(watchedSettingsFile));
+  }
+  return wrote;
+}
+
 BOOL WINAPI RecordedSetEndOfFile(HANDLE file) {
   LARGE_INTEGER length{};
   SetFilePointerEx(file, {}, &length, FILE_CURRENT);
@@ -209,6 +220,12 @@ bool Session::Load(bool realSound) {
   PatchImport(module, "KERNEL32.dll", "MoveFileExW", 0, reinterpret_cast<void*>(&RecordedMoveFileEx));
   beforeCuts.clear();
   PatchImport(module, "KERNEL32.dll", "SetEndOfFile", 0, reinterpret_cast<void*>(&RecordedSetEndOfFile));
+  // The C runtime's own writes: each system call that reaches the file.
+  afterWrites.clear();
+  static const bool runtimeWritesWatched =
+      PatchImport(GetModuleHandleA("msvcrt.dll"), "KERNEL32.dll", "WriteFile", 0,
+                  reinterpret_cast<void*>(&RecordedWriteFile));
+  writesWatched = runtimeWritesWatched;
   return patched;
 }
 

@@ -54,6 +54,11 @@ struct BeforeCut {
   LONGLONG length;
 };
 extern std::vector<BeforeCut> beforeCuts;
+// What the settings file held after each write the C runtime made to it,
+// while `watchedSettingsFile` names it; `writesWatched` says whether the
+// runtime's writes could be watched at all.
+extern std::vector<std::string> afterWrites;
+extern bool writesWatched;
 extern std::filesystem::path watchedSettingsFile;
 
 // A loaded plug-in with scripted input, as a player would install it.

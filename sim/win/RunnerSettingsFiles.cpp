@@ -102,7 +102,9 @@ void FileHeldOpen(const std::filesystem::path& plugin, const std::filesystem::pa
   // writes but not deletion: the file cannot be replaced, only written. The
   // player's notes make it longer than the file the save writes.
   std::filesystem::create_directories(folder);
-  const std::string mine = std::string("; my notes: ") + std::string(200, '#') + "\r\n" + DefaultFile;
+  // Longer than any buffer of the C runtime's, so that a write in pieces
+  // would show between them.
+  const std::string mine = std::string("; my notes: ") + std::string(20000, '#') + "\r\n" + DefaultFile;
   std::ofstream(folder / "Halvane.ini", std::ios::binary) << mine;
   HANDLE editor = CreateFileW((folder / "Halvane.ini").c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -119,6 +121,15 @@ void FileHeldOpen(const std::filesystem::path& plugin, const std::filesystem::pa
   Check(saved.find("HideAmmoHud=1\r\n") != std::string::npos && saved.size() == DefaultFile.size(),
         "the change is written into the held file, whole");
   Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
+  // After every write that reached the file, it holds the old file or the
+  // new text and blank lines: the text goes in one write, not in pieces.
+  Check(writesWatched && !afterWrites.empty(), "the C runtime's writes to the file are watched");
+  for (const std::string& moment : afterWrites) {
+    const std::size_t end = moment.find_last_not_of('\n');
+    const std::string text = end == std::string::npos ? std::string() : moment.substr(0, end + 1) + "\n";
+    Check(moment == mine || text == saved,
+          "after a write the file holds the old settings or the new, whole: " + moment.substr(0, 300));
+  }
   // Just before the cut, the new text is followed by blank lines alone: a
   // crash then leaves the new settings, not the old file's tail after them.
   Check(beforeCuts.size() == 1,
