@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds both targets: build/linux (substitute host, tests, tools) and
+# Builds every preset: build/linux (substitute host, tests, tools),
 # build/windows/Halvane.asi (with build/windows-clang/Halvane.asi, the same
-# source through clang); and the fuzz targets in build/fuzz.
+# source through clang), the fuzz targets in build/fuzz and the optimised
+# benchmarks in build/bench.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -14,3 +15,5 @@ cmake --preset windows-clang >/dev/null
 cmake --build --preset windows-clang
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
+cmake --preset bench >/dev/null
+cmake --build --preset bench

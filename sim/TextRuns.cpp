@@ -45,4 +45,27 @@ std::vector<TextRun> SplitAtCodes(const std::string& text, Rgb base) {
   return runs;
 }
 
+// Each line cut into pieces of at most `columns` letters, at a space where
+// there is one; the pieces after the first are indented.
+std::vector<std::string> WrapLines(const std::vector<std::string>& lines, std::size_t columns) {
+  std::vector<std::string> wrapped;
+  for (std::string line : lines) {
+    while (line.size() > columns) {
+      // At a space; else after a path's separator, so that a long path breaks
+      // between folder names; else where the column ends.
+      std::size_t cut = line.rfind(' ', columns);
+      std::size_t rest = cut + 1;
+      if (cut == std::string::npos || cut < columns / 2) {
+        const std::size_t separator = line.find_last_of("\\/", columns - 1);
+        cut = separator != std::string::npos && separator >= columns / 2 ? separator + 1 : columns;
+        rest = cut;
+      }
+      wrapped.push_back(line.substr(0, cut));
+      line = "  " + line.substr(rest);
+    }
+    wrapped.push_back(line);
+  }
+  return wrapped;
+}
+
 }  // namespace sim

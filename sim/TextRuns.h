@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -24,6 +25,11 @@ struct TextRun {
 // Splits a text at its colour codes, starting in `base`; "~w~" and unknown
 // codes return to white.
 std::vector<TextRun> SplitAtCodes(const std::string& text, Rgb base);
+
+// Each line cut into pieces of at most `columns` letters, at a space where
+// there is one, else after a path's separator; the pieces after the first
+// are indented.
+std::vector<std::string> WrapLines(const std::vector<std::string>& lines, std::size_t columns);
 
 // Text of scale 1.0 is about this tall, as a fraction of the screen height.
 inline constexpr double TextHeightAtScaleOne = 0.055;

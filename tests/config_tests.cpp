@@ -151,13 +151,19 @@ TEST_F(SettingsFileTest, LineBreaksAndAByteOrderMarkReadAsAnEditorMeansThem) {
 
 TEST_F(SettingsFileTest, AFileOverOneMebibyteIsUnreadableAndLeftAlone) {
   constexpr std::size_t MiB = 1024 * 1024;
-  const std::string tail = "\nMenu=F5\n";
-  const std::string largest = ";" + std::string(MiB - 1 - tail.size(), 'x') + tail;
+  // A comment line of `size` bytes in all, then the player's binding.
+  const auto withSize = [](std::size_t size) {
+    const std::string tail = "\nMenu=F5\n";
+    std::string text(size - tail.size(), 'x');
+    text.front() = ';';
+    return text.append(tail);
+  };
+  const std::string largest = withSize(MiB);
   ASSERT_EQ(largest.size(), MiB);
   LoadText(largest);
   EXPECT_EQ(Config.Menu, 116);
 
-  const std::string over = ";" + largest;
+  const std::string over = withSize(MiB + 1);
   LoadText(over);
   EXPECT_EQ(Config.Menu, 113);
   Config.Engine = 72;

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Runs a Windows program under Wine, headless and quiet, in a prefix of its
-# own that is made on first use. With no program: makes the prefix and starts
+# Runs a Windows program under Wine, headless and quiet, in this checkout's
+# prefix (tools/wine-prefix.sh), made on first use. With no program: makes the prefix and starts
 # its server, and runs nothing.
 set -euo pipefail
-export WINEPREFIX=${HALVANE_WINEPREFIX:-/tmp/halvane-wine-prefix}
+source "$(dirname "$(realpath "$0")")/wine-prefix.sh"
+export WINEPREFIX=${HALVANE_WINEPREFIX:-$(halvane_prefix)}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winealsa.drv,winepulse.drv=d"
 # HALVANE_WINE_SOUND=null: sound through ALSA's null device, which plays

@@ -1,7 +1,8 @@
 # Sourced by a test that shows a Wine window: starts an X server of its own on
 # a display it picks itself (two tests starting at once never take the same
 # one), exports DISPLAY, and gives the test a Wine prefix of its own whose
-# wine server is started afresh on that display. Both servers (and the
+# wine server is started afresh on that display (named after this checkout
+# and the test: tools/wine-prefix.sh). Both servers (and the
 # program in $playground, if any) are stopped when the script ends.
 #   source xvfb.sh <log file> <prefix name> [screen size, default 1700x800x24]
 # A window only appears on the display of the program that started its wine
@@ -11,7 +12,9 @@
 Xvfb -displayfd 1 -screen 0 "${3:-1700x800x24}" -nolisten tcp >"$1.display" 2>"$1" &
 xvfb=$!
 playground=
-export HALVANE_WINEPREFIX=/tmp/halvane-wine-prefix-window-$2
+source "$(dirname "${BASH_SOURCE[0]}")/wine-prefix.sh"
+HALVANE_WINEPREFIX=$(halvane_prefix "window-$2")
+export HALVANE_WINEPREFIX
 stop_wine_server() { WINEPREFIX=$HALVANE_WINEPREFIX /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true; }
 cleanup() {
   if [[ -n $playground ]]; then kill "$playground" 2>/dev/null || true; fi

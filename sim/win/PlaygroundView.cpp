@@ -31,29 +31,6 @@ std::wstring Wide(const std::string& text) {
   return wide;
 }
 
-// Each line cut into pieces of at most `columns` letters, at a space where
-// there is one; the pieces after the first are indented.
-std::vector<std::string> Wrap(const std::vector<std::string>& lines, std::size_t columns) {
-  std::vector<std::string> wrapped;
-  for (std::string line : lines) {
-    while (line.size() > columns) {
-      // At a space; else after a path's separator, so that a long path breaks
-      // between folder names; else where the column ends.
-      std::size_t cut = line.rfind(' ', columns);
-      std::size_t rest = cut + 1;
-      if (cut == std::string::npos || cut < columns / 2) {
-        const std::size_t separator = line.find_last_of("\\/", columns - 1);
-        cut = separator != std::string::npos && separator >= columns / 2 ? separator + 1 : columns;
-        rest = cut;
-      }
-      wrapped.push_back(line.substr(0, cut));
-      line = "  " + line.substr(rest);
-    }
-    wrapped.push_back(line);
-  }
-  return wrapped;
-}
-
 }  // namespace
 
 bool PlaygroundView::Open(int width, int height) {
@@ -277,7 +254,8 @@ void PlaygroundView::Draw(const sim::Game& game, const std::string& ammoCounter,
     }
   }
   if (!ammoCounter.empty()) PaintAmmoCounter(ammoCounter);
-  Lines(Wrap(panel, PanelColumns), viewWidth_ + 10, 8, width_ - viewWidth_ - 16, height_ - 16, 18, PanelText);
+  Lines(sim::WrapLines(panel, PanelColumns), viewWidth_ + 10, 8, width_ - viewWidth_ - 16, height_ - 16, 18,
+        PanelText);
   const int margin = std::max(16, viewWidth_ / 30);
   if (!help.empty()) {
     // Below the ammunition counter's plate.
@@ -295,7 +273,7 @@ void PlaygroundView::Draw(const sim::Game& game, const std::string& ammoCounter,
       lines.push_back(error.substr(start, end - start));
     lines.push_back(error.substr(start));
     lines.insert(lines.end(), {"", "Fix the build, then press Home to load it again."});
-    const std::vector<std::string> wrapped = Wrap(lines, 60);
+    const std::vector<std::string> wrapped = sim::WrapLines(lines, 60);
     const int top = height_ / 3;
     const int bottom = std::min(height_ - margin, top + 22 * static_cast<int>(wrapped.size()) + 24);
     Blend(margin, top, viewWidth_ - margin, bottom, 90, 0, 0, 220);

@@ -28,6 +28,9 @@ bool SetByPlayer(const SettingEntry& setting);
 // The lines of `text`, as a file's content, into Config: a leading UTF-8
 // byte-order mark skipped, lines split at LF, the CR of a CR LF pair dropped.
 void LoadSettingsText(std::string_view text);
+// The whole of Config as the file holds it: sections, key=value lines, line
+// breaks of the platform's.
+std::string SettingsText();
 // Writes the whole of Config; a file that cannot be written, or has not been
 // read, is left alone. True when the settings reached the disk.
 bool SaveSettings();

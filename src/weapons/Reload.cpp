@@ -171,6 +171,9 @@ void ClipWatchStep(Entity character, WeaponHash weapon, WeaponRecord& record) {
 }
 
 void LostWeaponStep(Entity character, WeaponHash weapon) {
+  // The weapon in hand always has a record: with no other, there is nothing
+  // to ask about.
+  if (RecordCount() < 2) return;
   const WeaponEntry next = RecordAfter(ReloadState.lastAsked);
   ReloadState.lastAsked = next.weapon;
   if (next.record == nullptr || next.weapon == weapon || next.weapon == UnarmedHash) return;

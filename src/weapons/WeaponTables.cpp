@@ -59,6 +59,8 @@ WeaponEntry RecordAfter(WeaponHash weapon) {
   return {next->first, &next->second};
 }
 
+std::size_t RecordCount() { return records.size(); }
+
 void ResetWeaponTables() {
   records.clear();
   held = nullptr;

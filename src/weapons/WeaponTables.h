@@ -4,6 +4,7 @@
 
 #include "host/Natives.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -40,6 +41,8 @@ struct WeaponEntry {
   WeaponRecord* record;
 };
 WeaponEntry RecordAfter(WeaponHash weapon);
+// How many weapons have records.
+std::size_t RecordCount();
 
 // The weapon of the previous pass through the weapon block; 0 before the first.
 extern WeaponHash PreviousWeapon;

@@ -1,0 +1,109 @@
+// The gear speeds page's rules: Right and Left on a gear's limit, the gears
+// kept in order, and the player's limits kept in order over a file read at
+// last.
+#include "config/Settings.h"
+#include "menu/Menu.h"
+#include "vehicle/GearDisplay.h"
+
+namespace {
+
+// No press takes a limit lower than this, in m/s.
+constexpr float LowestGearSpeed = 1.0F;
+
+}  // namespace
+
+namespace {
+
+// Whether a limit reads as a figure (in m/s and mph) rather than "No Limit".
+bool HasFigure(float limit) { return MilesPerHour(limit).has_value(); }
+
+// Each gear with a figure keeps the gear above it at least `gap` above it;
+// a gear without one pushes nothing.
+void KeepGearsApart(bool (*tooClose)(float lower, float higher)) {
+  for (std::int32_t g = 1; g < LimitedGearCount; ++g) {
+    if (HasFigure(GearSpeed(g)) && tooClose(GearSpeed(g), GearSpeed(g + 1))) {
+      GearSpeed(g + 1) = GearSpeed(g) + GearSpeedStep;
+    }
+  }
+}
+
+// Runs `adjust` on the limits, and undoes it if it would take the figure
+// from any limit that has one: a press never turns a limit into No Limit.
+template <typename Adjust>
+void AdjustLimits(Adjust adjust) {
+  const ConfigRecord before = Config;
+  adjust();
+  for (std::int32_t g = 1; g <= LimitedGearCount; ++g) {
+    if (HasFigure(before.GearSpeeds[static_cast<std::size_t>(g - 1)]) && !HasFigure(GearSpeed(g))) {
+      Config.GearSpeeds = before.GearSpeeds;
+      return;
+    }
+  }
+}
+
+// The lowest gear with a figure keeps at least the lowest limit; every other
+// one is kept above it by KeepGearsApart.
+void KeepFirstFigureAboveLowest() {
+  for (std::int32_t g = 1; g <= LimitedGearCount; ++g) {
+    if (!HasFigure(GearSpeed(g))) continue;
+    if (GearSpeed(g) < LowestGearSpeed) GearSpeed(g) = LowestGearSpeed;
+    return;
+  }
+}
+
+// The figure a No Limit gear gets from a Left press: one step above the
+// nearest gear below it that has one, else its default.
+float FirstFigure(std::int32_t gear) {
+  for (std::int32_t below = gear - 1; below >= 1; --below) {
+    if (HasFigure(GearSpeed(below))) return GearSpeed(below) + GearSpeedStep;
+  }
+  return DefaultConfig.GearSpeeds[static_cast<std::size_t>(gear - 1)];
+}
+
+}  // namespace
+
+void KeepPlayersGearsInOrder() {
+  std::array<bool, LimitedGearCount + 1> moved{};
+  for (std::int32_t g = 1; g <= LimitedGearCount; ++g) {
+    const bool players = SetByPlayer(*GearSpeedSettings[static_cast<std::size_t>(g - 1)]);
+    if (!HasFigure(GearSpeed(g))) continue;
+    if (players) {
+      for (std::int32_t below = g - 1; below >= 1; --below) {
+        if (!HasFigure(GearSpeed(below))) continue;
+        if (GearSpeed(g) <= GearSpeed(below)) {
+          GearSpeed(g) = GearSpeed(below) + GearSpeedStep;
+          moved[static_cast<std::size_t>(g)] = true;
+        }
+        break;
+      }
+    }
+    const bool pushes = players || moved[static_cast<std::size_t>(g)];
+    if (pushes && g < LimitedGearCount && HasFigure(GearSpeed(g + 1)) && GearSpeed(g) >= GearSpeed(g + 1)) {
+      GearSpeed(g + 1) = GearSpeed(g) + GearSpeedStep;
+      moved[static_cast<std::size_t>(g + 1)] = true;
+    }
+  }
+}
+
+// A No Limit gear stays as it is.
+void RaiseGearSpeed(std::int32_t gear) {
+  if (!HasFigure(GearSpeed(gear))) return;
+  AdjustLimits([gear] {
+    GearSpeed(gear) += GearSpeedStep;
+    KeepGearsApart([](float lower, float higher) { return lower >= higher; });
+  });
+}
+
+// Lowered, a gear stops at its floor: a step above the nearest gear below it
+// with a figure, or the lowest limit when none below has one. A press that
+// would then leave it higher than it was changes nothing.
+void LowerGearSpeed(std::int32_t gear) {
+  const std::array<float, GearCount> before = Config.GearSpeeds;
+  AdjustLimits([gear] {
+    GearSpeed(gear) = HasFigure(GearSpeed(gear)) ? GearSpeed(gear) - GearSpeedStep : FirstFigure(gear);
+    KeepFirstFigureAboveLowest();
+    KeepGearsApart([](float lower, float higher) { return lower + GearSpeedStep > higher; });
+  });
+  const float was = before[static_cast<std::size_t>(gear - 1)];
+  if (HasFigure(was) && GearSpeed(gear) > was) Config.GearSpeeds = before;
+}
