@@ -28,6 +28,15 @@ struct Environment {
   std::vector<std::size_t> noAccessPages;  // pages of the image that cannot be read
   bool replaceFails = false;               // the final rename of a settings save fails
   bool cutFails = false;                   // cutting a file to length fails
+  // A disk that will not take the settings file's temporary whole: its
+  // writes fail, its flush to the disk fails, or its close fails. Other
+  // files are written as usual.
+  enum class TemporaryFault { None, Write, Flush, Close };
+  TemporaryFault temporaryFault = TemporaryFault::None;
+  // The next this many writes to any file of the plug-in's write half of
+  // what they are given, and report that half, without an error: a short
+  // write that a flush afterwards does not notice.
+  int shortWrites = 0;
   // A platform service ("LibraryFileName", "OpenFile", "MainImage") that
   // throws a C++ exception when called, as a failing system call might.
   std::string throwingService;

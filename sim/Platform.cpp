@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -31,14 +32,29 @@ void AfterFileCall() {
 struct WatchedFile {
   int descriptor;
   std::FILE* stream;
+  bool temporary;  // the settings file's temporary, which a fault may hit
 };
+
+bool TemporaryFaults(const WatchedFile& file, sim::Environment::TemporaryFault fault) {
+  return file.temporary && ActiveHost().environment.temporaryFault == fault;
+}
 std::map<std::FILE*, int> watchedDescriptors;
 
 ssize_t ReadWatched(void* cookie, char* buffer, std::size_t size) {
   return read(static_cast<WatchedFile*>(cookie)->descriptor, buffer, size);
 }
 ssize_t WriteWatched(void* cookie, const char* buffer, std::size_t size) {
-  const ssize_t written = write(static_cast<WatchedFile*>(cookie)->descriptor, buffer, size);
+  auto* watched = static_cast<WatchedFile*>(cookie);
+  sim::Environment& environment = ActiveHost().environment;
+  if (TemporaryFaults(*watched, sim::Environment::TemporaryFault::Write)) {
+    errno = ENOSPC;
+    return -1;
+  }
+  if (environment.shortWrites > 0 && size > 1) {
+    --environment.shortWrites;
+    size /= 2;
+  }
+  const ssize_t written = write(watched->descriptor, buffer, size);
   AfterFileCall();
   return written;
 }
@@ -52,8 +68,10 @@ int CloseWatched(void* cookie) {
   auto* watched = static_cast<WatchedFile*>(cookie);
   watchedDescriptors.erase(watched->stream);
   const int closed = close(watched->descriptor);
+  const bool fails = TemporaryFaults(*watched, sim::Environment::TemporaryFault::Close);
   delete watched;
-  return closed;
+  if (fails) errno = EIO;
+  return fails ? -1 : closed;
 }
 
 std::FILE* OpenWatched(const std::string& path, std::string_view mode) {
@@ -63,7 +81,7 @@ std::FILE* OpenWatched(const std::string& path, std::string_view mode) {
   if (mode == "wbx") flags = O_WRONLY | O_CREAT | O_EXCL;
   const int descriptor = open(path.c_str(), flags | O_CLOEXEC, 0644);
   if (descriptor < 0) return nullptr;
-  auto* watched = new WatchedFile{descriptor, nullptr};
+  auto* watched = new WatchedFile{descriptor, nullptr, path.ends_with(".tmp")};
   std::FILE* stream = fopencookie(watched,
                                   mode == "rb"    ? "rb"
                                   : mode == "r+b" ? "r+b"
@@ -142,13 +160,20 @@ std::optional<std::string> RoamingAppDataFolder() {
 std::FILE* OpenFile(const std::string& path, const char* mode) {
   const sim::HostCode hostCode;
   ThrowIfAsked("OpenFile");
-  if (ActiveHost().environment.afterFileCall) return OpenWatched(path, mode);
+  const sim::Environment& environment = ActiveHost().environment;
+  if (environment.afterFileCall || environment.shortWrites > 0 ||
+      environment.temporaryFault != sim::Environment::TemporaryFault::None) {
+    return OpenWatched(path, mode);
+  }
   return std::fopen(path.c_str(), mode);
 }
 
 bool FlushToDisk(std::FILE* file) {
   const sim::HostCode hostCode;
-  const bool flushed = std::fflush(file) == 0 && fsync(Descriptor(file)) == 0;
+  const auto watched = watchedDescriptors.find(file);
+  const bool faulty = watched != watchedDescriptors.end() && PathOf(file).ends_with(".tmp") &&
+                      ActiveHost().environment.temporaryFault == sim::Environment::TemporaryFault::Flush;
+  const bool flushed = std::fflush(file) == 0 && !faulty && fsync(Descriptor(file)) == 0;
   if (flushed) ActiveHost().fileLog.push_back("sync " + PathOf(file));
   AfterFileCall();
   return flushed;

@@ -235,3 +235,44 @@ TEST_F(SettingsFileTest, SpeedsAreWrittenWithAPointUnderALocaleWithADecimalComma
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SettingsFileTest, ATemporaryTheDiskWillNotTakeWholeCostsNothingAndIsNeverFollowedByAnInPlaceWrite) {
+  using Fault = sim::Environment::TemporaryFault;
+  const std::string mine = "; mine\nMenu=F5\nEngine=H\n";
+  for (const Fault fault : {Fault::Write, Fault::Flush, Fault::Close}) {
+    SCOPED_TRACE(static_cast<int>(fault));
+    WriteFile(file, mine);
+    const ino_t original = Identity(file);
+    LoadText(mine);
+    Config.GearSystem = false;
+    host.environment.temporaryFault = fault;
+    EXPECT_FALSE(SaveSettings());
+    host.environment.temporaryFault = Fault::None;
+    EXPECT_EQ(ReadFile(file), mine);
+    EXPECT_EQ(Identity(file), original);
+    EXPECT_FALSE(std::filesystem::exists(folder / "Halvane.ini.tmp"));
+  }
+}
+
+TEST_F(SettingsFileTest, AShortWriteThatNoFlushNoticesIsNeverCountedAsWritten) {
+  // No temporary can be made (a folder in its place), so the file is
+  // written in place; its one write falls short, and the flush after it
+  // finds nothing wrong.
+  const std::string mine = "; mine\nMenu=F5\nEngine=H\n";
+  WriteFile(file, mine);
+  LoadText(mine);
+  Config.GearSystem = false;
+  std::filesystem::create_directory(folder / "Halvane.ini.tmp");
+  host.environment.shortWrites = 1;
+  EXPECT_FALSE(SaveSettings());
+  EXPECT_EQ(host.environment.shortWrites, 0);
+  EXPECT_EQ(ReadFile(file), mine);
+  // The next save, with the disk well again, writes the change whole.
+  EXPECT_TRUE(SaveSettings());
+  EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Menu=F5\nEngine=H\n"));
+  EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("GearSystem=0\n"));
+}
+
+}  // namespace

@@ -32,6 +32,13 @@ wine=/usr/lib/wine/wine64
   if /usr/lib/wine/wineserver -p 300 >/dev/null 2>&1 9>&-; then
     "$wine" wineboot >/dev/null 2>&1 9>&- || true
   fi
+  # No debugger for a program that crashes: Wine's would wait for someone
+  # to attach until the test's timeout. The crash ends the program at once.
+  if [[ ! -f "$WINEPREFIX/no-debugger" ]]; then
+    "$wine" reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f \
+      >/dev/null 2>&1 9>&- || true
+    touch "$WINEPREFIX/no-debugger"
+  fi
 ) 9>"$WINEPREFIX.lock"
 (($#)) || exit 0
 # HALVANE_FILE_SIZE_LIMIT: the program (not the server) may grow no file past

@@ -203,7 +203,12 @@ const std::string DefaultFile = [] {
 
 bool Session::Load(bool realSound) {
   host.Load();
-  if (!host.Loaded()) return false;
+  if (!host.Loaded()) {
+    std::string why;
+    for (const std::string& error : host.errors) why += " " + error;
+    Check(false, "Halvane.asi loads:" + why);
+    return false;
+  }
   const auto module = reinterpret_cast<HMODULE>(host.Module());
   const bool patched =
       PatchImport(module, "USER32.dll", "GetAsyncKeyState", 0, reinterpret_cast<void*>(&ScriptedKeyState)) &
