@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ clang lld libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
           mingw-w64 wine64 libsndfile1-dev libcairo2-dev fonts-dejavu-core zip e2fsprogs valgrind locales
-          xvfb xdotool imagemagick clang-format)
+          xvfb xdotool imagemagick clang-format fiu-utils libfiu-dev)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")

@@ -37,6 +37,10 @@ struct Environment {
   // what they are given, and report that half, without an error: a short
   // write that a flush afterwards does not notice.
   int shortWrites = 0;
+  // The next this many opens of a file other than a temporary fail as if it
+  // were not there (ENOENT), whether it is or not: a read that only seems to
+  // miss it.
+  int missingOpens = 0;
   // A platform service ("LibraryFileName", "OpenFile", "MainImage") that
   // throws a C++ exception when called, as a failing system call might.
   std::string throwingService;

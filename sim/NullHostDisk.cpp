@@ -2,6 +2,7 @@
 // targets that go through the file system itself.
 #include "platform/Platform.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -9,6 +10,9 @@
 namespace platform {
 
 std::FILE* OpenFile(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+bool MoveToNew(const std::string& source, const std::string& target) {
+  return renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0;
+}
 bool MoveOver(const std::string& source, const std::string& target) {
   return std::rename(source.c_str(), target.c_str()) == 0;
 }

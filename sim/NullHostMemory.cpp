@@ -131,6 +131,10 @@ bool CutFile(std::FILE* file, std::uint64_t length) {
   return true;
 }
 
+bool MoveToNew(const std::string& source, const std::string& target) {
+  return !files.contains(target) && MoveOver(source, target);
+}
+
 bool MoveOver(const std::string& source, const std::string& target) {
   const auto file = files.find(source);
   if (file == files.end()) return false;

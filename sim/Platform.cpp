@@ -160,6 +160,11 @@ std::optional<std::string> RoamingAppDataFolder() {
 std::FILE* OpenFile(const std::string& path, const char* mode) {
   const sim::HostCode hostCode;
   ThrowIfAsked("OpenFile");
+  if (int& missing = ActiveHost().environment.missingOpens; missing > 0 && !path.ends_with(".tmp")) {
+    --missing;
+    errno = ENOENT;
+    return nullptr;
+  }
   const sim::Environment& environment = ActiveHost().environment;
   if (environment.afterFileCall || environment.shortWrites > 0 ||
       environment.temporaryFault != sim::Environment::TemporaryFault::None) {
@@ -185,6 +190,15 @@ bool CutFile(std::FILE* file, std::uint64_t length) {
   const bool cut = std::fflush(file) == 0 && ftruncate(Descriptor(file), static_cast<off_t>(length)) == 0;
   AfterFileCall();
   return cut;
+}
+
+bool MoveToNew(const std::string& source, const std::string& target) {
+  const sim::HostCode hostCode;
+  if (ActiveHost().environment.replaceFails) return false;
+  const bool moved = renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0;
+  if (moved) ActiveHost().fileLog.push_back("move " + source + " " + target);
+  AfterFileCall();
+  return moved;
 }
 
 bool MoveOver(const std::string& source, const std::string& target) {

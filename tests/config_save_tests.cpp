@@ -276,3 +276,35 @@ TEST_F(SettingsFileTest, AShortWriteThatNoFlushNoticesIsNeverCountedAsWritten) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SettingsFileTest, AFileThatOnlySeemsMissingIsNeverReplacedNorEmptied) {
+  const std::string mine = "; mine\nMenu=F5\nEngine=H\n";
+  // At start-up the read finds "no file": the first file is made only where
+  // none is, so the player's is read after all.
+  WriteFile(file, mine);
+  host.environment.missingOpens = 1;
+  Config = DefaultConfig;
+  LoadSettings();
+  EXPECT_EQ(ReadFile(file), mine);
+  EXPECT_EQ(Config.Menu, 116);
+  EXPECT_FALSE(std::filesystem::exists(folder / "Halvane.ini.tmp"));
+
+  // A save that must write in place (the replace refused) and whose read
+  // finds "no file" leaves the file as it is and says it failed.
+  Config.GearSystem = false;
+  host.environment.replaceFails = true;
+  host.environment.missingOpens = 1;
+  EXPECT_FALSE(SaveSettings());
+  EXPECT_EQ(ReadFile(file), mine);
+  host.environment.replaceFails = false;
+
+  // A file that is really missing is made, with the settings in force.
+  std::filesystem::remove(file);
+  Config = DefaultConfig;
+  LoadSettings();
+  EXPECT_EQ(ReadFile(file), DefaultFile);
+}
+
+}  // namespace

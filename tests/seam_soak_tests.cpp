@@ -7,6 +7,7 @@
 #include "weapons/WeaponTables.h"
 
 #include <gmock/gmock.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
@@ -14,12 +15,87 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#if defined(HALVANE_WITH_FIU)
+#define FIU_ENABLE 1
+#include <fiu-control.h>
+#include <fiu.h>
+#endif
+
 namespace {
+
+// libc's own file calls failing at random while a pass runs: the stream
+// calls (fopen, fread, fwrite, fflush, fseek, setvbuf, ferror) and
+// the system calls (open, read, write or a write that falls short, fsync,
+// ftruncate, rename, unlink, close), through libfiu's POSIX preload. HALVANE_FIU_RATE failures in a
+// thousand calls, from HALVANE_FIU_SEED; run under `fiu-run -x`. Only the
+// passes' calls fail: the test's own reading of the file never does.
+struct SystemFaultsRecord {
+  unsigned rate = 0;  // a thousand calls; 0: none
+  bool during = false;
+  std::mt19937 random;
+  std::map<std::string, long> injected;
+};
+SystemFaultsRecord SystemFaults;
+
+#if defined(HALVANE_WITH_FIU)
+int DecideSystemFault(const char* name, int*, void**, unsigned*) {
+  if (!SystemFaults.during || SystemFaults.random() % 1000 >= SystemFaults.rate) return 0;
+  ++SystemFaults.injected[name];
+  return 1;
+}
+#endif
+
+// Starts failing system calls during passes, when HALVANE_FIU_RATE asks for it.
+void StartSystemFaults() {
+  const char* rate = std::getenv("HALVANE_FIU_RATE");
+  if (rate == nullptr) return;
+#if defined(HALVANE_WITH_FIU)
+  const char* seed = std::getenv("HALVANE_FIU_SEED");
+  SystemFaults.rate = static_cast<unsigned>(std::strtoul(rate, nullptr, 10));
+  SystemFaults.random.seed(seed != nullptr ? static_cast<unsigned>(std::strtoul(seed, nullptr, 10)) : 1U);
+  std::printf("system faults: %u in a thousand calls, HALVANE_FIU_SEED=%s\n", SystemFaults.rate,
+              seed != nullptr ? seed : "1");
+  fiu_init(0);
+  // The C library's stream calls fail themselves: libfiu lets no call made
+  // inside them (a stream's own write) fail as well. Not fclose: libfiu's
+  // leaves the stream open, which no C library does.
+  for (const char* point :
+       {"posix/stdio/oc/fopen", "posix/stdio/rw/fread", "posix/stdio/rw/fwrite", "posix/stdio/fflush",
+        "posix/stdio/setvbuf", "posix/stdio/seek/fseek", "posix/stdio/error/ferror", "posix/io/oc/open",
+        "posix/io/oc/close", "posix/io/rw/read", "posix/io/rw/write", "posix/io/rw/write/reduce",
+        "posix/io/rw/ftruncate", "posix/io/sync/fsync", "posix/io/dir/rename", "posix/io/dir/unlink"}) {
+    fiu_enable_external(point, 1, nullptr, 0, DecideSystemFault);
+  }
+#else
+  FAIL() << "HALVANE_FIU_RATE is set, but this build has no libfiu";
+#endif
+}
+
+// While it lives, the passes' system calls may fail.
+class DuringPass {
+ public:
+  DuringPass() { SystemFaults.during = SystemFaults.rate > 0; }
+  ~DuringPass() { SystemFaults.during = false; }
+  DuringPass(const DuringPass&) = delete;
+  DuringPass& operator=(const DuringPass&) = delete;
+};
+// While it lives, none fails: the test looks at the disk.
+class Looking {
+ public:
+  Looking() : was_(SystemFaults.during) { SystemFaults.during = false; }
+  ~Looking() { SystemFaults.during = was_; }
+  Looking(const Looking&) = delete;
+  Looking& operator=(const Looking&) = delete;
+
+ private:
+  bool was_;
+};
 
 // Random play where the features meet: the menu opened mid-fire, every page
 // and row, captures, weapons at their hold or taken away, the car and its
@@ -134,6 +210,9 @@ class SeamSoakTest : public Playthrough {
     }
     host.environment.replaceFails = Chance(200);
     host.environment.cutFails = Chance(100);
+    using Fault = sim::Environment::TemporaryFault;
+    host.environment.temporaryFault =
+        Chance(300) ? std::array{Fault::Write, Fault::Flush, Fault::Close}[random() % 3] : Fault::None;
     host.throwingNative = Chance(20)   ? sim::native::PlayFrontendSound
                           : Chance(10) ? sim::native::PostNotification
                                        : 0;
@@ -210,6 +289,84 @@ class SeamSoakTest : public Playthrough {
     ASSERT_LE(saves, 1) << "pass " << pass << ": more saves than presses";
   }
 
+  // A save the player asked for that could not be written is told: when a
+  // pass's one fresh key is Left or Right on the gear speeds page, or Enter
+  // on a switch row, the file is written or the notice has been posted in
+  // this opening of the menu. The menu as drawn on the last pass is the one
+  // this pass starts from when that pass took no fresh key and threw nothing.
+  struct SaveExpected {
+    bool expected;
+  };
+  std::array<bool, 256> keysTwoBefore{};
+  bool lastPassThrew = false;
+  std::ptrdiff_t unsavedAtOpening = 0;
+  bool IsDrawn(const std::string& text) const {
+    return std::any_of(host.game.texts.begin(), host.game.texts.end(),
+                       [&](const sim::DrawnText& drawn) { return drawn.text == text; });
+  }
+  std::string SelectedLabel() const {
+    const auto marker = std::find_if(host.game.texts.begin(), host.game.texts.end(),
+                                     [](const sim::DrawnText& text) { return text.text == "~y~>"; });
+    const sim::DrawnText* label = nullptr;
+    for (const auto& text : host.game.texts) {
+      if (marker != host.game.texts.end() && text.y == marker->y && text.x > marker->x &&
+          (label == nullptr || text.x < label->x)) {
+        label = &text;
+      }
+    }
+    return label != nullptr ? label->text : "";
+  }
+  SaveExpected ExpectSave(const std::array<bool, 256>& keysBefore, bool reloaded) const {
+    const bool settled = keysBefore == keysTwoBefore && !lastPassThrew && !reloaded;
+    const bool capturing =
+        std::any_of(host.game.texts.begin(), host.game.texts.end(),
+                    [](const sim::DrawnText& text) { return text.text.ends_with("[...]"); });
+    if (!settled || capturing || !IsDrawn("~y~>")) return {false};
+    std::size_t fresh = 0;
+    KeyCode only = 0;
+    for (std::size_t key = 0; key < host.input.keys.size(); ++key) {
+      if (host.input.keys[key] && !keysBefore[key]) {
+        ++fresh;
+        only = static_cast<KeyCode>(key);
+      }
+    }
+    // Keys held since before the last pass have had their latches taken.
+    if (fresh != 1) return {false};
+    if (IsDrawn("~y~Halvane~w~ | Gear Speeds")) return {only == 0x25 || only == 0x27};
+    const std::string selected = SelectedLabel();
+    const bool onSwitch =
+        std::any_of(SettingsTable.begin(), SettingsTable.end(), [&](const SettingEntry& setting) {
+          return setting.kind == SettingKind::Switch && setting.menuLabel == selected;
+        });
+    return {only == 0x0D && onSwitch};
+  }
+  struct FileStamp {
+    ino_t identity;
+    timespec modified;
+    off_t size;
+  };
+  FileStamp Stamp() const {
+    struct stat info {};
+    stat((host.Folder() / "Halvane.ini").c_str(), &info);
+    return {info.st_ino, info.st_mtim, info.st_size};
+  }
+  std::ptrdiff_t UnsavedNotices() const {
+    const auto& posted = host.game.notifications;
+    return std::count(posted.begin(), posted.end(),
+                      std::string("Halvane.ini could not be saved: changes last until the game closes"));
+  }
+  void CheckToldIfUnsaved(long pass, const SaveExpected& expected, const FileStamp& before) {
+    const FileStamp after = Stamp();
+    const bool written = after.identity != before.identity || after.size != before.size ||
+                         after.modified.tv_sec != before.modified.tv_sec ||
+                         after.modified.tv_nsec != before.modified.tv_nsec;
+    const bool tellingFails = host.throwingNative == sim::native::PostNotification;
+    if (expected.expected && !written && !tellingFails) {
+      ASSERT_GT(UnsavedNotices(), unsavedAtOpening) << "pass " << pass << ": a save that failed was not told";
+    }
+    if (!IsDrawn("~y~>")) unsavedAtOpening = UnsavedNotices();
+  }
+
   static std::string ReadWhole(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
@@ -227,13 +384,18 @@ TEST_P(SeamSoakSeeds, RandomPlayAcrossTheSeamsHoldsWhatAPlayerExpects) {
                                             : 20261208U + GetParam();
   const long passes = passesText != nullptr ? std::atol(passesText) : 5000;
   random.seed(seed);
+  SystemFaults.injected.clear();
   SCOPED_TRACE("replay with HALVANE_SEAM_SEED=" + std::to_string(seed));
   std::printf("seam soak: seed %u, %ld passes\n", seed, passes);
   // Limits without a figure to start from, and one near the lowest under
   // one of them, so that Left and Right meet them.
   std::ofstream(host.Folder() / "Halvane.ini") << StartFile;
   std::vector<std::string> moments;
-  host.environment.afterFileCall = [&] { moments.push_back(ReadWhole(host.Folder() / "Halvane.ini")); };
+  host.environment.afterFileCall = [&] {
+    const Looking looking;
+    moments.push_back(ReadWhole(host.Folder() / "Halvane.ini"));
+  };
+  StartSystemFaults();
   // The safety switches at most once per press of a key (its binding may
   // have been captured to any key): between two switches some key went down.
   int switchesThisPress = 0;
@@ -246,7 +408,8 @@ TEST_P(SeamSoakSeeds, RandomPlayAcrossTheSeamsHoldsWhatAPlayerExpects) {
     for (std::size_t key = 0; key < keysBefore.size(); ++key) {
       if (host.input.keys[key] && !keysBefore[key]) switchesThisPress = 0;
     }
-    if (Chance(2)) {  // the plug-in loaded again from disk
+    const bool reloaded = Chance(2);
+    if (reloaded) {  // the plug-in loaded again from disk
       host.Unload();
       if (Chance(500)) {  // the player's own file put back, with the game closed
         std::ofstream(host.Folder() / "Halvane.ini", std::ios::trunc) << StartFile;
@@ -261,21 +424,40 @@ TEST_P(SeamSoakSeeds, RandomPlayAcrossTheSeamsHoldsWhatAPlayerExpects) {
     fileBefore = ReadWhole(host.Folder() / "Halvane.ini");
     moments.clear();
     const std::size_t logged = host.fileLog.size();
-    host.Frame();
+    const SaveExpected expected = ExpectSave(keysBefore, reloaded);
+    const FileStamp stampBefore = Stamp();
+    const bool menuOpenBefore = IsDrawn("~y~>") && !reloaded;
+    {
+      const DuringPass faults;
+      host.Frame();
+    }
     NoteSwapUnderTheMenu();
+    CheckToldIfUnsaved(pass, expected, stampBefore);
+    if (HasFatalFailure()) return;
     switchesThisPress += TimesPlayed(SafetySwitchClip);
     // Saves this pass: at most one per fresh press of Left, Right or Enter,
-    // and one for a capture that was running (drawn as the pass began).
+    // one for a capture that was running (drawn as the pass began), and one
+    // for the menu's opening.
     const bool capturing =
         std::any_of(host.game.texts.begin(), host.game.texts.end(),
                     [](const sim::DrawnText& text) { return text.text.ends_with("[...]"); });
-    int allowed = capturing ? 1 : 0;
+    // Opening the menu reads a file that could not be read before, and
+    // saves it with what the player set meanwhile.
+    const bool opened = !menuOpenBefore && IsDrawn("~y~>");
+    int allowed = (capturing ? 1 : 0) + (opened ? 1 : 0);
     for (std::size_t k = 0; k < 3; ++k)
       allowed += host.input.keys[static_cast<std::size_t>(Saving[k])] && !wasDown[k];
     const auto saves = std::count_if(host.fileLog.begin() + static_cast<long>(logged), host.fileLog.end(),
                                      [](const std::string& entry) { return entry.starts_with("move "); });
     CheckPass(pass, moments, switchesThisPress, static_cast<int>(saves) - allowed + 1, weaponBefore);
+    keysTwoBefore = keysBefore;
+    lastPassThrew = host.throwingNative != 0;
     if (HasFatalFailure()) return;
+  }
+  for (const auto& [point, count] : SystemFaults.injected)
+    std::printf("  %s failed %ld times\n", point.c_str(), count);
+  if (SystemFaults.rate > 0) {
+    EXPECT_FALSE(SystemFaults.injected.empty()) << "no call failed: run under fiu-run -x";
   }
   std::printf("seam soak: %d shots, %d reloads, %zu notifications\n", host.game.shotsFired, host.game.reloads,
               host.game.notifications.size());

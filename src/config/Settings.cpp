@@ -18,37 +18,6 @@ namespace {
 
 constexpr const char* FileName = "Halvane.ini";
 
-// A speed limit must be a positive number: nothing, NaN, zero or a negative
-// value would flip or pin the car, and leaves the limit as it was. Numbers
-// outside the float range change nothing either; infinity means no limit.
-void LoadSpeed(std::string_view value, float& limit) {
-  const std::optional<float> number = ReadFloat(value);
-  if (number && *number > 0.0F) limit = *number;
-}
-
-// Keys and values are compared byte for byte; a NUL is a byte like any other.
-void LoadLine(std::string_view line) {
-  if (line.empty() || line[0] == ';' || line[0] == '[') return;
-  const std::size_t equals = line.find('=');
-  if (equals == std::string_view::npos) return;
-  const std::string_view key = line.substr(0, equals);
-  const std::string_view value = line.substr(equals + 1);
-  for (const SettingEntry& setting : SettingsTable) {
-    if (key != setting.fileKey) continue;
-    switch (setting.kind) {
-      case SettingKind::Binding:
-        if (const KeyCode code = KeyCodeFromName(value); code != -1) Config.*setting.binding = code;
-        return;
-      case SettingKind::Switch:
-        Config.*setting.flag = value == "1";
-        return;
-      case SettingKind::Speed:
-        LoadSpeed(value, GearSpeed(setting.gear));
-        return;
-    }
-  }
-}
-
 // The file is read and written with the C library's streams in binary mode,
 // line breaks made and taken apart here, so that nothing depends on the
 // process's default file mode: C++ file streams would set up locale state
@@ -69,6 +38,8 @@ constinit bool fileMayBeWritten = false;
 
 // The settings the player set in the menu in this run, in the table's order.
 constinit std::array<bool, SettingsTable.size()> setByPlayer = {};
+
+void WriteFirstFile();
 
 enum class ReadOutcome { Read, Missing, Unreadable };
 
@@ -100,20 +71,25 @@ bool WriteAll(std::FILE* file, std::string_view text) {
 // length: at every moment the file reads as the old settings or the new
 // ones, never the new text followed by the old one's tail. Where a write or
 // the cut fails the old bytes are put back.
+// No file at all: a new one, gone again if the disk will not take it whole.
+// Made only while no file has the name, so that a file that came back (or
+// one a failed read only seemed to miss) is never emptied.
+bool WriteNewFile(std::string_view text) {
+  File file(platform::OpenFile(SettingsPath, "wbx"));
+  if (file == nullptr) return false;
+  const bool written = WriteAll(file.get(), text) && platform::FlushToDisk(file.get());
+  if (std::fclose(file.release()) == 0 && written) return true;
+  platform::RemoveFile(SettingsPath);
+  return false;
+}
+
 bool WriteInPlace(std::string_view text) {
   std::string old;
   switch (ReadSettingsFile(old)) {
     case ReadOutcome::Read:
       break;
-    case ReadOutcome::Missing: {
-      // No file at all: a new one, gone again if the disk will not take it whole.
-      File file(platform::OpenFile(SettingsPath, "wb"));
-      if (file == nullptr) return false;
-      const bool written = WriteAll(file.get(), text) && platform::FlushToDisk(file.get());
-      if (std::fclose(file.release()) == 0 && written) return true;
-      platform::RemoveFile(SettingsPath);
-      return false;
-    }
+    case ReadOutcome::Missing:
+      return WriteNewFile(text);
     case ReadOutcome::Unreadable:
       return false;
   }
@@ -164,21 +140,6 @@ void ResolveSettingsPath() {
   }
 }
 
-void LoadSettingsText(std::string_view text) {
-  // An editor's UTF-8 byte-order mark is no part of the first line.
-  constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
-  if (text.starts_with(ByteOrderMark)) text.remove_prefix(ByteOrderMark.size());
-  while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    // As text mode reads it: the CR of a CR LF pair goes, any other CR stays.
-    if (end != std::string_view::npos && line.ends_with('\r')) line.remove_suffix(1);
-    LoadLine(line);
-    if (end == std::string_view::npos) break;
-    text.remove_prefix(end + 1);
-  }
-}
-
 void LoadSettings() {
   // No path was ever found (start-up ended before it): there is no file to
   // read, and none may be written in whatever folder is current.
@@ -190,8 +151,7 @@ void LoadSettings() {
       LoadSettingsText(text);
       return;
     case ReadOutcome::Missing:
-      fileMayBeWritten = true;
-      SaveSettings();
+      WriteFirstFile();
       return;
     case ReadOutcome::Unreadable:
       // Locked by another program, protected, or far too large: it stays as
@@ -225,8 +185,7 @@ bool RetrySettingsLoad() {
       return anySet;
     }
     case ReadOutcome::Missing:
-      fileMayBeWritten = true;
-      SaveSettings();
+      WriteFirstFile();
       return false;
     case ReadOutcome::Unreadable:
       return false;
@@ -249,16 +208,52 @@ bool SetByPlayer(const SettingEntry& setting) {
 // replace is refused (another program holds the file open), the file is
 // written in place. A temporary that the disk would not take whole is
 // dropped and the old file kept.
-bool SaveSettings() {
+namespace {
+
+enum class Target { Existing, New };
+
+// SaveSettings; for a New target, no file that is there is ever replaced or
+// written: the temporary takes the name only while none has it.
+bool Save(Target target) {
   if (!fileMayBeWritten) return false;
   const std::string text = SettingsText();
   const std::string temporary = SettingsPath + ".tmp";
   if (std::FILE* file = NewTemporary(temporary)) {
     const bool written = WriteAll(file, text) && platform::FlushToDisk(file);
     const bool closed = std::fclose(file) == 0;
-    if (written && closed && platform::MoveOver(temporary, SettingsPath)) return true;
+    const bool moved = written && closed &&
+                       (target == Target::New ? platform::MoveToNew(temporary, SettingsPath)
+                                              : platform::MoveOver(temporary, SettingsPath));
+    if (moved) return true;
     platform::RemoveFile(temporary);
     if (!written || !closed) return false;
   }
-  return WriteInPlace(text);
+  return target == Target::New ? WriteNewFile(text) : WriteInPlace(text);
 }
+
+}  // namespace
+
+bool SaveSettings() { return Save(Target::Existing); }
+
+namespace {
+
+// No file was found: the settings in force are written as the first one. A
+// file that is there after all (a read that failed as if there were none,
+// or one put there meanwhile) is read instead, and never written over.
+void WriteFirstFile() {
+  fileMayBeWritten = true;
+  if (Save(Target::New)) return;
+  std::string text;
+  switch (ReadSettingsFile(text)) {
+    case ReadOutcome::Read:
+      LoadSettingsText(text);
+      return;
+    case ReadOutcome::Missing:
+      return;
+    case ReadOutcome::Unreadable:
+      fileMayBeWritten = false;
+      return;
+  }
+}
+
+}  // namespace

@@ -1,5 +1,6 @@
-// The settings file's text, as every save writes it.
+// The settings file's text: as it is read, and as every save writes it.
 #include "config/Config.h"
+#include "config/Number.h"
 #include "config/Settings.h"
 #include "config/SettingsTable.h"
 #include "input/KeyNames.h"
@@ -7,9 +8,42 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace {
+
+// A speed limit must be a positive number: nothing, NaN, zero or a negative
+// value would flip or pin the car, and leaves the limit as it was. Numbers
+// outside the float range change nothing either; infinity means no limit.
+void LoadSpeed(std::string_view value, float& limit) {
+  const std::optional<float> number = ReadFloat(value);
+  if (number && *number > 0.0F) limit = *number;
+}
+
+// Keys and values are compared byte for byte; a NUL is a byte like any other.
+void LoadLine(std::string_view line) {
+  if (line.empty() || line[0] == ';' || line[0] == '[') return;
+  const std::size_t equals = line.find('=');
+  if (equals == std::string_view::npos) return;
+  const std::string_view key = line.substr(0, equals);
+  const std::string_view value = line.substr(equals + 1);
+  for (const SettingEntry& setting : SettingsTable) {
+    if (key != setting.fileKey) continue;
+    switch (setting.kind) {
+      case SettingKind::Binding:
+        if (const KeyCode code = KeyCodeFromName(value); code != -1) Config.*setting.binding = code;
+        return;
+      case SettingKind::Switch:
+        Config.*setting.flag = value == "1";
+        return;
+      case SettingKind::Speed:
+        LoadSpeed(value, GearSpeed(setting.gear));
+        return;
+    }
+  }
+}
 
 // General notation with six significant digits, as a default output stream
 // writes a number, with a point for the decimal separator whatever the
@@ -56,4 +90,19 @@ std::string SettingsText() {
     text += platform::LineBreak;
   }
   return text;
+}
+
+void LoadSettingsText(std::string_view text) {
+  // An editor's UTF-8 byte-order mark is no part of the first line.
+  constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+  if (text.starts_with(ByteOrderMark)) text.remove_prefix(ByteOrderMark.size());
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    // As text mode reads it: the CR of a CR LF pair goes, any other CR stays.
+    if (end != std::string_view::npos && line.ends_with('\r')) line.remove_suffix(1);
+    LoadLine(line);
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
 }

@@ -49,8 +49,10 @@ bool Fires(bool down, bool latch) { return down && !latch; }
 bool SaveChange() { return SaveSettings(); }
 void TellIfUnsaved(bool saved) {
   if (saved || unsavedNoticePosted) return;
-  unsavedNoticePosted = true;
+  // Noted as told only once it was: a notice that failed is tried again at
+  // the next change that cannot be saved.
   PostNotification("Halvane.ini could not be saved: changes last until the game closes");
+  unsavedNoticePosted = true;
 }
 void SaveMenuChange() { TellIfUnsaved(SaveChange()); }
 

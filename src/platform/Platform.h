@@ -67,6 +67,9 @@ bool CutFile(std::FILE* file, std::uint64_t length);
 // Replaces `target` with `source` in one step (the file system's rename);
 // false, with both files left as they were, when that cannot be done.
 bool MoveOver(const std::string& source, const std::string& target);
+// Renames `source` to `target` in one step only while no file has that name;
+// false, with both left as they were, when one has or the rename fails.
+bool MoveToNew(const std::string& source, const std::string& target);
 // Deletes a file (never a folder); false when it cannot.
 bool RemoveFile(const std::string& path);
 // The separator between a folder and a file name.

@@ -251,6 +251,10 @@ bool CutFile(std::FILE* file, std::uint64_t length) {
   return SetFilePointerEx(handle, position, nullptr, FILE_BEGIN) && cut;
 }
 
+bool MoveToNew(const std::string& source, const std::string& target) {
+  return MoveFileExW(FilePath(source).c_str(), FilePath(target).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 bool MoveOver(const std::string& source, const std::string& target) {
   return MoveFileExW(FilePath(source).c_str(), FilePath(target).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
