@@ -110,6 +110,15 @@ class MenuTest : public Playthrough {
     Tap(F2);
     ASSERT_TRUE(MarkerY() > 0.0F);
   }
+  // Halvane.ini made unreadable (a link to itself), the plug-in started over
+  // it and the menu open; the file's path.
+  std::filesystem::path OpenOverAnUnreadableFile() {
+    const std::filesystem::path file = host.Folder() / "Halvane.ini";
+    std::filesystem::create_symlink("Halvane.ini", file);
+    Frame();
+    Open();
+    return file;
+  }
   void GoToGearSpeeds() {
     Open();
     Tap(Up);  // round to the last row

@@ -85,10 +85,7 @@ TEST_F(MenuTest, ASaveThatFailsIsToldOncePerOpeningAndTheChangeHolds) {
 }
 
 TEST_F(MenuTest, ChangesMadeWhileTheFileCouldNotBeReadStayWhenItCanBe) {
-  const std::filesystem::path file = host.Folder() / "Halvane.ini";
-  std::filesystem::create_symlink("Halvane.ini", file);  // cannot be read
-  Frame();
-  Open();
+  const std::filesystem::path file = OpenOverAnUnreadableFile();
   MoveTo("Hide Ammo Counter");
   Tap(Enter);
   MoveTo("Gear Speeds");
@@ -234,10 +231,7 @@ TEST_F(MenuTest, LeftStopsAtTheFloorAndNeverRaisesTheGearItIsPressedOn) {
 namespace {
 
 TEST_F(MenuTest, WhatThePlayerSetStaysOverTheFileReadAtLastEvenWhereItIsTheDefault) {
-  const std::filesystem::path file = host.Folder() / "Halvane.ini";
-  std::filesystem::create_symlink("Halvane.ini", file);  // cannot be read
-  Frame();
-  Open();
+  const std::filesystem::path file = OpenOverAnUnreadableFile();
   // Hide Ammo Counter on, then off again.
   MoveTo("Hide Ammo Counter");
   Tap(Enter);

@@ -112,21 +112,19 @@ void ForeignClipSection(const std::filesystem::path& plugin, const std::filesyst
     game.GiveWeapon(Pistol, 12, 12, 60);
     game.Draw(Pistol);
     session.Frame();
-    session.host.input.keys['T'] = true;
-    session.Frame();
-    Check(session.Played(SafetySwitchClip.size()), "the safety switch clip plays");
-    session.host.input.keys['T'] = false;
-    session.Frame();
-    session.host.input.keys[VK_LBUTTON] = true;
-    session.Frame();
-    Check(session.Played(DryFireClip.size()), "the dry-fire clip plays");
-    session.host.input.keys[VK_LBUTTON] = false;
+    // The key's clip is heard on the frame it goes down.
+    const auto hears = [&](int key, std::span<const std::uint8_t> clip, const char* what) {
+      session.host.input.keys[static_cast<std::size_t>(key)] = true;
+      session.Frame();
+      Check(session.Played(clip.size()), what);
+      session.host.input.keys[static_cast<std::size_t>(key)] = false;
+      session.Frame();
+    };
+    hears('T', SafetySwitchClip, "the safety switch clip plays");
+    hears(VK_LBUTTON, DryFireClip, "the dry-fire clip plays");
     game.Enter(game.SpawnVehicle(true));
     session.Frame();
-    session.host.input.keys['3'] = true;
-    session.Frame();
-    Check(session.Played(GearShiftClip.size()), "the gear shift clip plays");
-    session.host.input.keys['3'] = false;
+    hears('3', GearShiftClip, "the gear shift clip plays");
     session.Finish();
   }
   for (const ForeignSection& section : sections) {
