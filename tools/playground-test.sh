@@ -75,9 +75,25 @@ start=$(frames)
 press t
 seen "$start" '"~r~SAFETY ON  ~y~"' || fail "SAFETY ON is not drawn after T"
 seen "$start" '"safety switch" accepted' || fail "the safety switch sound is not logged by name, accepted by PlaySoundA"
+# The line shows for 600 ms of the game's clock, which a loaded machine may
+# spend before the shot is taken: a dry click (the catch is on) shows it
+# again, and the shot is taken as soon as the click is seen, until the line
+# is in it.
+red_line() { at_least "$(share 450 915 100 30 safety 'r>0.7 && g<0.35 && b<0.35')" 0.02; }
 shot safety
-at_least "$(share 450 915 100 30 safety 'r>0.7 && g<0.35 && b<0.35')" 0.02 ||
-  fail "no red status line at the bottom of the game view"
+if ! red_line; then
+  xdotool mousemove --sync $((left + view / 2)) $((top + HEIGHT / 2))
+  for _ in $(seq 20); do
+    mark=$(frames)
+    xdotool mousedown 1
+    for _ in $(seq 600); do seen "$mark" '"dry fire"' && break; sleep 0.05; done
+    shot safety
+    xdotool mouseup 1
+    settle "$(frames)" 2
+    red_line && break
+  done
+fi
+red_line || fail "no red status line at the bottom of the game view"
 pass "T turns the safety on: SAFETY ON drawn, \"safety switch\" accepted by PlaySoundA"
 
 # A left click while safe: the dry click, and nothing fired.
@@ -146,10 +162,14 @@ press k
 seen "$mark" 'engine on' || fail "K does not start the engine"
 shot car  # the gear banner still shows
 drive=$(frames)
+fastest_since() { since "$1" | sed -n 's/.*speed \([0-9.]*\).*/\1/p' | sort -g | tail -1; }
+# Held until the car is near gear 1's limit (up to 60 s on a loaded
+# machine), then for 30 frames more at it.
 xdotool keydown w
-sleep 2.5
+for _ in $(seq 300); do at_least "$(fastest_since "$drive")" 9.0 && break; sleep 0.2; done
+settle "$(frames)" 30
 xdotool keyup w
-fastest=$(since "$drive" | sed -n 's/.*speed \([0-9.]*\).*/\1/p' | sort -g | tail -1)
+fastest=$(fastest_since "$drive")
 at_least "$fastest" 9.0 || fail "holding W never got the car going (fastest $fastest m/s)"
 at_least 9.73 "$fastest" || fail "holding W went past gear 1's 9.72 m/s (fastest $fastest m/s)"
 at_least "$(share 921 838 48 8 car 'r>0.6 && g>0.6 && b>0.6')" 0.3 || fail "no gear indicator at the lower right"

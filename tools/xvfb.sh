@@ -9,7 +9,10 @@
 # server: a server started by a headless test, or by a windowed test on
 # another display, shows nothing here. So no other test uses this prefix, and
 # a server left behind by an earlier run of this test is stopped first.
-Xvfb -displayfd 1 -screen 0 "${3:-1700x800x24}" -nolisten tcp >"$1.display" 2>"$1" &
+# No auto-repeat: a key held a few frames on a loaded machine may be held
+# past the repeat delay, and a repeated key is a second press to the game
+# (F held to get in would get out again).
+Xvfb -displayfd 1 -screen 0 "${3:-1700x800x24}" -nolisten tcp -r >"$1.display" 2>"$1" &
 xvfb=$!
 playground=
 source "$(dirname "${BASH_SOURCE[0]}")/wine-prefix.sh"
