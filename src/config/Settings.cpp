@@ -39,8 +39,6 @@ constinit bool fileMayBeWritten = false;
 // The settings the player set in the menu in this run, in the table's order.
 constinit std::array<bool, SettingsTable.size()> setByPlayer = {};
 
-void WriteFirstFile();
-
 enum class ReadOutcome { Read, Missing, Unreadable };
 
 // The whole of `file`, or Unreadable for a read error or a file larger than
@@ -65,12 +63,6 @@ bool WriteAll(std::FILE* file, std::string_view text) {
   return std::fwrite(text.data(), 1, text.size(), file) == text.size() && std::fflush(file) == 0;
 }
 
-// `text` over the file where it stands, for when no temporary can replace
-// it; true when it reached the disk. The new bytes go over the old ones,
-// padded with blank lines to the old length, before the file is cut to
-// length: at every moment the file reads as the old settings or the new
-// ones, never the new text followed by the old one's tail. Where a write or
-// the cut fails the old bytes are put back.
 // No file at all: a new one, gone again if the disk will not take it whole.
 // Made only while no file has the name, so that a file that came back (or
 // one a failed read only seemed to miss) is never emptied.
@@ -83,6 +75,12 @@ bool WriteNewFile(std::string_view text) {
   return false;
 }
 
+// `text` over the file where it stands, for when no temporary can replace
+// it; true when it reached the disk. The new bytes go over the old ones,
+// padded with blank lines to the old length, before the file is cut to
+// length: at every moment the file reads as the old settings or the new
+// ones, never the new text followed by the old one's tail. Where a write or
+// the cut fails the old bytes are put back.
 bool WriteInPlace(std::string_view text) {
   std::string old;
   switch (ReadSettingsFile(old)) {
@@ -123,6 +121,52 @@ std::FILE* NewTemporary(const std::string& temporary) {
   if (std::FILE* file = platform::OpenFile(temporary, "wbx")) return file;
   if (errno != EEXIST || !platform::RemoveFile(temporary)) return nullptr;
   return platform::OpenFile(temporary, "wbx");
+}
+
+// The new content goes to a temporary file beside the settings file, flushed
+// to the disk, which then replaces the old one in one step: a crash or a
+// power cut at any moment leaves the old file or the new one whole. Where no
+// temporary can be made there (a folder the player cannot write to) or the
+// replace is refused (another program holds the file open), the file is
+// written in place. A temporary that the disk would not take whole is
+// dropped and the old file kept. For a New target no file that is there is
+// ever replaced or written: the temporary takes the name only while none has
+// it, and a file is only made where none is.
+enum class Target { Existing, New };
+bool Save(Target target) {
+  if (!fileMayBeWritten) return false;
+  const std::string text = SettingsText();
+  const std::string temporary = SettingsPath + ".tmp";
+  if (std::FILE* file = NewTemporary(temporary)) {
+    const bool written = WriteAll(file, text) && platform::FlushToDisk(file);
+    const bool closed = std::fclose(file) == 0;
+    const bool moved = written && closed &&
+                       (target == Target::New ? platform::MoveToNew(temporary, SettingsPath)
+                                              : platform::MoveOver(temporary, SettingsPath));
+    if (moved) return true;
+    platform::RemoveFile(temporary);
+    if (!written || !closed) return false;
+  }
+  return target == Target::New ? WriteNewFile(text) : WriteInPlace(text);
+}
+
+// No file was found: the settings in force are written as the first one. A
+// file that is there after all (a read that failed as if there were none,
+// or one put there meanwhile) is read instead, and never written over.
+void WriteFirstFile() {
+  fileMayBeWritten = true;
+  if (Save(Target::New)) return;
+  std::string text;
+  switch (ReadSettingsFile(text)) {
+    case ReadOutcome::Read:
+      LoadSettingsText(text);
+      return;
+    case ReadOutcome::Missing:
+      return;
+    case ReadOutcome::Unreadable:
+      fileMayBeWritten = false;
+      return;
+  }
 }
 
 }  // namespace
@@ -201,59 +245,4 @@ bool SetByPlayer(const SettingEntry& setting) {
   return setByPlayer[static_cast<std::size_t>(&setting - SettingsTable.data())];
 }
 
-// The new content goes to a temporary file beside the settings file, flushed
-// to the disk, which then replaces the old one in one step: a crash or a
-// power cut at any moment leaves the old file or the new one whole. Where no
-// temporary can be made there (a folder the player cannot write to) or the
-// replace is refused (another program holds the file open), the file is
-// written in place. A temporary that the disk would not take whole is
-// dropped and the old file kept.
-namespace {
-
-enum class Target { Existing, New };
-
-// SaveSettings; for a New target, no file that is there is ever replaced or
-// written: the temporary takes the name only while none has it.
-bool Save(Target target) {
-  if (!fileMayBeWritten) return false;
-  const std::string text = SettingsText();
-  const std::string temporary = SettingsPath + ".tmp";
-  if (std::FILE* file = NewTemporary(temporary)) {
-    const bool written = WriteAll(file, text) && platform::FlushToDisk(file);
-    const bool closed = std::fclose(file) == 0;
-    const bool moved = written && closed &&
-                       (target == Target::New ? platform::MoveToNew(temporary, SettingsPath)
-                                              : platform::MoveOver(temporary, SettingsPath));
-    if (moved) return true;
-    platform::RemoveFile(temporary);
-    if (!written || !closed) return false;
-  }
-  return target == Target::New ? WriteNewFile(text) : WriteInPlace(text);
-}
-
-}  // namespace
-
 bool SaveSettings() { return Save(Target::Existing); }
-
-namespace {
-
-// No file was found: the settings in force are written as the first one. A
-// file that is there after all (a read that failed as if there were none,
-// or one put there meanwhile) is read instead, and never written over.
-void WriteFirstFile() {
-  fileMayBeWritten = true;
-  if (Save(Target::New)) return;
-  std::string text;
-  switch (ReadSettingsFile(text)) {
-    case ReadOutcome::Read:
-      LoadSettingsText(text);
-      return;
-    case ReadOutcome::Missing:
-      return;
-    case ReadOutcome::Unreadable:
-      fileMayBeWritten = false;
-      return;
-  }
-}
-
-}  // namespace

@@ -49,20 +49,6 @@ inline constexpr std::array<SettingEntry, 13> SettingsTable = {
     settings_table::Speed("Gear4", "Gear 4", 4),
 };
 
-// Whether `setting` holds the same value in both records.
-constexpr bool SameSetting(const ConfigRecord& a, const ConfigRecord& b, const SettingEntry& setting) {
-  switch (setting.kind) {
-    case SettingKind::Binding:
-      return a.*setting.binding == b.*setting.binding;
-    case SettingKind::Switch:
-      return a.*setting.flag == b.*setting.flag;
-    case SettingKind::Speed:
-      return a.GearSpeeds[static_cast<std::size_t>(setting.gear - 1)] ==
-             b.GearSpeeds[static_cast<std::size_t>(setting.gear - 1)];
-  }
-  return true;
-}
-
 // `setting`'s value in `from`, put into `to`.
 constexpr void CopySetting(ConfigRecord& to, const ConfigRecord& from, const SettingEntry& setting) {
   switch (setting.kind) {

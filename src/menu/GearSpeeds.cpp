@@ -5,14 +5,12 @@
 #include "menu/Menu.h"
 #include "vehicle/GearDisplay.h"
 
+#include <optional>
+
 namespace {
 
 // No press takes a limit lower than this, in m/s.
 constexpr float LowestGearSpeed = 1.0F;
-
-}  // namespace
-
-namespace {
 
 // Whether a limit reads as a figure (in m/s and mph) rather than "No Limit".
 bool HasFigure(float limit) { return MilesPerHour(limit).has_value(); }
@@ -51,13 +49,19 @@ void KeepFirstFigureAboveLowest() {
   }
 }
 
+// The limit of the nearest gear below `gear` that has a figure, if any.
+std::optional<float> NearestFigureBelow(std::int32_t gear) {
+  for (std::int32_t below = gear - 1; below >= 1; --below) {
+    if (HasFigure(GearSpeed(below))) return GearSpeed(below);
+  }
+  return std::nullopt;
+}
+
 // The figure a No Limit gear gets from a Left press: one step above the
 // nearest gear below it that has one, else its default.
 float FirstFigure(std::int32_t gear) {
-  for (std::int32_t below = gear - 1; below >= 1; --below) {
-    if (HasFigure(GearSpeed(below))) return GearSpeed(below) + GearSpeedStep;
-  }
-  return DefaultConfig.GearSpeeds[static_cast<std::size_t>(gear - 1)];
+  const std::optional<float> below = NearestFigureBelow(gear);
+  return below ? *below + GearSpeedStep : DefaultConfig.GearSpeeds[static_cast<std::size_t>(gear - 1)];
 }
 
 }  // namespace
@@ -67,15 +71,10 @@ void KeepPlayersGearsInOrder() {
   for (std::int32_t g = 1; g <= LimitedGearCount; ++g) {
     const bool players = SetByPlayer(*GearSpeedSettings[static_cast<std::size_t>(g - 1)]);
     if (!HasFigure(GearSpeed(g))) continue;
-    if (players) {
-      for (std::int32_t below = g - 1; below >= 1; --below) {
-        if (!HasFigure(GearSpeed(below))) continue;
-        if (GearSpeed(g) <= GearSpeed(below)) {
-          GearSpeed(g) = GearSpeed(below) + GearSpeedStep;
-          moved[static_cast<std::size_t>(g)] = true;
-        }
-        break;
-      }
+    if (const std::optional<float> below = NearestFigureBelow(g);
+        players && below && GearSpeed(g) <= *below) {
+      GearSpeed(g) = *below + GearSpeedStep;
+      moved[static_cast<std::size_t>(g)] = true;
     }
     const bool pushes = players || moved[static_cast<std::size_t>(g)];
     if (pushes && g < LimitedGearCount && HasFigure(GearSpeed(g + 1)) && GearSpeed(g) >= GearSpeed(g + 1)) {

@@ -46,7 +46,6 @@ bool Fires(bool down, bool latch) { return down && !latch; }
 // Saves a change made in the menu. One that cannot reach the disk still holds
 // for the run, and the player is told so, once per opening of the menu.
 // Saved first, told after: a tell that fails cannot cost the save.
-bool SaveChange() { return SaveSettings(); }
 void TellIfUnsaved(bool saved) {
   if (saved || unsavedNoticePosted) return;
   // Noted as told only once it was: a notice that failed is tried again at
@@ -54,7 +53,7 @@ void TellIfUnsaved(bool saved) {
   PostNotification("Halvane.ini could not be saved: changes last until the game closes");
   unsavedNoticePosted = true;
 }
-void SaveMenuChange() { TellIfUnsaved(SaveChange()); }
+void SaveMenuChange() { TellIfUnsaved(SaveSettings()); }
 
 void EndCapture() {
   MenuState.capturing = false;
@@ -130,7 +129,7 @@ void BindCapturedKey(KeyCode code) {
     NoteSetByPlayer(setting);
   }
   EndCapture();
-  const bool saved = SaveChange();
+  const bool saved = SaveSettings();
   char text[64];
   FormatText64(text, "Key set to: %s", KeyName(code));
   PostNotification(text);
