@@ -55,10 +55,10 @@ target_link_options(halvane_runner PRIVATE -static -s)
 # The program's version resource: what it is, and which Halvane it goes with.
 configure_file(sim/win/PlaygroundVersion.rc.in ${CMAKE_CURRENT_BINARY_DIR}/PlaygroundVersion.rc @ONLY)
 target_sources(halvane_playground PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/PlaygroundVersion.rc)
-target_sources(halvane_playground PRIVATE sim/win/Playground.cpp sim/win/PlaygroundSession.cpp
+target_sources(halvane_playground PRIVATE sim/win/Playground.cpp sim/win/PlaygroundFolder.cpp sim/win/PlaygroundSession.cpp
                                           sim/win/PlaygroundPanel.cpp sim/win/PlaygroundView.cpp sim/TextRuns.cpp
                                           src/feedback/Clips.cpp src/input/KeyNames.cpp)
-target_link_libraries(halvane_playground PRIVATE gdi32 winmm shell32)
+target_link_libraries(halvane_playground PRIVATE gdi32 winmm shell32 bcrypt)
 target_link_options(halvane_playground PRIVATE -static -s -mwindows)
 
 # A game that is not the playground, with the stand-in in its folder.

@@ -49,8 +49,10 @@ void Game::EndFrame(const Input& input) {
   if (weapon != nullptr && !character.dead) PullTrigger(input, *weapon);
   triggerWasDown_ = triggerDown;
   if (weapon == nullptr || character.dead) return;
-  // The game reloads an empty magazine when its reload control is pressed.
-  if (reloadPressed && !ControlDisabled(ReloadControl) && weapon->clip == 0 && weapon->total > 0) {
+  // The game reloads whenever its reload control is pressed, the magazine
+  // is not full and cartridges are left beyond those in it.
+  if (reloadPressed && !ControlDisabled(ReloadControl) && weapon->clip < weapon->magazine &&
+      weapon->total > weapon->clip) {
     weapon->clip = std::min(weapon->magazine, weapon->total);
     ++reloads;
   }

@@ -119,6 +119,29 @@ TEST_F(WeaponsTest, OnlyACountOfExactlyOneMakesAWeaponEmpty) {
   EXPECT_EQ(TimesPlayed(DryFireClip), 1);
 }
 
+// A magazine part-fired is the game's to reload: the key refills it with the
+// catch off, and does nothing with the catch on.
+TEST_F(WeaponsTest, TheGamesReloadOfAPartFiredMagazineWorksOnlyWithTheCatchOff) {
+  Arm(Pistol, 10, 12, 60);
+  Frame();
+  Tap(SafetyKey);
+  Tap(ReloadKey);
+  EXPECT_EQ(Held().clip, 10);
+  EXPECT_EQ(host.game.reloads, 0);
+  Tap(SafetyKey);
+  Tap(ReloadKey);
+  EXPECT_EQ(Held().clip, 12);
+  EXPECT_EQ(host.game.reloads, 1);
+  EXPECT_EQ(TimesPlayed(DryFireClip), 0);
+  EXPECT_FALSE(Drew(EmptyLine));
+  // The refilled count is the one kept while the pistol is put away.
+  host.game.Draw(Rifle);
+  Frame();
+  host.game.Draw(Pistol);
+  Frame();
+  EXPECT_EQ(Held().clip, 12);
+}
+
 TEST_F(WeaponsTest, TheSafetyTogglesOncePerPressAndBlocksFiringWhileOn) {
   Arm(Pistol, 12);
   Frame();

@@ -11,6 +11,7 @@
 // is "playground" beside it. --record writes one line a frame: the natives
 // that changed the game, the texts drawn, the sounds and their results.
 #include "GameProcess.h"
+#include "PlaygroundFolder.h"
 #include "PlaygroundSession.h"
 #include "PlaygroundView.h"
 
@@ -34,58 +35,59 @@ struct Options {
   std::filesystem::path folder;
   std::optional<std::filesystem::path> record;
   // The window's client area: a 1280x720 game view and the panel, unless told.
-  int width = 1600;
+  int width = 1280 + PanelWidth;
   int height = 720;
 };
 
-std::optional<Options> ReadOptions() {
+constexpr const char* Usage =
+    "usage: halvane_playground [--plugin Halvane.asi] [--folder DIR] [--record FILE] [--size WxH]";
+
+// The options, or nothing with what was wrong with them in `problem`.
+std::optional<Options> ReadOptions(std::string& problem) {
   const std::filesystem::path here = ProgramFolder();
   Options options{here / "Halvane.asi", here / "playground", std::nullopt};
   int count = 0;
   wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-  for (int i = 1; i < count; ++i) {
+  std::optional<Options> read = options;
+  for (int i = 1; i < count && read; ++i) {
     const std::wstring option = arguments[i];
-    if (i + 1 >= count) return std::nullopt;
+    if (i + 1 >= count) {
+      read.reset();
+      break;
+    }
     const std::filesystem::path value = arguments[++i];
     if (option == L"--plugin") {
-      options.plugin = value;
+      read->plugin = value;
     } else if (option == L"--folder") {
-      options.folder = value;
+      read->folder = value;
     } else if (option == L"--record") {
-      options.record = value;
+      read->record = value;
     } else if (option == L"--size") {
-      // WIDTHxHEIGHT, from the smallest the window allows (800x450).
-      if (std::swscanf(arguments[i], L"%dx%d", &options.width, &options.height) != 2 || options.width < 800 ||
-          options.height < 450 || options.width > 10000 || options.height > 10000) {
-        return std::nullopt;
+      int width = 0;
+      int height = 0;
+      wchar_t rest = 0;
+      if (std::swscanf(arguments[i], L"%dx%d%lc", &width, &height, &rest) != 2 || width > 10000 ||
+          height > 10000) {
+        read.reset();
+      } else if (width < SmallestWindowWidth || height < SmallestWindowHeight) {
+        // Below it the menu's text cannot be read.
+        problem = "playground: --size " + std::to_string(width) + "x" + std::to_string(height) +
+                  " is smaller than the smallest window, " + std::to_string(SmallestWindowWidth) + "x" +
+                  std::to_string(SmallestWindowHeight) + " (a " + std::to_string(SmallestViewWidth) + "x" +
+                  std::to_string(SmallestViewHeight) +
+                  " game view and the panel): in a smaller one the menu's text cannot be read.";
+        read.reset();
+      } else {
+        read->width = width;
+        read->height = height;
       }
     } else {
-      return std::nullopt;
+      read.reset();
     }
   }
   LocalFree(arguments);
-  return options;
-}
-
-// The playground installs its copy of the plug-in as Halvane.asi in its
-// folder, over whatever is there. It does so only in a folder of its own:
-// one it marked when it first installed there (the playground folder beside
-// the program is always its own). A folder with a Halvane.asi it did not put
-// there (a game's) is refused, and nothing in it is touched.
-constexpr const wchar_t* OwnMark = L"halvane-playground.folder";
-
-bool OwnFolder(const Options& options) {
-  if (options.folder == ProgramFolder() / "playground") return true;
-  std::error_code error;
-  if (std::filesystem::exists(options.folder / OwnMark, error)) return true;
-  return !std::filesystem::exists(options.folder / "Halvane.asi", error) && !error;
-}
-
-void MarkOwnFolder(const Options& options) {
-  std::error_code error;
-  std::filesystem::create_directories(options.folder, error);
-  std::ofstream(options.folder / OwnMark)
-      << "This folder is the Halvane playground's: it installs Halvane.asi here.\n";
+  if (!read && problem.empty()) problem = Usage;
+  return read;
 }
 
 // A message for the player: on standard error, and, when the program has no
@@ -102,19 +104,16 @@ void Tell(const std::string& message) {
 }  // namespace
 
 int main() {
-  const std::optional<Options> options = ReadOptions();
+  std::string problem;
+  const std::optional<Options> options = ReadOptions(problem);
   if (!options) {
-    Tell("usage: halvane_playground [--plugin Halvane.asi] [--folder DIR] [--record FILE] [--size WxH]");
+    Tell(problem);
     return 2;
   }
-  if (!OwnFolder(*options)) {
-    const std::u8string folder = options->folder.u8string();
-    Tell("playground: " + std::string(folder.begin(), folder.end()) +
-         " holds a Halvane.asi the playground did not put there (a game's?); it is left alone: choose "
-         "another --folder");
+  if (const std::optional<std::string> refused = playground::ClaimFolder(options->folder)) {
+    Tell(*refused);
     return 2;
   }
-  MarkOwnFolder(*options);
   std::ofstream record;
   if (options->record) record.open(*options->record);
 

@@ -1,6 +1,7 @@
 // What the playground shows and records of the world and the plug-in: the
 // panel's lines, the ammunition counter and the record's line a frame.
 #include "PlaygroundSession.h"
+#include "PlaygroundView.h"
 
 #include "GameProcess.h"
 #include "config/Config.h"
@@ -17,6 +18,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <span>
 #include <string>
@@ -148,15 +150,18 @@ std::vector<std::string> Playground::Panel() const {
   lines.emplace_back(line);
   std::snprintf(line, sizeof line, "Shots  %d  reloads %d", game.shotsFired, game.reloads);
   lines.emplace_back(line);
-  // The controls the plug-in disabled this frame, by name, a few to a line.
-  std::string disabled = "Disabled";
-  for (std::int32_t control :
-       std::set<std::int32_t>(game.disabledControls.begin(), game.disabledControls.end())) {
-    const char* name = ControlName(control);
-    const std::string entry = name != nullptr ? name : "control " + std::to_string(control);
-    if (disabled.size() + entry.size() > 30) {
+  // The controls the plug-in disabled this frame, by name, a few to a line,
+  // each name ended by a comma (names have spaces in them), the last by none.
+  std::string disabled = "Disabled:";
+  const std::set<std::int32_t> controls(game.disabledControls.begin(), game.disabledControls.end());
+  if (controls.empty()) disabled += " none";
+  for (auto control = controls.begin(); control != controls.end(); ++control) {
+    const char* name = ControlName(*control);
+    std::string entry = name != nullptr ? name : "control " + std::to_string(*control);
+    if (std::next(control) != controls.end()) entry += ',';
+    if (disabled.size() + 1 + entry.size() > PanelColumns) {
       lines.push_back(disabled);
-      disabled = "       ";
+      disabled = "         ";
     }
     disabled += ' ' + entry;
   }

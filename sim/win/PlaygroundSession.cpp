@@ -3,6 +3,7 @@
 #include "PlaygroundSession.h"
 
 #include "GameProcess.h"
+#include "PlaygroundFolder.h"
 #include "config/Config.h"
 #include "feedback/Sound.h"
 #include "host/Natives.h"
@@ -139,7 +140,7 @@ void Playground::Start() {
   realPlaySound = reinterpret_cast<PlaySoundFunction>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("winmm.dll"), "PlaySoundA")));
   if (std::string error; !LoadStandInHost(error)) {
-    loadError_ = error;
+    loadError_ = error + "\nUnpack the playground's zip again: its stand-in folder is part of it.";
     return;
   }
   LoadPlugin();
@@ -172,10 +173,15 @@ void Playground::Finish() {
 }
 
 bool Playground::LoadPlugin() {
+  if (const std::optional<std::string> failed = InstallPlugin(plugin_, folder_)) {
+    loadError_ = *failed;
+    return false;
+  }
   host_.Load();
   if (!host_.Loaded()) {
     loadError_.clear();
-    for (const std::string& error : host_.errors) loadError_ += (loadError_.empty() ? "" : "\n") + error;
+    for (const std::string& error : host_.errors) loadError_ += error + '\n';
+    loadError_ += "Fix the build, then press Home to load it again.";
     host_.errors.clear();
     return false;
   }
@@ -243,7 +249,7 @@ void Playground::PlaygroundKeys() {
   if (edges_.Pressed(playground_key::ReloadPlugin)) {
     host_.Unload();
     if (std::string error; !GetModuleHandleA("ScriptHookV.dll") && !LoadStandInHost(error)) {
-      loadError_ = error;
+      loadError_ = error + "\nUnpack the playground's zip again: its stand-in folder is part of it.";
     } else {
       LoadPlugin();
     }

@@ -110,8 +110,10 @@ float Speed(const sim::VehicleModel& car);
 
 class Playground {
  public:
+  // `folder` is one ClaimFolder took: the plug-in is installed there from
+  // `plugin` on each load, and runs from there.
   Playground(const std::filesystem::path& plugin, const std::filesystem::path& folder)
-      : host_(plugin, folder), folder_(folder) {}
+      : host_(folder / "Halvane.asi", folder), plugin_(plugin), folder_(folder) {}
 
   // The world, then the plug-in. When the plug-in cannot be loaded the world
   // runs without it and the window shows why.
@@ -125,7 +127,7 @@ class Playground {
   const sim::Game& Game() const { return host_.game; }
   std::vector<std::string> Panel() const;
   const std::vector<std::string>& Help() const { return help_; }
-  // Why the plug-in is not loaded; empty while it is.
+  // Why the plug-in is not loaded and what the player can do; empty while it is.
   const std::string& LoadError() const { return loadError_; }
   // The game's ammunition counter as drawn at the top right this frame, or
   // nothing when no weapon with cartridges is in hand or its HUD component
@@ -160,6 +162,7 @@ class Playground {
   }
 
   sim::Host host_;
+  std::filesystem::path plugin_;
   std::filesystem::path folder_;
   std::string loadError_;
   KeyEdges edges_;

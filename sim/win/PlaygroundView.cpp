@@ -8,14 +8,11 @@
 namespace {
 
 constexpr wchar_t WindowClass[] = L"HalvanePlayground";
-constexpr int PanelWidth = 320;
-constexpr int SmallestWidth = 800;
-constexpr int SmallestHeight = 450;
+// The playground's own boxes are laid out for a game view this high and
+// scaled with it.
+constexpr double LayoutHeight = 720.0;
 // Courier New's letters are 0.6 of its height wide.
 constexpr double FixedPitchWidth = 0.6;
-// Panel lines are wrapped at this many letters, so that the panel's font
-// is sized for it rather than for the longest line.
-constexpr std::size_t PanelColumns = 36;
 constexpr COLORREF PanelText = RGB(225, 225, 225);
 
 std::uint32_t Pixel(std::int32_t red, std::int32_t green, std::int32_t blue) {
@@ -55,7 +52,7 @@ bool PlaygroundView::Open(int width, int height) {
 LRESULT CALLBACK PlaygroundView::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* view = reinterpret_cast<PlaygroundView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (message == WM_GETMINMAXINFO) {
-    RECT frame = {0, 0, SmallestWidth, SmallestHeight};
+    RECT frame = {0, 0, SmallestWindowWidth, SmallestWindowHeight};
     AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
     auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
     limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
@@ -104,17 +101,25 @@ void PlaygroundView::Fit() {
   pixels_ = static_cast<std::uint32_t*>(bits);
   width_ = width;
   height_ = height;
-  viewWidth_ = std::max(1, width - std::min(PanelWidth, width / 3));
+  // The largest 16:9 box in the room left of the panel, in its middle.
+  const int room = std::max(1, width - PanelWidth);
+  const int viewWidth = std::max(16, std::min(room, height * 16 / 9));
+  const int viewHeight = viewWidth * 9 / 16;
+  const int left = (room - viewWidth) / 2;
+  const int top = (height - viewHeight) / 2;
+  view_ = {left, top, left + viewWidth, top + viewHeight};
 }
 
-// Source-over blending of one colour into the surface, clipped to it.
-void PlaygroundView::Blend(int left, int top, int right, int bottom, std::int32_t red, std::int32_t green,
+// Source-over blending of one colour into the surface.
+void PlaygroundView::Blend(RECT box, const RECT& within, std::int32_t red, std::int32_t green,
                            std::int32_t blue, std::int32_t alpha) {
   GdiFlush();
-  left = std::clamp(left, 0, width_);
-  right = std::clamp(right, 0, width_);
-  top = std::clamp(top, 0, height_);
-  bottom = std::clamp(bottom, 0, height_);
+  const int left =
+      std::clamp(static_cast<int>(box.left), static_cast<int>(within.left), static_cast<int>(within.right));
+  const int right = std::clamp(static_cast<int>(box.right), left, static_cast<int>(within.right));
+  const int top =
+      std::clamp(static_cast<int>(box.top), static_cast<int>(within.top), static_cast<int>(within.bottom));
+  const int bottom = std::clamp(static_cast<int>(box.bottom), top, static_cast<int>(within.bottom));
   const std::int32_t a = std::clamp(alpha, 0, 255);
   for (int y = top; y < bottom; ++y) {
     std::uint32_t* row = pixels_ + static_cast<std::ptrdiff_t>(y) * width_;
@@ -129,22 +134,26 @@ void PlaygroundView::Blend(int left, int top, int right, int bottom, std::int32_
 }
 
 void PlaygroundView::PaintRect(const sim::DrawnRect& rect) {
-  const auto at = [](float fraction, int size) {
-    return static_cast<int>(std::lround(fraction * static_cast<float>(size)));
+  const auto x = [this](float fraction) {
+    return static_cast<LONG>(view_.left +
+                             std::lround(fraction * static_cast<float>(view_.right - view_.left)));
   };
-  Blend(at(rect.x - rect.width / 2, viewWidth_), at(rect.y - rect.height / 2, height_),
-        at(rect.x + rect.width / 2, viewWidth_), at(rect.y + rect.height / 2, height_), rect.colour[0],
-        rect.colour[1], rect.colour[2], rect.colour[3]);
+  const auto y = [this](float fraction) {
+    return static_cast<LONG>(view_.top +
+                             std::lround(fraction * static_cast<float>(view_.bottom - view_.top)));
+  };
+  Blend({x(rect.x - rect.width / 2), y(rect.y - rect.height / 2), x(rect.x + rect.width / 2),
+         y(rect.y + rect.height / 2)},
+        view_, rect.colour[0], rect.colour[1], rect.colour[2], rect.colour[3]);
 }
 
 // The text's runs in their colours, with a dark outline drawn around each
 // run when the style asks for one; positions give the top of the text.
 void PlaygroundView::PaintText(const sim::DrawnText& drawn) {
-  // Sized to the 16:9 screen that fits the game view, as the game sizes its
-  // texts to its screen: in a view narrower than that, texts sized by the
-  // view's height alone would run past the panels they are placed in.
-  const int screenHeight = std::min(height_, viewWidth_ * 9 / 16);
-  const double size = drawn.style.scaleY * sim::TextHeightAtScaleOne * screenHeight;
+  // Sized to the screen, as the game sizes its texts.
+  const int viewWidth = view_.right - view_.left;
+  const int viewHeight = view_.bottom - view_.top;
+  const double size = drawn.style.scaleY * sim::TextHeightAtScaleOne * viewHeight;
   HFONT font =
       CreateFontW(-static_cast<int>(std::lround(size)), 0, 0, 0, drawn.style.font == 4 ? FW_NORMAL : FW_BOLD,
                   FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
@@ -160,9 +169,9 @@ void PlaygroundView::PaintText(const sim::DrawnText& drawn) {
     GetTextExtentPoint32W(surface_, texts.back().c_str(), static_cast<int>(texts.back().size()), &extent);
     width += extent.cx;
   }
-  int x = static_cast<int>(std::lround(drawn.x * static_cast<float>(viewWidth_))) -
+  int x = view_.left + static_cast<int>(std::lround(drawn.x * static_cast<float>(viewWidth))) -
           (drawn.style.centred ? width / 2 : 0);
-  const int y = static_cast<int>(std::lround(drawn.y * static_cast<float>(height_)));
+  const int y = view_.top + static_cast<int>(std::lround(drawn.y * static_cast<float>(viewHeight)));
   // A translucent text is drawn in its colour mixed with what is under it at its position.
   for (std::size_t i = 0; i < runs.size(); ++i) {
     const std::wstring& text = texts[i];
@@ -213,19 +222,20 @@ void PlaygroundView::Lines(const std::vector<std::string>& lines, int x, int y, 
 // The game's counter: the weapon and its magazine | reserve, right-aligned
 // at the top right of the game view on a dark plate.
 void PlaygroundView::PaintAmmoCounter(const std::string& counter) {
-  const int size = std::max(12, height_ / 24);
+  const int size = std::max(12, static_cast<int>(view_.bottom - view_.top) / 24);
   HFONT font = CreateFontW(-size, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                            CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, L"Arial");
   HGDIOBJ previous = SelectObject(surface_, font);
   const std::wstring text = Wide(counter);
   SIZE extent = {};
   GetTextExtentPoint32W(surface_, text.c_str(), static_cast<int>(text.size()), &extent);
-  const int right = viewWidth_ - size;
-  const int left = std::max(0, right - static_cast<int>(extent.cx));
-  Blend(left - size / 2, size / 2, right + size / 2, size / 2 + static_cast<int>(extent.cy) + size / 2, 0, 0,
+  const int right = view_.right - size;
+  const int left = std::max(static_cast<int>(view_.left), right - static_cast<int>(extent.cx));
+  const int top = view_.top + size / 2;
+  Blend({left - size / 2, top, right + size / 2, top + static_cast<int>(extent.cy) + size / 2}, view_, 0, 0,
         0, 140);
   SetTextColor(surface_, RGB(240, 240, 240));
-  TextOutW(surface_, left, size / 2 + size / 4, text.c_str(), static_cast<int>(text.size()));
+  TextOutW(surface_, left, top + size / 4, text.c_str(), static_cast<int>(text.size()));
   SelectObject(surface_, previous);
   DeleteObject(font);
 }
@@ -234,16 +244,26 @@ void PlaygroundView::Draw(const sim::Game& game, const std::string& ammoCounter,
                           const std::vector<std::string>& panel, const std::vector<std::string>& help,
                           const std::string& error) {
   Fit();
-  // The game view: a dusk sky over a dark road; the panel: plain dark.
+  // Black bars round the game view, the panel plain dark; the game view a
+  // dusk sky over a dark road.
+  const int panelLeft = std::max(0, width_ - PanelWidth);
   for (int y = 0; y < height_; ++y) {
-    const double t = static_cast<double>(y) / height_;
+    std::uint32_t* row = pixels_ + static_cast<std::ptrdiff_t>(y) * width_;
+    std::fill_n(row, panelLeft, Pixel(0, 0, 0));
+    std::fill_n(row + panelLeft, width_ - panelLeft, Pixel(24, 24, 28));
+  }
+  const int viewWidth = view_.right - view_.left;
+  const int viewHeight = view_.bottom - view_.top;
+  for (int y = view_.top; y < view_.bottom; ++y) {
+    const double t = static_cast<double>(y - view_.top) / viewHeight;
     const double shade = t < 0.6 ? 0.10 + t / 0.6 * 0.10 : 0.20 - (t - 0.6) / 0.4 * 0.08;
     const auto level = static_cast<std::int32_t>(shade * 255);
-    std::fill_n(pixels_ + static_cast<std::ptrdiff_t>(y) * width_, viewWidth_,
+    std::fill_n(pixels_ + static_cast<std::ptrdiff_t>(y) * width_ + view_.left, viewWidth,
                 Pixel(level, level + 5, static_cast<std::int32_t>(level * 1.3)));
-    std::fill_n(pixels_ + static_cast<std::ptrdiff_t>(y) * width_ + viewWidth_, width_ - viewWidth_,
-                Pixel(24, 24, 28));
   }
+  // What the game draws stays on its screen.
+  HRGN screen = CreateRectRgnIndirect(&view_);
+  SelectClipRgn(surface_, screen);
   auto rect = game.rects.begin();
   auto text = game.texts.begin();
   while (rect != game.rects.end() || text != game.texts.end()) {
@@ -254,16 +274,19 @@ void PlaygroundView::Draw(const sim::Game& game, const std::string& ammoCounter,
     }
   }
   if (!ammoCounter.empty()) PaintAmmoCounter(ammoCounter);
-  Lines(sim::WrapLines(panel, PanelColumns), viewWidth_ + 10, 8, width_ - viewWidth_ - 16, height_ - 16, 18,
-        PanelText);
-  const int margin = std::max(16, viewWidth_ / 30);
+  // The playground's own boxes, laid out for a 720-high view and scaled.
+  const double scale = viewHeight / LayoutHeight;
+  const auto scaled = [scale](int pixels) { return static_cast<int>(std::lround(pixels * scale)); };
+  const int margin = viewWidth / 30;
   if (!help.empty()) {
     // Below the ammunition counter's plate.
-    const int top = height_ / 9;
-    const int right = std::min(viewWidth_ - margin, margin + 560);
-    const int bottom = std::min(height_ - margin, top + 20 * static_cast<int>(help.size()) + 24);
-    Blend(margin, top, right, bottom, 0, 0, 0, 200);
-    Lines(help, margin + 12, top + 10, right - margin - 24, bottom - top - 20, 20, RGB(255, 230, 150));
+    const int top = view_.top + viewHeight / 9;
+    const int right = view_.left + std::min(viewWidth - margin, margin + scaled(560));
+    const int bottom = std::min(static_cast<int>(view_.bottom) - margin,
+                                top + scaled(20 * static_cast<int>(help.size()) + 24));
+    Blend({view_.left + margin, top, right, bottom}, view_, 0, 0, 0, 200);
+    Lines(help, view_.left + margin + scaled(12), top + scaled(10), right - view_.left - margin - scaled(24),
+          bottom - top - scaled(20), scaled(20), RGB(255, 230, 150));
   }
   if (!error.empty()) {
     // The whole error, wrapped to the view's width: it names the file and the cause.
@@ -272,14 +295,17 @@ void PlaygroundView::Draw(const sim::Game& game, const std::string& ammoCounter,
     for (std::size_t end; (end = error.find('\n', start)) != std::string::npos; start = end + 1)
       lines.push_back(error.substr(start, end - start));
     lines.push_back(error.substr(start));
-    lines.insert(lines.end(), {"", "Fix the build, then press Home to load it again."});
     const std::vector<std::string> wrapped = sim::WrapLines(lines, 60);
-    const int top = height_ / 3;
-    const int bottom = std::min(height_ - margin, top + 22 * static_cast<int>(wrapped.size()) + 24);
-    Blend(margin, top, viewWidth_ - margin, bottom, 90, 0, 0, 220);
-    Lines(wrapped, margin + 12, top + 10, viewWidth_ - 2 * margin - 24, bottom - top - 20, 22,
-          RGB(255, 220, 220));
+    const int top = view_.top + viewHeight / 3;
+    const int bottom = std::min(static_cast<int>(view_.bottom) - margin,
+                                top + scaled(22 * static_cast<int>(wrapped.size()) + 24));
+    Blend({view_.left + margin, top, view_.right - margin, bottom}, view_, 90, 0, 0, 220);
+    Lines(wrapped, view_.left + margin + scaled(12), top + scaled(10), viewWidth - 2 * margin - scaled(24),
+          bottom - top - scaled(20), scaled(22), RGB(255, 220, 220));
   }
+  SelectClipRgn(surface_, nullptr);
+  DeleteObject(screen);
+  Lines(sim::WrapLines(panel, PanelColumns), panelLeft + 10, 8, PanelWidth - 16, height_ - 16, 18, PanelText);
   GdiFlush();
   HDC target = GetDC(window_);
   BitBlt(target, 0, 0, width_, height_, surface_, 0, 0, SRCCOPY);

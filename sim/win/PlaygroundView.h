@@ -7,9 +7,25 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+// The panel's lines are wrapped at this many letters, so that its font is
+// sized for them rather than for the longest line.
+inline constexpr std::size_t PanelColumns = 36;
+
+// The game's screen is 16:9: the game view keeps that shape at every window
+// size, letterboxed in the room the panel leaves, and is never smaller than
+// this, at which the menu's capitals are 8 pixels high and its smallest
+// hint can still be read.
+inline constexpr int SmallestViewWidth = 1024;
+inline constexpr int SmallestViewHeight = 576;
+// The panel beside the game view, at the right of the window.
+inline constexpr int PanelWidth = 320;
+inline constexpr int SmallestWindowWidth = SmallestViewWidth + PanelWidth;
+inline constexpr int SmallestWindowHeight = SmallestViewHeight;
 
 class PlaygroundView {
  public:
@@ -21,16 +37,17 @@ class PlaygroundView {
   // Draws the frame's rectangles and texts in the order the plug-in drew
   // them, the game's ammunition counter at the top right (unless it is
   // empty), the panel's lines, a box of the help lines over the game view
-  // when there are any, and the whole of `error` when it is not empty. Every
-  // text is sized to fit from 800x450 up, the smallest the window gets.
+  // when there are any, and the whole of `error` when it is not empty. All
+  // but the panel lie within the game view and are sized by it.
   void Draw(const sim::Game& game, const std::string& ammoCounter, const std::vector<std::string>& panel,
             const std::vector<std::string>& help, const std::string& error);
 
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void Fit();  // the drawing surface follows the client area
-  void Blend(int left, int top, int right, int bottom, std::int32_t red, std::int32_t green,
-             std::int32_t blue, std::int32_t alpha);
+  // Blends one colour over a box, clipped to `within`.
+  void Blend(RECT box, const RECT& within, std::int32_t red, std::int32_t green, std::int32_t blue,
+             std::int32_t alpha);
   void PaintRect(const sim::DrawnRect& rect);
   void PaintText(const sim::DrawnText& text);
   // Lines in a fixed-pitch font sized so that all of them fit the box.
@@ -44,6 +61,6 @@ class PlaygroundView {
   std::uint32_t* pixels_ = nullptr;  // top-down 0x00RRGGBB
   int width_ = 0;
   int height_ = 0;
-  int viewWidth_ = 0;  // the game view; the panel takes the rest
+  RECT view_ = {};  // the game view, in the room left of the panel
   bool closed_ = false;
 };

@@ -1,0 +1,198 @@
+#include "PlaygroundFolder.h"
+
+#include "GameProcess.h"
+
+#include <windows.h>
+// windows.h first: this needs its types.
+#include <bcrypt.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <sstream>
+#include <system_error>
+#include <vector>
+
+namespace playground {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* MarkHeading =
+    "This folder was made by the Halvane playground. It installs Halvane.asi here\n"
+    "and writes only over the Halvane.asi it put here last, recorded below.\n";
+constexpr const char* Put = "put: ";
+// The state recorded for a folder with no Halvane.asi in it.
+constexpr const char* NoPlugin = "none";
+
+const char* const ChooseAnother =
+    "start the playground with --folder naming a folder that does not exist yet (it makes it).";
+
+// A file's bytes, or nothing with the reason in `error` when it cannot be read.
+std::optional<std::string> ReadWhole(const fs::path& file, std::string& error) {
+  std::ifstream stream(file, std::ios::binary);
+  if (!stream) {
+    error = std::generic_category().message(errno);
+    return std::nullopt;
+  }
+  std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+  if (stream.bad()) {
+    error = "read error";
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+// "<size> <SHA-256 in hex>": what the mark records of a Halvane.asi.
+std::optional<std::string> Fingerprint(const std::string& bytes) {
+  if (bytes.size() > std::numeric_limits<ULONG>::max()) return std::nullopt;
+  BCRYPT_ALG_HANDLE algorithm = nullptr;
+  if (BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) < 0) return std::nullopt;
+  BCRYPT_HASH_HANDLE hash = nullptr;
+  unsigned char digest[32] = {};
+  const bool hashed = BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0) >= 0 &&
+                      BCryptHashData(hash, reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data())),
+                                     static_cast<ULONG>(bytes.size()), 0) >= 0 &&
+                      BCryptFinishHash(hash, digest, sizeof digest, 0) >= 0;
+  if (hash != nullptr) BCryptDestroyHash(hash);
+  BCryptCloseAlgorithmProvider(algorithm, 0);
+  if (!hashed) return std::nullopt;
+  std::string text = std::to_string(bytes.size()) + ' ';
+  for (const unsigned char byte : digest) {
+    char pair[3];
+    std::snprintf(pair, sizeof pair, "%02x", byte);
+    text += pair;
+  }
+  return text;
+}
+
+// The state of the folder's Halvane.asi as the mark records it: its
+// fingerprint, NoPlugin when there is none, nothing when it cannot be read.
+std::optional<std::string> PluginState(const fs::path& folder) {
+  const fs::path installed = folder / "Halvane.asi";
+  std::error_code error;
+  const fs::file_status status = fs::symlink_status(installed, error);
+  if (error && error != std::errc::no_such_file_or_directory) return std::nullopt;
+  if (!fs::exists(status)) return NoPlugin;
+  std::string reason;
+  const std::optional<std::string> bytes = ReadWhole(installed, reason);
+  return bytes ? Fingerprint(*bytes) : std::nullopt;
+}
+
+// The states the mark records, or nothing when the folder holds no mark of
+// this playground's.
+std::optional<std::vector<std::string>> ReadMark(const fs::path& folder) {
+  std::string error;
+  const std::optional<std::string> text = ReadWhole(folder / FolderMark, error);
+  if (!text || !text->starts_with(MarkHeading)) return std::nullopt;
+  std::vector<std::string> states;
+  std::istringstream lines(text->substr(std::string_view(MarkHeading).size()));
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.starts_with(Put)) return std::nullopt;
+    states.push_back(line.substr(std::string_view(Put).size()));
+  }
+  return states;
+}
+
+// Writes `bytes` beside `file` and moves them over it: the file is the old
+// one or the new one whole at every moment. Nothing, or what went wrong.
+std::optional<std::string> WriteWhole(const fs::path& file, const std::string& bytes) {
+  fs::path beside = file;
+  beside += L".new";
+  FILE* stream = _wfopen(beside.c_str(), L"wb");
+  if (stream == nullptr) return Utf8(beside) + ": " + std::generic_category().message(errno);
+  const bool written =
+      std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size() && std::fflush(stream) == 0;
+  const int writeError = errno;
+  if (std::fclose(stream) != 0 || !written) {
+    _wremove(beside.c_str());
+    return Utf8(beside) + ": " + std::generic_category().message(written ? errno : writeError);
+  }
+  if (MoveFileExW(beside.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+    const DWORD code = GetLastError();
+    _wremove(beside.c_str());
+    return Utf8(file) + ": " + std::system_category().message(static_cast<int>(code));
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> WriteMark(const fs::path& folder, const std::vector<std::string>& states) {
+  std::string text = MarkHeading;
+  for (const std::string& state : states) text += Put + state + '\n';
+  return WriteWhole(folder / FolderMark, text);
+}
+
+std::string CannotWrite(const fs::path& folder, const std::string& cause) {
+  return "The playground cannot write into its folder " + Utf8(folder) + ": " + cause +
+         "\nIt installs Halvane.asi there, and the plug-in saves Halvane.ini there. Make the folder "
+         "writable (or free some disk space), then press Home; or quit and " +
+         ChooseAnother;
+}
+
+}  // namespace
+
+std::optional<std::string> ClaimFolder(const fs::path& folder) {
+  std::error_code error;
+  const fs::file_status status = fs::status(folder, error);
+  if (error && error != std::errc::no_such_file_or_directory)
+    return "playground: cannot look into " + Utf8(folder) + ": " + error.message();
+  if (!fs::exists(status)) {
+    if (fs::create_directories(folder, error); error)
+      return "playground: cannot make the folder " + Utf8(folder) + ": " + error.message() +
+             ". Name a --folder in a place you may write.";
+    if (const std::optional<std::string> failed = WriteMark(folder, {NoPlugin}))
+      return "playground: cannot mark the folder it made: " + *failed;
+    return std::nullopt;
+  }
+  if (!fs::is_directory(status))
+    return "playground: " + Utf8(folder) + " is a file, not a folder. To play, " + ChooseAnother;
+  const std::optional<std::vector<std::string>> mark = ReadMark(folder);
+  if (!mark) {
+    return "playground: " + Utf8(folder) +
+           " is not a folder the playground made (it holds no mark of the playground's), and the "
+           "playground writes only into a folder it made itself: nothing in it is touched. To play, " +
+           ChooseAnother;
+  }
+  const std::optional<std::string> state = PluginState(folder);
+  if (!state || std::find(mark->begin(), mark->end(), *state) == mark->end()) {
+    return "playground: " + Utf8(folder) +
+           " holds a Halvane.asi the playground did not put there (a game's, or one copied in "
+           "since), or lacks the one it put there: it is left alone. To play, move that Halvane.asi away, "
+           "or " +
+           ChooseAnother;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> InstallPlugin(const fs::path& plugin, const fs::path& folder) {
+  const fs::path installed = folder / "Halvane.asi";
+  if (std::error_code error; fs::equivalent(plugin, installed, error)) return std::nullopt;
+  std::string reason;
+  const std::optional<std::string> bytes = ReadWhole(plugin, reason);
+  const std::optional<std::string> next = bytes ? Fingerprint(*bytes) : std::nullopt;
+  if (!next) {
+    return "cannot read the plug-in " + Utf8(plugin) + ": " + (bytes ? "no SHA-256" : reason) +
+           "\nFix the build, then press Home to load it again.";
+  }
+  const std::optional<std::vector<std::string>> mark = ReadMark(folder);
+  const std::optional<std::string> now = PluginState(folder);
+  if (!mark || !now || std::find(mark->begin(), mark->end(), *now) == mark->end()) {
+    return "Halvane.asi in " + Utf8(folder) +
+           " is not the one the playground put there, or its mark is gone: it is left alone." +
+           "\nMove that Halvane.asi away, then press Home; or quit and " + ChooseAnother;
+  }
+  // While the new one is moved in, the mark names both.
+  if (const std::optional<std::string> failed = WriteMark(folder, {*now, *next}))
+    return CannotWrite(folder, *failed);
+  if (const std::optional<std::string> failed = WriteWhole(installed, *bytes))
+    return CannotWrite(folder, *failed);
+  // Left naming both when this fails: still true of the folder.
+  WriteMark(folder, {*next});
+  return std::nullopt;
+}
+
+}  // namespace playground
