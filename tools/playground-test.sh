@@ -16,12 +16,27 @@ keep=${3:-}
 windows_path() { local path=${1//\//\\}; echo "Z:$path"; }
 fail() { echo "playground-test: FAILED: $*" >&2; exit 1; }
 pass() { echo "playground-test: $*"; }
+# The window's layout as the playground's view declares it.
+layout() { sed -n "s/^inline constexpr int $1 = \([0-9]*\);.*/\1/p" "$here/../sim/win/PlaygroundView.h"; }
+panel_width=$(layout PanelWidth)
+smallest="$(layout SmallestViewWidth)x$(layout SmallestViewHeight)"
+smallest_window="$((${smallest%x*} + panel_width))x${smallest#*x}"
+[[ $panel_width =~ ^[0-9]+$ && $smallest =~ ^[0-9]+x[0-9]+$ ]] || fail "no layout read from PlaygroundView.h"
 
+# A folder the test locks is unlocked again, whatever happens.
+locked=
+[[ -d $work ]] && chattr -R -i "$work" 2>/dev/null || true
 rm -rf "$work"
 mkdir -p "$work"
 record=$work/record.txt
 
-source "$here/xvfb.sh" "$work/xvfb.log" playground-test
+# Big enough for a 3000-wide and a 2000-high window.
+source "$here/xvfb.sh" "$work/xvfb.log" playground-test 3100x2150x24
+trap 'cleanup; [[ -z $locked ]] || chattr -i "$locked"' EXIT
+
+# A folder's files and their bytes, to show it is left as it was.
+contents() { (cd "$1" && find . -printf '%p %s %m\n' | sort && find . -type f -print0 | sort -z | xargs -0 -r sha256sum); }
+playground_exe=$build/wine/halvane_playground.exe
 
 # A game folder with its own Halvane.asi: the playground refuses it and
 # touches nothing in it.
@@ -32,11 +47,37 @@ if "$here/wine-run.sh" "$build/wine/halvane_playground.exe" --folder "$(windows_
   >"$work/refused.log" 2>&1; then
   fail "the playground ran in a folder holding a Halvane.asi it did not put there"
 fi
-grep -q 'holds a Halvane.asi the playground did not put there' "$work/refused.log" ||
+grep -q 'is not a folder the playground made.*does not exist yet' "$work/refused.log" ||
   fail "no message for a folder refused: $(cat "$work/refused.log")"
 cmp -s "$work/marker.asi" "$work/a game/Halvane.asi" && [[ $(ls -A "$work/a game") == Halvane.asi ]] ||
   fail "the refused folder was changed: $(ls -A "$work/a game")"
 pass "a folder holding a Halvane.asi of its own is refused and left byte for byte"
+
+# A game folder with the script host and a Halvane.ini but no Halvane.asi:
+# the game would load any Halvane.asi put there, so it is refused too.
+mkdir -p "$work/a game too"
+printf 'MZ the game folder'"'"'s script host\n' >"$work/a game too/ScriptHookV.dll"
+printf 'MZ the game folder'"'"'s loader\n' >"$work/a game too/dinput8.dll"
+printf '[Keybindings]\r\nSafetyToggle=K\r\n' >"$work/a game too/Halvane.ini"
+contents "$work/a game too" >"$work/before.txt"
+if "$here/wine-run.sh" "$playground_exe" --folder "$(windows_path "$work/a game too")" >"$work/refused-too.log" 2>&1; then
+  fail "the playground ran in a game folder with no Halvane.asi in it"
+fi
+grep -q 'is not a folder the playground made.*does not exist yet' "$work/refused-too.log" ||
+  fail "no message saying why a folder it did not make is refused: $(cat "$work/refused-too.log")"
+contents "$work/a game too" | cmp -s - "$work/before.txt" || fail "the refused game folder was changed"
+pass "a game folder without a Halvane.asi is refused, says why and what to do, and is left byte for byte"
+
+# A window too small for the menu's text to be read: refused, saying the
+# smallest size.
+if "$here/wine-run.sh" "$playground_exe" --size 800x450 --folder "$(windows_path "$work/never")" \
+  >"$work/too-small.log" 2>&1; then
+  fail "the playground opened a window of 800x450"
+fi
+grep -q "smaller than the smallest window, $smallest_window" "$work/too-small.log" ||
+  fail "no message naming the smallest window: $(cat "$work/too-small.log")"
+[[ ! -e $work/never ]] || fail "a refused start made its folder"
+pass "--size 800x450 is refused: \"$(tr -d '\r' <"$work/too-small.log")\""
 
 # A copy of the DLL, as a modder's build output: broken at the end.
 cp "$build/Halvane.asi" "$work/Halvane.asi"
@@ -45,10 +86,17 @@ cp "$build/Halvane.asi" "$work/Halvane.asi"
 playground=$!
 window=$(wait_for_window 120 "Halvane Playground" "$work/playground.log") || fail "no playground window"
 xdotool windowfocus --sync "$window"
-eval "$(xdotool getwindowgeometry --shell "$window")"  # X, Y, WIDTH, HEIGHT
-left=$X
-top=$Y
-view=$((WIDTH - 320))  # the game view; the panel is beside it
+# The window's client area (X, Y, WIDTH, HEIGHT) and the game view in it:
+# the largest 16:9 box left of the panel, in the middle of that room.
+measure() {
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  room=$((WIDTH - panel_width))
+  view=$((HEIGHT * 16 / 9 < room ? HEIGHT * 16 / 9 : room))
+  view_height=$((view * 9 / 16))
+  view_left=$(((room - view) / 2))
+  view_top=$(((HEIGHT - view_height) / 2))
+}
+measure
 
 frames() { wc -l <"$record"; }
 # Waits until the record has `count` more frames than when `since` was taken.
@@ -59,7 +107,8 @@ since() { tail -n +"$(($1 + 1))" "$record"; }
 # Whether a frame since the given one matches (a file between: with
 # pipefail, grep -q closing the pipe early would fail the pipeline).
 seen() { since "$1" >"$work/slice.txt"; grep -q -- "$2" "$work/slice.txt"; }
-shot() { import -window root "$work/$1.png"; }
+# A shot of the window's client area.
+shot() { import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$work/$1.png"; }
 # Takes the shot again (for up to 30 s) until the check after its name holds
 # of it: the window repaints on a frame of its own, which may come after the
 # record already says what it will show.
@@ -73,12 +122,14 @@ shot_until() {
   done
   return 1
 }
-# The share of pixels in a box of the game view (fractions of it) for which
-# an ImageMagick expression holds.
+# The share of pixels in a box of the game view (thousandths of it) for
+# which an ImageMagick expression holds.
 share() {
-  local x=$((left + $1 * view / 1000)) y=$((top + $2 * HEIGHT / 1000)) w=$(($3 * view / 1000)) h=$(($4 * HEIGHT / 1000))
-  convert "$work/$5.png" -crop "${w}x${h}+${x}+${y}" +repage -fx "$6" -format '%[fx:mean]' info:
+  local x=$((view_left + $1 * view / 1000)) y=$((view_top + $2 * view_height / 1000))
+  box "$x" "$y" $(($3 * view / 1000)) $(($4 * view_height / 1000)) "$5" "$6"
 }
+# The same for a box of the window in pixels: x y width height shot expression.
+box() { convert "$work/$5.png" -crop "${3}x${4}+${1}+${2}" +repage -fx "$6" -format '%[fx:mean]' info:; }
 at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
 
 until [[ -s $record ]] && (($(frames) > 30)); do sleep 0.1; done
@@ -95,7 +146,7 @@ seen "$start" '"safety switch" accepted' || fail "the safety switch sound is not
 red_line() { at_least "$(share 450 915 100 30 safety 'r>0.7 && g<0.35 && b<0.35')" 0.02; }
 shot safety
 if ! red_line; then
-  xdotool mousemove --sync $((left + view / 2)) $((top + HEIGHT / 2))
+  xdotool mousemove --sync $((X + view_left + view / 2)) $((Y + view_top + view_height / 2))
   for _ in $(seq 20); do
     mark=$(frames)
     xdotool mousedown 1
@@ -108,9 +159,15 @@ if ! red_line; then
 fi
 red_line || fail "no red status line at the bottom of the game view"
 pass "T turns the safety on: SAFETY ON drawn, \"safety switch\" accepted by PlaySoundA"
+# The panel lists the controls the catch disables, each name apart from the
+# next (the record has the panel's lines as drawn, in brackets).
+tail -1 "$record" | sed -n 's/.*| panel: \(.*\)/\1/p' | sed 's/\] *\[ */ /g; s/^\[//; s/\].*//' >"$work/disabled.txt"
+grep -q '^Disabled: cover, attack, reload, vehicle attack, passenger attack, fly attack, melee light, melee heavy, melee alternate, attack 2, melee 1, melee 2$' "$work/disabled.txt" ||
+  fail "the panel's disabled controls do not read apart: $(cat "$work/disabled.txt")"
+pass "the panel lists the disabled controls apart: $(cat "$work/disabled.txt")"
 
 # A left click while safe: the dry click, and nothing fired.
-xdotool mousemove --sync $((left + view / 2)) $((top + HEIGHT / 2))
+xdotool mousemove --sync $((X + view_left + view / 2)) $((Y + view_top + view_height / 2))
 mark=$(frames)
 xdotool mousedown 1
 settle "$mark" 6
@@ -137,6 +194,17 @@ tail -1 "$record" | grep -q 'ammo counter: Pistol  11 | 108' ||
 plate() { at_least "$(share 860 20 120 50 counter 'r<0.1 && g<0.1 && b<0.1')" 0.5; }
 shot_until counter plate || fail "no ammo counter plate at the top right"
 pass "a pistol click held for 20 frames fires exactly one round; the ammo counter shows 11 | 108 at the top right"
+
+# R with 11 of 12 in the magazine: the game's own reload, but not while the
+# catch is on.
+press t
+press r
+tail -1 "$record" | grep -q 'ammo counter: Pistol  11 | 108' || fail "R reloaded with the catch on: $(tail -1 "$record")"
+press t
+press r
+tail -1 "$record" | grep -q 'ammo counter: Pistol  12 | 107' ||
+  fail "R with the catch off does not reload 11 of 12: $(tail -1 "$record" | sed 's/.*ammo counter/ammo counter/')"
+pass "R does nothing to 11 of 12 with the catch on; with it off the game reloads: 12 | 107"
 
 # F2 opens the menu; Down, Down, Enter capture "Engine Toggle"; K binds it.
 mark=$(frames)
@@ -211,7 +279,7 @@ mv "$work/Halvane.asi" "$work/Halvane.asi.away"
 mark=$(frames)
 press Home
 settle "$mark" 12
-tail -1 "$record" | grep -q 'plug-in error: .*installing .*Halvane.asi failed' ||
+tail -1 "$record" | grep -q 'plug-in error: cannot read the plug-in .*Halvane.asi: .*;Fix the build' ||
   fail "no load error for a missing DLL: $(tail -1 "$record" | sed 's/.*| plug-in/plug-in/')"
 kill -0 "$playground" 2>/dev/null || fail "the playground closed when the DLL was missing"
 (($(frames) > mark + 12)) || fail "the world stopped when the DLL was missing"
@@ -240,20 +308,13 @@ settle "$(frames)" 6
 [[ $(shots) == $((before + 1)) ]] || fail "without the plug-in a click fired $(($(shots) - before)) rounds, not one"
 pass "a broken DLL after Home: its drawing gone, the error shown whole, the world runs on without it"
 
-xdotool key Escape
-for _ in $(seq 100); do kill -0 "$playground" 2>/dev/null || break; sleep 0.1; done
-# Any error but those of the missing and the broken build.
-grep 'substitute host:' "$work/playground.log" |
-  grep -v 'cannot load the plug-in: \(LoadLibraryW\|installing .*Halvane.asi failed\)' >"$work/errors.txt" || true
-[[ ! -s $work/errors.txt ]] || fail "the substitute host saw errors: $(cat "$work/errors.txt")"
-[[ -z $keep ]] || convert "$work/car.png" -crop "${WIDTH}x${HEIGHT}+${left}+${top}" +repage "$keep"
-
 # Escape closes the playground; one that does not is ended, and no window of
 # it is left for the next start to be taken for its own.
 close_playground() {
   xdotool windowfocus --sync "$window" 2>/dev/null || true
-  xdotool key Escape
+  xdotool keydown Escape
   for _ in $(seq 100); do kill -0 "$playground" 2>/dev/null || break; sleep 0.1; done
+  xdotool keyup Escape
   kill "$playground" 2>/dev/null || true
   wait "$playground" 2>/dev/null || true
   xdotool windowunmap "$window" 2>/dev/null || true
@@ -262,46 +323,124 @@ close_playground() {
     sleep 0.1
   done
 }
+# Starts the playground on the record $record, in the window size $1 (the
+# rest are its options), and waits for its window and its first frames.
+start_playground() {
+  local size=$1 name
+  name=$(basename "$record" .txt)
+  shift
+  "$here/wine-run.sh" "$playground_exe" --record "$(windows_path "$record")" --size "$size" "$@" \
+    >"$work/$name.log" 2>&1 &
+  playground=$!
+  window=$(wait_for_window 120 "Halvane Playground" "$work/$name.log" "$playground") ||
+    fail "no playground window at $size"
+  xdotool windowraise "$window"
+  xdotool windowfocus --sync "$window"
+  until [[ -s $record ]] && (($(frames) > 30)); do sleep 0.1; done
+  measure
+  [[ ${WIDTH}x${HEIGHT} == "$size" ]] || fail "asked for a window of $size, got ${WIDTH}x${HEIGHT}"
+}
+
+close_playground
+# Any error but those of the missing and the broken build.
+grep 'substitute host:' "$work/playground.log" |
+  grep -v 'cannot load the plug-in: LoadLibraryW' >"$work/errors.txt" || true
+[[ ! -s $work/errors.txt ]] || fail "the substitute host saw errors: $(cat "$work/errors.txt")"
+[[ -z $keep ]] || cp "$work/car.png" "$keep"
 
 # Started with no Halvane.asi at all: the error box, and the world runs on.
 record=$work/record-none.txt
-"$here/wine-run.sh" "$build/wine/halvane_playground.exe" --plugin "$(windows_path "$work/none/Halvane.asi")" \
-  --folder "$(windows_path "$work/game-none")" --record "$(windows_path "$record")" >"$work/none.log" 2>&1 &
-playground=$!
-window=$(wait_for_window 120 "Halvane Playground" "$work/none.log" "$playground") || fail "no playground window without a DLL"
-until [[ -s $record ]] && (($(frames) > 30)); do sleep 0.1; done
-tail -1 "$record" | grep -q 'plug-in error: .*installing .*Halvane.asi failed' ||
+start_playground 1600x720 --plugin "$(windows_path "$work/none/Halvane.asi")" --folder "$(windows_path "$work/game-none")"
+tail -1 "$record" | grep -q 'plug-in error: cannot read the plug-in .*Halvane.asi' ||
   fail "no load error when started without a DLL: $(tail -1 "$record")"
-eval "$(xdotool getwindowgeometry --shell "$window")"
-left=$X top=$Y view=$((WIDTH - 320))
 shot_until none error_box none || fail "no error box without a DLL"
 close_playground
 pass "started with no Halvane.asi: the error shown in its box, the world runs on"
 
-# At 800x450, the smallest window, the menu's texts stay inside its panel:
-# nothing bright right of it.
-record=$work/record-small.txt
+# The playground's own folder, locked: it says which folder it cannot write
+# and what the player can do, not that the build is broken.
 cp "$build/Halvane.asi" "$work/Halvane.asi"  # whole again
-"$here/wine-run.sh" "$build/wine/halvane_playground.exe" --plugin "$(windows_path "$work/Halvane.asi")" \
-  --folder "$(windows_path "$work/game-small")" --record "$(windows_path "$record")" --size 800x450 \
-  >"$work/small.log" 2>&1 &
-playground=$!
-window=$(wait_for_window 120 "Halvane Playground" "$work/small.log" "$playground") ||
-  fail "no playground window at 800x450"
-xdotool windowraise "$window"
-xdotool windowfocus --sync "$window"
-until [[ -s $record ]] && (($(frames) > 30)); do sleep 0.1; done
-eval "$(xdotool getwindowgeometry --shell "$window")"
-left=$X top=$Y view=$((WIDTH - 320))
+contents "$work/game" >"$work/before.txt"
+chattr +i "$work/game"
+locked=$work/game
+record=$work/record-locked.txt
+start_playground 1600x720 --plugin "$(windows_path "$work/Halvane.asi")" --folder "$(windows_path "$work/game")"
+tail -1 "$record" | grep -q "plug-in error: The playground cannot write into its folder .*game: .*Make the folder writable" ||
+  fail "no message naming the locked folder: $(tail -1 "$record" | sed 's/.*| plug-in/plug-in/')"
+! tail -1 "$record" | grep -q 'Fix the build' || fail "a locked folder is taken for a broken build"
+shot_until locked error_box locked || fail "no error box for a locked folder"
+close_playground
+chattr -i "$work/game"
+locked=
+contents "$work/game" | cmp -s - "$work/before.txt" || fail "the locked folder was changed"
+pass "its own folder locked: \"$(tail -1 "$record" | sed 's/.*| plug-in error: //; s/ | world.*//')\""
+
+# Its own folder again after a restart, at the smallest window: the saved K
+# is read, and the menu's capitals are tall enough to read.
+record=$work/record-small.txt
+start_playground "$smallest_window" --plugin "$(windows_path "$work/Halvane.asi")" --folder "$(windows_path "$work/game")"
+! tail -1 "$record" | grep -q 'plug-in error' || fail "its own folder is not taken again: $(tail -1 "$record")"
+tr -d '\r' <"$work/game/Halvane.ini" | grep -qx 'Engine=K' || fail "the settings saved in its folder are gone"
+cmp -s "$work/Halvane.asi" "$work/game/Halvane.asi" || fail "the build was not installed in its own folder"
 mark=$(frames)
 press F2
-seen "$mark" '"~y~Halvane~w~ | Keybindings"' || fail "F2 does not open the menu at 800x450"
+seen "$mark" '"~y~Halvane~w~ | Keybindings"' || fail "F2 does not open the menu at $smallest_window"
+seen "$mark" '"\[K\]"' || fail "the menu does not show the saved K after a restart"
 shot small
-at_least "$(share 40 260 230 420 small 'r<0.15 && abs(r-b)<0.025')" 0.5 || fail "no menu panel at 800x450"
+at_least "$(share 40 260 230 420 small 'r<0.15 && abs(r-b)<0.025')" 0.5 || fail "no menu panel at $smallest_window"
 at_least 0.0005 "$(share 275 240 125 480 small 'r>0.6 && g>0.6 && b>0.6')" ||
-  fail "menu text runs past the panel at 800x450"
+  fail "menu text runs past the panel at $smallest_window"
+# The height of a capital: the labels' white letters start at one x; the
+# longest run of white down a strip at their left edge is the stem of an M,
+# an E or an H, as high as a capital.
+crop_labels() { echo "$((view * 150 / 1000))x$((view_height * 450 / 1000))+$((view_left + view * 30 / 1000))+$((view_top + view_height * 250 / 1000))"; }
+white_letters='r>0.6 && g>0.6 && b>0.6 && abs(r-b)<0.1'
+edge=$(convert "$work/small.png" -crop "$(crop_labels)" +repage -fx "$white_letters" -format '%@' info: |
+  sed -n 's/^[0-9]*x[0-9]*+\([0-9]*\)+[0-9]*$/\1/p')
+[[ -n $edge ]] || fail "no menu labels to measure at $smallest_window"
+strip_height=$((view_height * 450 / 1000))
+capital=$(convert "$work/small.png" -crop "2x$strip_height+$((view_left + view * 30 / 1000 + edge))+$((view_top + view_height * 250 / 1000))" +repage \
+  -fx "$white_letters" -scale "1x$strip_height!" -threshold 40% txt:- |
+  awk 'NR > 1 { if ($0 ~ /#FFFFFF/) run++; else run = 0; if (run > best) best = run } END { print best + 0 }')
+((capital >= 8)) || fail "the menu's capitals are $capital pixels high at $smallest_window: too small to read"
 close_playground
-pass "at 800x450 the menu's texts stay inside its panel (${WIDTH}x${HEIGHT})"
+pass "its own folder taken again after a restart, at $smallest_window: K read back, the menu's capitals $capital pixels high"
 
-pass "passed ($(frames) frames of the last run)"
+# A player's own Halvane.asi put into the playground's folder: refused, and
+# the folder left byte for byte.
+printf 'MZ a player'"'"'s own newer Halvane.asi\n' >"$work/game/Halvane.asi"
+contents "$work/game" >"$work/before.txt"
+if "$here/wine-run.sh" "$playground_exe" --plugin "$(windows_path "$work/Halvane.asi")" \
+  --folder "$(windows_path "$work/game")" >"$work/refused-own.log" 2>&1; then
+  fail "the playground ran over a player's own Halvane.asi in its folder"
+fi
+grep -q 'holds a Halvane.asi the playground did not put there' "$work/refused-own.log" ||
+  fail "no message for a Halvane.asi put into its folder: $(cat "$work/refused-own.log")"
+contents "$work/game" | cmp -s - "$work/before.txt" || fail "the player's Halvane.asi or its folder was changed"
+pass "a player's own Halvane.asi in the playground's folder is refused and left byte for byte"
+
+# The game view keeps its 16:9 shape in a wide and in a tall window: black
+# bars round it, and the menu and the gear knob where they are in any view.
+for size in 3000x${smallest#*x} ${smallest_window%x*}x2000; do
+  record=$work/record-$size.txt
+  start_playground "$size" --plugin "$(windows_path "$work/Halvane.asi")" --folder "$(windows_path "$work/game-$size")"
+  mark=$(frames)
+  press F2
+  seen "$mark" '"~y~Halvane~w~ | Keybindings"' || fail "F2 does not open the menu at $size"
+  shot "view-$size"
+  at_least "$(share 40 260 230 420 "view-$size" 'r<0.15 && abs(r-b)<0.025')" 0.5 || fail "no menu panel at $size"
+  # Every pixel outside the game view and left of the panel is black.
+  for bar in "0 0 $view_left $HEIGHT" "$((view_left + view)) 0 $((WIDTH - panel_width - view_left - view)) $HEIGHT" \
+    "0 0 $((WIDTH - panel_width)) $view_top" "0 $((view_top + view_height)) $((WIDTH - panel_width)) $((HEIGHT - view_top - view_height))"; do
+    read -r bx by bw bh <<<"$bar"
+    ((bw > 0 && bh > 0)) || continue
+    at_least "$(box "$bx" "$by" "$bw" "$bh" "view-$size" 'r+g+b == 0')" 1 || fail "something is drawn outside the game view at $size ($bar)"
+  done
+  # The view's own sky, wall to wall.
+  at_least "$(share 0 100 1000 100 "view-$size" 'b > r && r > 0.05')" 0.95 || fail "the game view does not fill its 16:9 box at $size"
+  close_playground
+  pass "at $size the game view is ${view}x$view_height, letterboxed, the menu in its place"
+done
+
+pass "passed"
 exit 0

@@ -74,6 +74,27 @@ const char* ControlName(std::int32_t control) {
 
 namespace {
 
+// The controls the plug-in disabled this frame, by name, a few to a line,
+// each name but the last followed by a comma: names have spaces in them.
+std::vector<std::string> DisabledLines(const sim::Game& game) {
+  std::vector<std::string> lines;
+  std::string line = "Disabled:";
+  const std::set<std::int32_t> controls(game.disabledControls.begin(), game.disabledControls.end());
+  if (controls.empty()) line += " none";
+  for (auto control = controls.begin(); control != controls.end(); ++control) {
+    const char* name = ControlName(*control);
+    std::string entry = name != nullptr ? name : "control " + std::to_string(*control);
+    if (std::next(control) != controls.end()) entry += ',';
+    if (line.size() + 1 + entry.size() > PanelColumns) {
+      lines.push_back(line);
+      line = "         ";
+    }
+    line += ' ' + entry;
+  }
+  lines.push_back(line);
+  return lines;
+}
+
 bool Disabled(const sim::Game& game, std::int32_t control) {
   return std::find(game.disabledControls.begin(), game.disabledControls.end(), control) !=
          game.disabledControls.end();
@@ -150,22 +171,8 @@ std::vector<std::string> Playground::Panel() const {
   lines.emplace_back(line);
   std::snprintf(line, sizeof line, "Shots  %d  reloads %d", game.shotsFired, game.reloads);
   lines.emplace_back(line);
-  // The controls the plug-in disabled this frame, by name, a few to a line,
-  // each name ended by a comma (names have spaces in them), the last by none.
-  std::string disabled = "Disabled:";
-  const std::set<std::int32_t> controls(game.disabledControls.begin(), game.disabledControls.end());
-  if (controls.empty()) disabled += " none";
-  for (auto control = controls.begin(); control != controls.end(); ++control) {
-    const char* name = ControlName(*control);
-    std::string entry = name != nullptr ? name : "control " + std::to_string(*control);
-    if (std::next(control) != controls.end()) entry += ',';
-    if (disabled.size() + 1 + entry.size() > PanelColumns) {
-      lines.push_back(disabled);
-      disabled = "         ";
-    }
-    disabled += ' ' + entry;
-  }
-  lines.push_back(disabled);
+  const std::vector<std::string> disabled = DisabledLines(game);
+  lines.insert(lines.end(), disabled.begin(), disabled.end());
   lines.emplace_back("");
   lines.emplace_back("-- log --");
   lines.insert(lines.end(), log_.begin(), log_.end());
@@ -231,6 +238,8 @@ std::string Playground::RecordLine() const {
                 Weapons[weapon_].name, held != nullptr ? held->clip : 0, held != nullptr ? held->total : 0,
                 game.shotsFired, character.wantedLevel, character.handsUp ? ", hands up" : "", loads_);
   line += world;
+  line += " | panel:";
+  for (const std::string& disabled : DisabledLines(game)) line += " [" + disabled + "]";
   // The list F1 shows, while it shows.
   if (!help_.empty()) {
     line += " | help:";
