@@ -16,7 +16,9 @@ if [[ -z ${DISPLAY:-} ]]; then
   exit 1
 fi
 folder=${HALVANE_PLAYGROUND_FOLDER:-$HOME/.local/share/halvane-playground}
-mkdir -p "$folder"
+# The playground makes the folder itself the first time (it writes only into
+# a folder it made), so only the folder around it is made here.
+mkdir -p "$(dirname "$folder")"
 windows_path() { local path=${1//\//\\}; echo "Z:$path"; }
 record=()
 if [[ ${1:-} == --record && -n ${2:-} ]]; then record=(--record "$(windows_path "$(realpath -m "$2")")"); fi

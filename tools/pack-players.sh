@@ -14,6 +14,6 @@ trap 'rm -rf "$staging"' EXIT
 mkdir -p "$out"
 cp "$build/Halvane.asi" "$staging/"
 "$here/crlf.sh" <"$build/Halvane-Readme.txt" >"$staging/Halvane-Readme.txt"
-"$here/crlf.sh" <"$here/../CHANGELOG.md" >"$staging/Halvane-Changelog.txt"
+"$here/changelog-text.sh" players <"$here/../CHANGELOG.md" | "$here/crlf.sh" >"$staging/Halvane-Changelog.txt"
 rm -f "$out/Halvane-$version.zip"
 (cd "$staging" && zip -q -X "$out/Halvane-$version.zip" Halvane.asi Halvane-Readme.txt Halvane-Changelog.txt)

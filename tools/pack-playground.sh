@@ -13,7 +13,9 @@ trap 'rm -rf "$staging"' EXIT
 mkdir -p "$staging/$top/stand-in" "$out"
 cp "$build/Halvane.asi" "$build/wine/halvane_playground.exe" "$staging/$top/"
 # CR LF, as older Windows editors need.
-"$(dirname "$(realpath "$0")")/crlf.sh" <"$build/Halvane-Playground.txt" >"$staging/$top/Halvane-Playground.txt"
+here=$(dirname "$(realpath "$0")")
+"$here/crlf.sh" <"$build/Halvane-Playground.txt" >"$staging/$top/Halvane-Playground.txt"
+"$here/changelog-text.sh" playground <"$here/../CHANGELOG.md" | "$here/crlf.sh" >"$staging/$top/Halvane-Playground-Changelog.txt"
 cp "$build/wine/stand-in/ScriptHookV.dll" "$staging/$top/stand-in/"
 rm -f "$out/$top.zip"
 (cd "$staging" && zip -q -X -r "$out/$top.zip" "$top")
