@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
-# The main job: builds both targets, plays the demo tour through the
-# substitute host (the story goes to the terminal, screenshots to
-# out/screenshots) and packs the players' release zip.
+# The main job: builds every preset (scripts/build.sh), plays the demo tour
+# through the substitute host (the story goes to the terminal, screenshots to
+# out/screenshots) and packs the players' and the playground's zips.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh
 version=$(sed -n 's/^project(Halvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 rm -rf out
 mkdir -p out
+# The tour runs under the sanitizers; AddressSanitizer's one-line notice
+# that it follows the game host's context switches only in part is no fault
+# of the tour's, and is kept out of its story (every other line of the
+# sanitizers comes through).
 LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
-  build/linux/halvane_demo demo/tour.txt out | tee out/story.txt
+  build/linux/halvane_demo demo/tour.txt out 2> >(grep -v "ASan doesn't fully support makecontext/swapcontext" >&2) |
+  tee out/story.txt
 cp build/windows/Halvane.asi out/
 tools/pack-players.sh build/windows out "$version"
 tools/pack-playground.sh build/windows out "$version"

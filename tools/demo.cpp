@@ -46,7 +46,11 @@ class Demo {
 
   void Start() {
     host_.Load();
-    std::printf("Halvane loaded from %s\n", host_.LibraryFile().c_str());
+    // The library is this machine's build of the plug-in, from the same
+    // source as Halvane.asi, in a game folder the tour makes afresh.
+    std::printf(
+        "The demo tour: Halvane, built for this machine from the same source as Halvane.asi, played\n"
+        "by the substitute game host.\n");
   }
 
   void Run(const std::vector<std::string>& words) {

@@ -58,6 +58,13 @@ grep -q '^- It writes only into a folder it made itself' "$work/playground-chang
 ! grep -qi 'playground guide\|--folder\|--size\|the panel\|stand-in' "$work/players-changes.txt" ||
   fail "the players' changelog lists playground items: $(grep -i 'playground guide\|--folder\|--size\|the panel\|stand-in' "$work/players-changes.txt")"
 pass "both changelogs are plain text within 80 columns, $version first; the players' one has no playground items"
+# Both guides fit an 80-column window too.
+unzip -p "$work/Halvane-$version.zip" Halvane-Readme.txt | tr -d '\r' >"$work/players-guide.txt"
+unzip -p "$zip" "$top/Halvane-Playground.txt" | tr -d '\r' >"$work/playground-guide.txt"
+for guide in players-guide playground-guide; do
+  ! awk 'length > 80 { print FILENAME ":" FNR ": " $0; found = 1 } END { exit !found }' "$work/$guide.txt" ||
+    fail "$guide.txt has lines over 80 characters"
+done
 
 # Every entry under the top folder; the only ScriptHookV.dll in its stand-in folder.
 unzip -Z1 "$zip" >"$work/entries.txt"
