@@ -386,8 +386,8 @@ mark=$(frames)
 press F2
 seen "$mark" '"~y~Halvane~w~ | Keybindings"' || fail "F2 does not open the menu at $smallest_window"
 seen "$mark" '"\[K\]"' || fail "the menu does not show the saved K after a restart"
-shot small
-at_least "$(share 40 260 230 420 small 'r<0.15 && abs(r-b)<0.025')" 0.5 || fail "no menu panel at $smallest_window"
+menu_panel() { at_least "$(share 40 260 230 420 "$1" 'r<0.15 && abs(r-b)<0.025')" 0.5; }
+shot_until small menu_panel small || fail "no menu panel at $smallest_window"
 at_least 0.0005 "$(share 275 240 125 480 small 'r>0.6 && g>0.6 && b>0.6')" ||
   fail "menu text runs past the panel at $smallest_window"
 # The height of a capital: the labels' white letters start at one x; the
@@ -427,8 +427,7 @@ for size in 3000x${smallest#*x} ${smallest_window%x*}x2000; do
   mark=$(frames)
   press F2
   seen "$mark" '"~y~Halvane~w~ | Keybindings"' || fail "F2 does not open the menu at $size"
-  shot "view-$size"
-  at_least "$(share 40 260 230 420 "view-$size" 'r<0.15 && abs(r-b)<0.025')" 0.5 || fail "no menu panel at $size"
+  shot_until "view-$size" menu_panel "view-$size" || fail "no menu panel at $size"
   # Every pixel outside the game view and left of the panel is black.
   for bar in "0 0 $view_left $HEIGHT" "$((view_left + view)) 0 $((WIDTH - panel_width - view_left - view)) $HEIGHT" \
     "0 0 $((WIDTH - panel_width)) $view_top" "0 $((view_top + view_height)) $((WIDTH - panel_width)) $((HEIGHT - view_top - view_height))"; do
