@@ -376,12 +376,24 @@ contents "$work/game" | cmp -s - "$work/before.txt" || fail "the locked folder w
 pass "its own folder locked: \"$(tail -1 "$record" | sed 's/.*| plug-in error: //; s/ | world.*//')\""
 
 # Its own folder again after a restart, at the smallest window: the saved K
-# is read, and the menu's capitals are tall enough to read.
+# is read, and the menu's capitals are tall enough to read. The folder is
+# left as an install cut short leaves it: the mark naming the Halvane.asi
+# there and the one being put in, which lies half written beside it.
+fingerprint() { echo "$(stat -c %s "$1") $(sha256sum "$1" | cut -d' ' -f1)"; }
+mark_file=$work/game/halvane-playground.folder
+grep -qx "put: $(fingerprint "$work/game/Halvane.asi")" "$mark_file" ||
+  fail "the mark does not record the Halvane.asi in the folder: $(cat "$mark_file")"
+{ grep -v '^put: ' "$mark_file"; echo "put: $(fingerprint "$work/game/Halvane.asi")"; echo "put: $(fingerprint "$work/Halvane.asi")"; } >"$work/mark.new"
+mv "$work/mark.new" "$mark_file"
+head -c 1000 "$work/Halvane.asi" >"$work/game/Halvane.asi.new"
 record=$work/record-small.txt
 start_playground "$smallest_window" --plugin "$(windows_path "$work/Halvane.asi")" --folder "$(windows_path "$work/game")"
 ! tail -1 "$record" | grep -q 'plug-in error' || fail "its own folder is not taken again: $(tail -1 "$record")"
 tr -d '\r' <"$work/game/Halvane.ini" | grep -qx 'Engine=K' || fail "the settings saved in its folder are gone"
 cmp -s "$work/Halvane.asi" "$work/game/Halvane.asi" || fail "the build was not installed in its own folder"
+[[ $(grep '^put: ' "$mark_file") == "put: $(fingerprint "$work/game/Halvane.asi")" ]] ||
+  fail "the mark does not record exactly the Halvane.asi installed: $(cat "$mark_file")"
+[[ ! -e $work/game/Halvane.asi.new ]] || fail "the half-written Halvane.asi.new was left in the folder"
 mark=$(frames)
 press F2
 seen "$mark" '"~y~Halvane~w~ | Keybindings"' || fail "F2 does not open the menu at $smallest_window"
@@ -404,7 +416,7 @@ capital=$(convert "$work/small.png" -crop "2x$strip_height+$((view_left + view *
   awk 'NR > 1 { if ($0 ~ /#FFFFFF/) run++; else run = 0; if (run > best) best = run } END { print best + 0 }')
 ((capital >= 8)) || fail "the menu's capitals are $capital pixels high at $smallest_window: too small to read"
 close_playground
-pass "its own folder taken again after a restart, at $smallest_window: K read back, the menu's capitals $capital pixels high"
+pass "its own folder taken again after a restart cut short mid-install, at $smallest_window: K read back, the mark true, the menu's capitals $capital pixels high"
 
 # A player's own Halvane.asi put into the playground's folder: refused, and
 # the folder left byte for byte.
