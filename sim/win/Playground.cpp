@@ -14,6 +14,7 @@
 #include "PlaygroundFolder.h"
 #include "PlaygroundSession.h"
 #include "PlaygroundView.h"
+#include "PluginLoader.h"
 
 #include <windows.h>
 // windows.h first: these need its types.
@@ -45,10 +46,9 @@ constexpr const char* Usage =
 // The options, or nothing with what was wrong with them in `problem`.
 std::optional<Options> ReadOptions(std::string& problem) {
   const std::filesystem::path here = ProgramFolder();
-  Options options{here / "Halvane.asi", here / "playground", std::nullopt};
+  std::optional<Options> read = Options{here / sim::PluginFileName, here / "playground", std::nullopt};
   int count = 0;
   wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-  std::optional<Options> read = options;
   for (int i = 1; i < count && read; ++i) {
     const std::wstring option = arguments[i];
     if (i + 1 >= count) {

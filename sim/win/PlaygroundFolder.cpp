@@ -1,6 +1,7 @@
 #include "PlaygroundFolder.h"
 
 #include "GameProcess.h"
+#include "PluginLoader.h"
 
 #include <windows.h>
 // windows.h first: this needs its types.
@@ -73,7 +74,7 @@ std::optional<std::string> Fingerprint(const std::string& bytes) {
 // The state of the folder's Halvane.asi as the mark records it: its
 // fingerprint, NoPlugin when there is none, nothing when it cannot be read.
 std::optional<std::string> PluginState(const fs::path& folder) {
-  const fs::path installed = folder / "Halvane.asi";
+  const fs::path installed = folder / sim::PluginFileName;
   std::error_code error;
   const fs::file_status status = fs::symlink_status(installed, error);
   if (error && error != std::errc::no_such_file_or_directory) return std::nullopt;
@@ -96,6 +97,15 @@ std::optional<std::vector<std::string>> ReadMark(const fs::path& folder) {
     states.push_back(line.substr(std::string_view(Put).size()));
   }
   return states;
+}
+
+// The state of the folder's Halvane.asi when its mark records it; nothing
+// when the folder has no mark or holds a Halvane.asi the mark does not name.
+std::optional<std::string> RecordedState(const fs::path& folder) {
+  const std::optional<std::vector<std::string>> mark = ReadMark(folder);
+  const std::optional<std::string> state = mark ? PluginState(folder) : std::nullopt;
+  if (!state || std::find(mark->begin(), mark->end(), *state) == mark->end()) return std::nullopt;
+  return state;
 }
 
 // Writes `bytes` beside `file` and moves them over it: the file is the old
@@ -150,15 +160,13 @@ std::optional<std::string> ClaimFolder(const fs::path& folder) {
   }
   if (!fs::is_directory(status))
     return "playground: " + Utf8(folder) + " is a file, not a folder. To play, " + ChooseAnother;
-  const std::optional<std::vector<std::string>> mark = ReadMark(folder);
-  if (!mark) {
+  if (!ReadMark(folder)) {
     return "playground: " + Utf8(folder) +
            " is not a folder the playground made (it holds no mark of the playground's), and the "
            "playground writes only into a folder it made itself: nothing in it is touched. To play, " +
            ChooseAnother;
   }
-  const std::optional<std::string> state = PluginState(folder);
-  if (!state || std::find(mark->begin(), mark->end(), *state) == mark->end()) {
+  if (!RecordedState(folder)) {
     return "playground: " + Utf8(folder) +
            " holds a Halvane.asi the playground did not put there (a game's, or one copied in "
            "since), or lacks the one it put there: it is left alone. To play, move that Halvane.asi away, "
@@ -169,7 +177,7 @@ std::optional<std::string> ClaimFolder(const fs::path& folder) {
 }
 
 std::optional<std::string> InstallPlugin(const fs::path& plugin, const fs::path& folder) {
-  const fs::path installed = folder / "Halvane.asi";
+  const fs::path installed = folder / sim::PluginFileName;
   if (std::error_code error; fs::equivalent(plugin, installed, error)) return std::nullopt;
   std::string reason;
   const std::optional<std::string> bytes = ReadWhole(plugin, reason);
@@ -178,9 +186,8 @@ std::optional<std::string> InstallPlugin(const fs::path& plugin, const fs::path&
     return "cannot read the plug-in " + Utf8(plugin) + ": " + (bytes ? "no SHA-256" : reason) +
            "\nFix the build, then press Home to load it again.";
   }
-  const std::optional<std::vector<std::string>> mark = ReadMark(folder);
-  const std::optional<std::string> now = PluginState(folder);
-  if (!mark || !now || std::find(mark->begin(), mark->end(), *now) == mark->end()) {
+  const std::optional<std::string> now = RecordedState(folder);
+  if (!now) {
     return "Halvane.asi in " + Utf8(folder) +
            " is not the one the playground put there, or its mark is gone: it is left alone." +
            "\nMove that Halvane.asi away, then press Home; or quit and " + ChooseAnother;

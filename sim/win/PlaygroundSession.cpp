@@ -139,10 +139,6 @@ void Playground::Start() {
     LoadLibraryA(library);
   realPlaySound = reinterpret_cast<PlaySoundFunction>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("winmm.dll"), "PlaySoundA")));
-  if (std::string error; !LoadStandInHost(error)) {
-    loadError_ = error + "\nUnpack the playground's zip again: its stand-in folder is part of it.";
-    return;
-  }
   LoadPlugin();
 }
 
@@ -173,6 +169,11 @@ void Playground::Finish() {
 }
 
 bool Playground::LoadPlugin() {
+  // The stand-in host first, once: the plug-in's import binds to it.
+  if (std::string error; GetModuleHandleA("ScriptHookV.dll") == nullptr && !LoadStandInHost(error)) {
+    loadError_ = error + "\nUnpack the playground's zip again: its stand-in folder is part of it.";
+    return false;
+  }
   if (const std::optional<std::string> failed = InstallPlugin(plugin_, folder_)) {
     loadError_ = *failed;
     return false;
@@ -248,11 +249,7 @@ void Playground::PlaygroundKeys() {
   if (enteringWithF_) host_.input.keys[static_cast<std::size_t>(sim::game_key::LeaveVehicle)] = false;
   if (edges_.Pressed(playground_key::ReloadPlugin)) {
     host_.Unload();
-    if (std::string error; !GetModuleHandleA("ScriptHookV.dll") && !LoadStandInHost(error)) {
-      loadError_ = error + "\nUnpack the playground's zip again: its stand-in folder is part of it.";
-    } else {
-      LoadPlugin();
-    }
+    LoadPlugin();
     Log(host_.Loaded() ? "Halvane.asi reloaded from disk" : "Halvane.asi could not be loaded");
   }
 }

@@ -5,6 +5,7 @@
 
 #include "Game.h"
 #include "Host.h"
+#include "PluginLoader.h"
 
 #include <windows.h>
 
@@ -113,7 +114,7 @@ class Playground {
   // `folder` is one ClaimFolder took: the plug-in is installed there from
   // `plugin` on each load, and runs from there.
   Playground(const std::filesystem::path& plugin, const std::filesystem::path& folder)
-      : host_(folder / "Halvane.asi", folder), plugin_(plugin), folder_(folder) {}
+      : host_(folder / sim::PluginFileName, folder), plugin_(plugin), folder_(folder) {}
 
   // The world, then the plug-in. When the plug-in cannot be loaded the world
   // runs without it and the window shows why.
