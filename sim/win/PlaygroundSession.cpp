@@ -244,9 +244,12 @@ void Playground::PlaygroundKeys() {
     enteringWithF_ = true;
   }
   // The press that got in is not also an exit: the game sees F only once
-  // it has been let go.
-  if (enteringWithF_ && !Down(sim::game_key::LeaveVehicle)) enteringWithF_ = false;
-  if (enteringWithF_) host_.input.keys[static_cast<std::size_t>(sim::game_key::LeaveVehicle)] = false;
+  // it has been let go, both in this frame's input and now. (F let go
+  // between the two would otherwise hand the game the F read at the frame's
+  // start; F pressed between them, the next frame's F.)
+  bool& leaveKey = host_.input.keys[static_cast<std::size_t>(sim::game_key::LeaveVehicle)];
+  if (enteringWithF_ && !leaveKey && !Down(sim::game_key::LeaveVehicle)) enteringWithF_ = false;
+  if (enteringWithF_) leaveKey = false;
   if (edges_.Pressed(playground_key::ReloadPlugin)) {
     host_.Unload();
     LoadPlugin();
