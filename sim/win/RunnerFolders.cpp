@@ -57,7 +57,7 @@ void NonAsciiFolder(const std::filesystem::path& plugin, const std::filesystem::
     SwitchAmmoCounterInMenu(session);
     Check(ReadFile(game / "Halvane.ini").find("HideAmmoHud=1\r\n") != std::string::npos,
           "a menu change is saved there");
-    Check(!std::filesystem::exists(game / "Halvane.ini.tmp"), "no temporary file is left");
+    Check(!std::filesystem::exists(Temporary(game)), "no temporary file is left");
     session.Finish();
   }
   std::ofstream(game / "Halvane.ini", std::ios::binary) << "Menu=F5\r\n";

@@ -80,9 +80,10 @@ struct ForeignSection {
   std::uint64_t header;  // what its first eight bytes were made to say
 };
 
-// A section made first under the clip's name, as large as the plug-in's,
-// whose header says `header` (0: the address of its own second byte onward,
-// readable memory that holds no clip).
+// A section made first under the clip's name, with room for the clip after
+// a header that says `header` (0: the address of its own bytes after the
+// header, where the clip is copied whole: a copy its maker can unmap or
+// rewrite at any time).
 ForeignSection MakeSectionFirst(std::span<const std::uint8_t> clip, std::uint64_t header) {
   const std::size_t size = sizeof(std::uint64_t) + clip.size();
   HANDLE handle = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
@@ -91,7 +92,10 @@ ForeignSection MakeSectionFirst(std::span<const std::uint8_t> clip, std::uint64_
                    ? nullptr
                    : static_cast<std::uint8_t*>(MapViewOfFile(handle, FILE_MAP_WRITE, 0, 0, size));
   if (view == nullptr) return {handle, nullptr, 0};
-  if (header == 0) header = reinterpret_cast<std::uintptr_t>(view + sizeof(std::uint64_t));
+  if (header == 0) {
+    header = reinterpret_cast<std::uintptr_t>(view + sizeof(std::uint64_t));
+    std::memcpy(view + sizeof(std::uint64_t), clip.data(), clip.size());
+  }
   std::memcpy(view, &header, sizeof header);
   return {handle, view, header};
 }

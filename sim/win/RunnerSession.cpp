@@ -93,6 +93,10 @@ BOOL WINAPI ScriptedPlaySound(LPCSTR sound, HMODULE, DWORD flags) {
   if (clip == nullptr) return FALSE;
   Check(!InPlugin(image),
         "a clip plays from a copy that outlives the library, never from Halvane.asi's image");
+  // Nor from a view of a section, which whoever maps it can unmap or rewrite.
+  MEMORY_BASIC_INFORMATION region{};
+  Check(VirtualQuery(image, &region, sizeof region) == sizeof region && region.Type == MEM_PRIVATE,
+        "a clip plays from the process's own memory, never from a section's view");
   Active().frameSounds.push_back({image, clip->size()});
   return TRUE;
 }
@@ -176,6 +180,10 @@ void Check(bool condition, const std::string& what) {
 }
 
 // Through CreateFileW, which takes a \\?\ path as it stands.
+std::filesystem::path Temporary(const std::filesystem::path& folder) {
+  return folder / ("Halvane.ini." + std::to_string(GetCurrentProcessId()) + ".tmp");
+}
+
 std::string ReadFile(const std::filesystem::path& path) {
   HANDLE file =
       CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

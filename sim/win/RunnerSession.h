@@ -27,6 +27,9 @@ extern int failures;
 
 // Through CreateFileW, which takes a \\?\ path as it stands.
 std::string ReadFile(const std::filesystem::path& path);
+// The temporary the plug-in saves the settings file in `folder` through, as
+// it names it in this process.
+std::filesystem::path Temporary(const std::filesystem::path& folder);
 // Which file a name leads to now: a replace gives the name another.
 std::uint64_t FileIndex(const std::filesystem::path& path);
 // The file the first start writes, with the CR LF line ends of Windows.
