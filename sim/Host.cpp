@@ -229,7 +229,8 @@ std::uint64_t* Host::OnNativeCall() {
   } else if (native->arity != call.args.size()) {
     Error(native->name + " called with " + std::to_string(call.args.size()) + " arguments, expects " +
           std::to_string(native->arity));
-  } else if (call.hash == throwingNative || nativeCalls == throwingCall) {
+  } else if (call.hash == throwingNative || nativeCalls == throwingCall ||
+             (throwWhen && throwWhen(call.hash, call.args))) {
     if (nativeCalls == throwingCall) throwingCall = 0;
     throw std::runtime_error("the native " + native->name + " threw");
   } else {

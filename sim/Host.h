@@ -113,6 +113,9 @@ class Host {
   // a host function failing at that moment might: 0 for none. Cleared when
   // it has thrown.
   int throwingCall = 0;
+  // Throws for each native call it says yes to, given the call's hash and
+  // pushed values: a host function failing on one call of many.
+  std::function<bool(NativeHash, const std::vector<std::uint64_t>&)> throwWhen;
   // A host that lies: called after the model has answered a native (result
   // and out-parameters written), free to change the answer.
   std::function<void(NativeHash, Invocation&)> lie;

@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
   const std::map<std::string, std::function<void(const std::filesystem::path&, const std::filesystem::path&)>>
       scenarios = {{"load", LoadAndUnload},
                    {"first-start", FirstStart},
+                   {"file-appears-at-first-start", FileAppearsAtFirstStart},
                    {"prepared-settings", PreparedSettings},
                    {"playthrough", Playthrough},
                    {"hot-reload", HotReload},

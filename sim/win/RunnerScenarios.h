@@ -20,6 +20,7 @@ void StaleTemporary(const std::filesystem::path& plugin, const std::filesystem::
 void HugeSettingsFile(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 void BomBinaryMode(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 void CommaLocale(const std::filesystem::path& plugin, const std::filesystem::path& folder);
+void FileAppearsAtFirstStart(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 void ReadOnlyFolder(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 void LockedFolderWritableFile(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 void NonAsciiFolder(const std::filesystem::path& plugin, const std::filesystem::path& folder);

@@ -24,6 +24,7 @@ std::vector<BeforeCut> beforeCuts;
 std::vector<std::string> afterWrites;
 bool writesWatched = false;
 std::filesystem::path watchedSettingsFile;
+std::function<void(const std::filesystem::path& target)> beforeMove;
 
 namespace {
 
@@ -145,6 +146,7 @@ int __cdecl RecordedCommit(int descriptor) {
 }
 
 BOOL WINAPI RecordedMoveFileEx(LPCWSTR from, LPCWSTR to, DWORD flags) {
+  if (beforeMove) beforeMove(to);
   const std::uint64_t file = FileIndex(from);
   const BOOL moved = MoveFileExW(from, to, flags);
   if (moved) fileEvents.push_back({FileEvent::Kind::Replace, file});

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +64,9 @@ extern std::vector<BeforeCut> beforeCuts;
 extern std::vector<std::string> afterWrites;
 extern bool writesWatched;
 extern std::filesystem::path watchedSettingsFile;
+// Called with the target of each MoveFileExW the plug-in makes, just before
+// it is made: another program's moment to put a file there.
+extern std::function<void(const std::filesystem::path& target)> beforeMove;
 
 // A loaded plug-in with scripted input, as a player would install it.
 class Session {
