@@ -65,6 +65,7 @@ int main(int argc, char** argv) {
                    {"pad", Pad},
                    {"passenger", Passenger},
                    {"open-menu-world", OpenMenuWorld},
+                   {"failing-calls", FailingCalls},
                    {"foreign-clip-section", ForeignClipSection}};
   const auto scenario = argc == 4 ? scenarios.find(argv[1]) : scenarios.end();
   if (scenario == scenarios.end()) {

@@ -22,6 +22,48 @@ constexpr const char* GearOneBanner = "~r~GEAR 1  ~w~| Max ~y~21 mph";
 
 }  // namespace
 
+void FailingCalls(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // Host calls that throw, thrown by the host through the DLL: the first
+  // call of a pass once, then the first, the second and the magazine's read
+  // for good. A pistol with its catch on, and then one held at its last
+  // cartridge, never fire, menu open or closed; the game goes on.
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  sim::Game& game = session.host.game;
+  game.GiveWeapon(Pistol, 12, 12, 60);
+  game.Draw(Pistol);
+  session.Frame();
+  session.Tap('T');
+  const auto failing = [&](const char* what) {
+    session.host.input.keys[VK_LBUTTON] = true;
+    session.host.throwingCall = 1;
+    session.Frame();
+    for (const NativeHash native : {sim::native::PlayerCharacter, sim::native::CurrentWeapon,
+                                    sim::native::GetAmmoInClip, sim::native::GetTotalAmmo}) {
+      session.host.throwingNative = native;
+      for (int pass = 0; pass < 3; ++pass) session.Frame();
+    }
+    session.host.throwingNative = 0;
+    session.host.input.keys[VK_LBUTTON] = false;
+    session.Frame();
+    Check(game.shotsFired == 0, what);
+  };
+  failing("with its catch on, no shot on passes whose calls throw");
+  session.Tap(VK_F2);
+  failing("with its catch on and the menu open, no shot on passes whose calls throw");
+  session.Tap(VK_F2);
+  session.Tap('T');
+  game.Weapon(Pistol).clip = 1;
+  session.Frame();
+  failing("held at its last cartridge, no shot on passes whose calls throw");
+  Check(game.Weapon(Pistol).clip == 1 && game.Weapon(Pistol).total == 60,
+        "the last cartridge is still there");
+  session.Tap('R');
+  session.Frame();
+  Check(game.Weapon(Pistol).clip == 12, "R reloads it once the host answers again");
+  session.Finish();
+}
+
 void OpenMenuWorld(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
   Session session(plugin, folder);
   if (!session.Load()) return;

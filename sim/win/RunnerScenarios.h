@@ -31,6 +31,7 @@ void LimiterPatternTwice(const std::filesystem::path& plugin, const std::filesys
 void GuardedImage(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 void Pad(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 void Passenger(const std::filesystem::path& plugin, const std::filesystem::path& folder);
+void FailingCalls(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 void OpenMenuWorld(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 void ForeignClipSection(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 
