@@ -57,6 +57,18 @@ const Scenario Scenarios[] = {
        world.Hold(key::Trigger);
      },
      true},
+    {"drawing-a-caught-weapon",
+     [](World& world) {
+       world.Arm(explore::Rifle, 30, 90);
+       world.Frame();
+       world.Tap(key::Safety);
+       world.Arm(explore::Pistol, 12);
+       world.Frame();
+       world.Frame();
+       world.host.game.Draw(explore::Rifle);
+       world.Hold(key::Trigger);
+     },
+     true},
     {"reloading",
      [](World& world) {
        world.Arm(explore::Pistol, 1);

@@ -52,6 +52,44 @@ TEST_F(MenuTest, LeftKeepsEveryGearAStepAboveTheNearestGearBelowWithAFigure) {
   EXPECT_THAT(File(), HasSubstr("Gear3=9.9978\n"));
 }
 
+TEST_F(MenuTest, ASpeedOfTenThousandAndMoreIsSavedAsThePageShowsIt) {
+  Restart(host, "Gear1=12345.6\nGear2=100000\nGear3=100005\nGear4=inf\n");
+  Frame();
+  GoToGearSpeeds();
+  MoveTo("Gear 3");
+  for (int press = 0; press < 40; ++press) Tap(Left);
+  MoveTo("Gear 1");
+  Tap(Right);
+  Tap(F2);
+  EXPECT_THAT(File(), HasSubstr("Gear1=12345.88\nGear2=100000\nGear3=100000.28\nGear4=inf\n"));
+  EXPECT_TRUE(promises::LimitsAboveFloors(promises::FileGearLimits(File())));
+  // Read again, the page shows what it showed before.
+  Restart(host, File());
+  Frame();
+  GoToGearSpeeds();
+  EXPECT_EQ(ValueOf("Gear 3"), "~y~100000.28 ~w~m/s  ~c~223700 mph");
+  EXPECT_EQ(ValueOf("Gear 1"), "~y~12345.88 ~w~m/s  ~c~27617 mph");
+}
+
+TEST_F(MenuTest, AFileReadAtLastThatCannotBeSavedIsTold) {
+  const std::filesystem::path file = OpenOverAnUnreadableFile();
+  MoveTo("Hide Ammo Counter");
+  Tap(Enter);
+  Tap(F2);
+  // Readable at last, but marked read-only: what the player set stays, the
+  // file stays as it is, and the opening that read it says so.
+  std::filesystem::remove(file);
+  std::ofstream(file) << "Engine=H\n";
+  ASSERT_EQ(chmod(file.c_str(), 0444), 0);
+  const std::size_t posted = host.game.notifications.size();
+  Open();
+  EXPECT_EQ(ValueOf("Hide Ammo Counter"), "~g~[ON]");
+  EXPECT_EQ(ValueOf("Engine Toggle"), "[H]");
+  EXPECT_EQ(File(), "Engine=H\n");
+  ASSERT_EQ(host.game.notifications.size(), posted + 1);
+  EXPECT_EQ(host.game.notifications.back(), UnsavedNotice);
+}
+
 TEST_F(MenuTest, EachNoticeOfACaptureIsPostedOnItsOwn) {
   OpenOverAnUnreadableFile();  // no change can be saved
   // The capture's own notice fails to post: the unsaved notice still comes.

@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -47,10 +48,18 @@ void LoadLine(std::string_view line) {
 
 // General notation with six significant digits, as a default output stream
 // writes a number, with a point for the decimal separator whatever the
-// locale of the C library says.
+// locale of the C library says. From 10000 m/s on, six digits may drop the
+// hundredths the menu shows (and the step between two gears): such a speed,
+// when six digits do not read back as it, keeps two decimals, up to the nine
+// digits a float holds.
 std::string SpeedText(float speed) {
   char text[32];
-  const int length = std::snprintf(text, sizeof text, "%g", static_cast<double>(speed));
+  int length = std::snprintf(text, sizeof text, "%g", static_cast<double>(speed));
+  if (std::fabs(speed) >= 10000.0F && ReadFloat(text) != speed) {
+    int digits = 6;
+    for (double whole = 10000.0; std::fabs(speed) >= whole && digits < 9; whole *= 10.0) ++digits;
+    length = std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(speed));
+  }
   std::string written(text,
                       static_cast<std::size_t>(std::clamp(length, 0, static_cast<int>(sizeof text) - 1)));
   for (char& c : written) {

@@ -198,7 +198,7 @@ void MenuToggleStep() {
     unsavedNoticePosted = false;
     if (RetrySettingsLoad()) {
       KeepPlayersGearsInOrder();
-      SaveSettings();
+      TellIfUnsaved(SaveSettings());
     }
   }
   PlayFrontendSound(closing ? "BACK" : "CONTINUE");

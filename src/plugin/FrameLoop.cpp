@@ -119,16 +119,19 @@ void StartUp() {
 }
 
 // The character and the weapon read again for a pass that failed before it
-// read them; each read that fails again keeps what the last pass read.
+// read them; each read that fails again keeps what the last pass read. When
+// the weapon in hand cannot be read, it may be another than the last one:
+// firing is blocked if any weapon remembered could not fire.
 void ReadPassWeaponOrKeepLast() {
   Entity character = PassWeapon.character;
   Guarded([&] { character = natives::PlayerCharacter(); });
   WeaponHash weapon = PassWeapon.weapon;
-  Guarded([&] {
+  const bool known = Guarded([&] {
     WeaponHash read = 0;
     natives::GetCurrentWeapon(character, &read);
     weapon = read;
   });
+  if (!known) HoldFireForAnyWeapon();
   PassWeapon = {character, weapon, &HeldWeaponRecord(weapon), true};
 }
 

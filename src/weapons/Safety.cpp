@@ -38,6 +38,14 @@ bool CarriesNoSafety(WeaponHash weapon, const WeaponRecord& record) {
   return weapon == UnarmedHash || record.safetyExempt;
 }
 
+// Whether the weapon cannot fire with the menu closed: its catch is on, or
+// its magazine is held at its last cartridge.
+bool CannotFire(WeaponHash weapon, const WeaponRecord& record) {
+  const bool caught = !CarriesNoSafety(weapon, record) && record.safetyOn;
+  const bool held = !record.clipExempt && record.clipEmpty;
+  return caught || held;
+}
+
 }  // namespace
 
 void BlockFiring() {
@@ -45,10 +53,13 @@ void BlockFiring() {
 }
 
 bool HoldFire(WeaponHash weapon, const WeaponRecord& record) {
-  const bool caught = !CarriesNoSafety(weapon, record) && record.safetyOn;
-  const bool held = !record.clipExempt && record.clipEmpty;
-  if (caught || held) BlockFiring();
-  return caught || held;
+  const bool blocked = CannotFire(weapon, record);
+  if (blocked) BlockFiring();
+  return blocked;
+}
+
+void HoldFireForAnyWeapon() {
+  if (AnyRecord(CannotFire)) BlockFiring();
 }
 
 void SafetyKeyStep(WeaponHash weapon, WeaponRecord& record) {

@@ -15,5 +15,8 @@ void BlockFiring();
 // while the menu is open, and after a pass that ended early. Returns whether
 // it blocked.
 bool HoldFire(WeaponHash weapon, const WeaponRecord& record);
+// HoldFire for a pass that cannot tell which weapon is in hand: firing is
+// blocked when any weapon remembered could not fire.
+void HoldFireForAnyWeapon();
 // No safety switched on or off lately, the key released.
 void ResetSafety();

@@ -100,6 +100,13 @@ WeaponEntry RecordAfter(WeaponHash weapon) {
 
 std::size_t RecordCount() { return used; }
 
+bool AnyRecord(bool (*test)(WeaponHash weapon, const WeaponRecord& record)) {
+  for (std::size_t i = 0; i < used; ++i) {
+    if (test(slots[i].weapon, slots[i].record)) return true;
+  }
+  return false;
+}
+
 void ResetWeaponTables() {
   slots = {};
   used = 0;

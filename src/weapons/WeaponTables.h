@@ -54,6 +54,8 @@ struct WeaponEntry {
 WeaponEntry RecordAfter(WeaponHash weapon);
 // How many weapons have records.
 std::size_t RecordCount();
+// Whether `test` holds for the record of any weapon in the table.
+bool AnyRecord(bool (*test)(WeaponHash weapon, const WeaponRecord& record));
 
 // The weapon of the previous pass through the weapon block; 0 before the first.
 extern WeaponHash PreviousWeapon;
