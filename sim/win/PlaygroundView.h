@@ -45,6 +45,10 @@ class PlaygroundView {
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void Fit();  // the drawing surface follows the client area
+  static std::uint32_t Pixel(std::int32_t red, std::int32_t green, std::int32_t blue) {
+    return static_cast<std::uint32_t>(red) << 16 | static_cast<std::uint32_t>(green) << 8 |
+           static_cast<std::uint32_t>(blue);
+  }
   // Blends one colour over a box, clipped to `within`.
   void Blend(RECT box, const RECT& within, std::int32_t red, std::int32_t green, std::int32_t blue,
              std::int32_t alpha);
