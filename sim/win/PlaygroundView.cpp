@@ -26,11 +26,33 @@ bool PlaygroundView::Open(int width, int height) {
   windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   windowClass.lpszClassName = WindowClass;
   RegisterClassExW(&windowClass);
-  RECT frame = {0, 0, width, height};
-  AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-  window_ = CreateWindowExW(0, WindowClass, L"Halvane Playground", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20,
-                            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                            GetModuleHandleW(nullptr), this);
+  // The screen it opens on: the one under the window's corner.
+  MONITORINFO screen = {};
+  screen.cbSize = sizeof screen;
+  const bool known = GetMonitorInfoW(MonitorFromPoint({20, 20}, MONITOR_DEFAULTTOPRIMARY), &screen) != FALSE;
+  const RECT work = known ? screen.rcWork : RECT{0, 0, 1600, 900};
+  RECT border = {0, 0, 0, 0};
+  AdjustWindowRect(&border, WS_OVERLAPPEDWINDOW, FALSE);
+  const int borderWidth = border.right - border.left;
+  const int borderHeight = border.bottom - border.top;
+  if (width == 0 || height == 0) {
+    // The largest 16:9 view that fits the work area beside the panel.
+    const int roomWidth = static_cast<int>(work.right - work.left) - borderWidth - PanelWidth;
+    const int roomHeight = static_cast<int>(work.bottom - work.top) - borderHeight;
+    // A whole number of 16:9 steps, so that the view fills its room exactly.
+    height = std::clamp(std::min(roomHeight, roomWidth * 9 / 16) / 9 * 9, SmallestViewHeight,
+                        LargestDefaultViewHeight);
+    width = height * 16 / 9 + PanelWidth;
+  }
+  // At the work area's top left, a little in, when the window fits there.
+  const int frameWidth = width + borderWidth;
+  const int frameHeight = height + borderHeight;
+  const int left =
+      static_cast<int>(work.left) + std::clamp(static_cast<int>(work.right - work.left) - frameWidth, 0, 20);
+  const int top =
+      static_cast<int>(work.top) + std::clamp(static_cast<int>(work.bottom - work.top) - frameHeight, 0, 20);
+  window_ = CreateWindowExW(0, WindowClass, L"Halvane Playground", WS_OVERLAPPEDWINDOW | WS_VISIBLE, left,
+                            top, frameWidth, frameHeight, nullptr, nullptr, GetModuleHandleW(nullptr), this);
   if (window_ == nullptr) return false;
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   Fit();
