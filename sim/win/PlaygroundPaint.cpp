@@ -7,11 +7,69 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cwchar>
+#include <initializer_list>
+#include <iterator>
+#include <string>
+#include <vector>
 
 namespace {
 
 // Courier New's letters are 0.6 of its height wide.
 constexpr double FixedPitchWidth = 0.6;
+// A text of the game's whose em the view makes smaller than this, in pixels,
+// cannot be read (a bold "UP/DOWN" reads "UPIDOWN"): it is drawn with an
+// em of RaisedTextPixels instead, in a narrow plain face.
+constexpr int SmallestTextPixels = 10;
+constexpr int RaisedTextPixels = 11;
+
+// The first of `faces` this machine has, or the last when it has none.
+const wchar_t* FirstFace(HDC surface, std::initializer_list<const wchar_t*> faces) {
+  for (const wchar_t* face : faces) {
+    LOGFONTW wanted = {};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    wcsncpy(wanted.lfFaceName, face, LF_FACESIZE - 1);
+    bool found = false;
+    EnumFontFamiliesExW(
+        surface, &wanted,
+        [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
+          *reinterpret_cast<bool*>(found) = true;
+          return 0;
+        },
+        reinterpret_cast<LPARAM>(&found), 0);
+    if (found) return face;
+  }
+  return *std::prev(faces.end());
+}
+
+// The faces the game's texts are drawn in: Arial, or a face of its measure;
+// and for a raised text, a narrow one, so that it
+// takes about the room the game's size gives it. (Under Wine, a face it
+// lacks falls back to a bitmap face whose small letters cannot be read.)
+const wchar_t* TextFace(HDC surface, bool narrow) {
+  static const wchar_t* const regular = FirstFace(surface, {L"Arial", L"Liberation Sans", L"DejaVu Sans"});
+  static const wchar_t* const condensed =
+      FirstFace(surface, {L"Arial Narrow", L"Liberation Sans Narrow", L"DejaVu Sans Condensed", regular});
+  return narrow ? condensed : regular;
+}
+
+// The width of `texts` in the font selected into `surface`.
+int TextWidth(HDC surface, const std::vector<std::wstring>& texts) {
+  int width = 0;
+  for (const std::wstring& text : texts) {
+    SIZE extent = {};
+    GetTextExtentPoint32W(surface, text.c_str(), static_cast<int>(text.size()), &extent);
+    width += extent.cx;
+  }
+  return width;
+}
+
+// A font for the game's texts: an em of `pixels`, letters `width` wide on
+// average (0: the face's own).
+HFONT GameFont(HDC surface, int pixels, int width, int weight, bool narrow) {
+  return CreateFontW(-pixels, width, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, TextFace(surface, narrow));
+}
 
 std::wstring Wide(const std::string& text) {
   if (text.empty()) return {};
@@ -67,20 +125,25 @@ void PlaygroundView::PaintText(const sim::DrawnText& drawn) {
   const int viewWidth = view_.right - view_.left;
   const int viewHeight = view_.bottom - view_.top;
   const double size = drawn.style.scaleY * sim::TextHeightAtScaleOne * viewHeight;
-  HFONT font =
-      CreateFontW(-static_cast<int>(std::lround(size)), 0, 0, 0, drawn.style.font == 4 ? FW_NORMAL : FW_BOLD,
-                  FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                  ANTIALIASED_QUALITY, DEFAULT_PITCH, L"Arial");
-  HGDIOBJ previous = SelectObject(surface_, font);
+  const int pixels = static_cast<int>(std::lround(size));
+  const bool bold = drawn.style.font != 4;
   const sim::Rgb base = {drawn.style.colour[0], drawn.style.colour[1], drawn.style.colour[2]};
   const std::vector<sim::TextRun> runs = sim::SplitAtCodes(drawn.text, base);
   std::vector<std::wstring> texts;
-  int width = 0;
-  for (const sim::TextRun& run : runs) {
-    texts.push_back(Wide(run.text));
-    SIZE extent = {};
-    GetTextExtentPoint32W(surface_, texts.back().c_str(), static_cast<int>(texts.back().size()), &extent);
-    width += extent.cx;
+  for (const sim::TextRun& run : runs) texts.push_back(Wide(run.text));
+  // The text at the game's size, in the game's weight.
+  HFONT font = GameFont(surface_, pixels, 0, bold ? FW_BOLD : FW_NORMAL, false);
+  HGDIOBJ previous = SelectObject(surface_, font);
+  int width = TextWidth(surface_, texts);
+  if (pixels < SmallestTextPixels && width > 0) {
+    // Raised to be read, in a narrow face, so that it takes about the room
+    // the game's size gives it, and plain: a bold one's strokes run
+    // together at this size.
+    SelectObject(surface_, previous);
+    DeleteObject(font);
+    font = GameFont(surface_, RaisedTextPixels, 0, FW_NORMAL, true);
+    SelectObject(surface_, font);
+    width = TextWidth(surface_, texts);
   }
   int x = view_.left + static_cast<int>(std::lround(drawn.x * static_cast<float>(viewWidth))) -
           (drawn.style.centred ? width / 2 : 0);
