@@ -94,3 +94,74 @@ start_playground() {
   measure
   [[ $size == default || ${WIDTH}x${HEIGHT} == "$size" ]] || fail "asked for a window of $size, got ${WIDTH}x${HEIGHT}"
 }
+
+# The menu's texts at their smallest, in the shot $1 of the keybindings page.
+# Prints the height of the labels' capitals: the labels' white letters start
+# at one x, and the longest run of white down a strip at their left edge is
+# the stem of an M, an E or an H.
+capital_height() {
+  local top=$((view_top + view_height * 250 / 1000)) strip=$((view_height * 450 / 1000)) edge
+  local white='r>0.6 && g>0.6 && b>0.6 && abs(r-b)<0.1'
+  edge=$(convert "$work/$1.png" -crop "$((view * 150 / 1000))x$strip+$((view_left + view * 30 / 1000))+$top" +repage \
+    -fx "$white" -format '%@' info: | sed -n 's/^[0-9]*x[0-9]*+\([0-9]*\)+[0-9]*$/\1/p')
+  [[ -n $edge ]] || fail "no menu labels to measure in $1"
+  convert "$work/$1.png" -crop "2x$strip+$((view_left + view * 30 / 1000 + edge))+$top" +repage \
+    -fx "$white" -scale "1x$strip!" -threshold 40% txt:- |
+    awk 'NR > 1 { if ($0 ~ /#FFFFFF/) run++; else run = 0; if (run > best) best = run } END { print best + 0 }'
+}
+# The footer's first word, "UP/DOWN" in yellow, in the shot $1 of the
+# keybindings page: prints "<letters> <lowest letter's height> <lean>", the
+# letters told apart as shapes that do not touch and the lean of the third,
+# the slash: how far right of its foot its top is, in pixels (an I has none).
+footer_word() {
+  local word=$work/$1-word.png
+  convert "$work/$1.png" -crop "$((view * 75 / 1000))x$((view_height * 45 / 1000))+$((view_left + view * 30 / 1000))+$((view_top + view_height * 690 / 1000))" \
+    +repage -fx 'r>0.55 && g>0.45 && b<0.4' -threshold 50% "$word"
+  convert "$word" -define connected-components:verbose=true -define connected-components:area-threshold=3 \
+    -connected-components 8 null: | awk '/\(255|#FFFFFF|white/ { split($2, g, /[x+]/); print g[3], g[1], g[2], g[4] }' |
+    sort -n | head -7 >"$work/$1-letters.txt"
+  local letters lowest slash
+  letters=$(wc -l <"$work/$1-letters.txt")
+  lowest=$(awk 'NR != 3 { if (!low || $3 < low) low = $3 } END { print low + 0 }' "$work/$1-letters.txt")
+  slash=$(sed -n 3p "$work/$1-letters.txt")
+  [[ -n $slash ]] || { echo "$letters $lowest 0"; return; }
+  read -r sx sw sh sy <<<"$slash"
+  echo "$letters $lowest $(convert "$word" -crop "${sw}x$sh+$sx+$sy" +repage txt:- | awk -F'[,:]' '
+    NR > 1 && /#FFFFFF|white/ { n[$2]++; sum[$2] += $1; if (top == "" || $2 < top) top = $2; if ($2 > foot) foot = $2 }
+    END { if (top == "") print 0; else printf "%.1f\n", sum[top] / n[top] - sum[foot] / n[foot] }')"
+}
+# In the shot $1 of the gear speeds page, gear 1 selected: prints the
+# columns between the end of its value's neutral letters ("m/s", "mph") and
+# the start of the green [+], or "none" with what was not seen. ([+] drawn
+# over the value hides what it covers: the columns left are few, not none.)
+plus_gap() {
+  local crop="$((view * 170 / 1000))x$((view_height * 45 / 1000))+$((view_left + view * 100 / 1000))+$((view_top + view_height * 255 / 1000))"
+  local green text
+  green=$(convert "$work/$1.png" -crop "$crop" +repage -fx 'g>0.6 && r<0.6 && b<0.6' -format '%@' info:)
+  text=$(convert "$work/$1.png" -crop "$crop" +repage -fx 'r>0.4 && abs(r-g)<0.06 && abs(g-b)<0.06' -format '%@' info:)
+  [[ $green =~ ^[0-9]+x[0-9]+\+([0-9]+)\+ ]] || { echo "none (no [+] seen)"; return; }
+  local start=${BASH_REMATCH[1]}
+  [[ $text =~ ^([0-9]+)x[0-9]+\+([0-9]+)\+ ]] || { echo "none (no speed seen)"; return; }
+  echo $((start - BASH_REMATCH[1] - BASH_REMATCH[2]))
+}
+
+# With the keybindings page open (its shot taken as $1), at the window size
+# $2: the footer's "UP/DOWN" reads as letters apart (two may touch at a
+# corner), at least 7 pixels high, the third leaning right; then on the
+# gear speeds page, gear 1's speed of three figures in mph ends at least 4
+# pixels before its [+]. What it measured is left in $small_texts_seen.
+small_texts() {
+  read -r letters lowest lean <<<"$(footer_word "$1")"
+  ((letters >= 6 && lowest >= 7)) && at_least "$lean" 1 ||
+    fail "the footer's UP/DOWN cannot be read at $2: $letters letters apart, the lowest $lowest pixels high, the slash leaning $lean"
+  for _ in 1 2 3 4 5 6 7 8; do press Down; done
+  local mark
+  mark=$(frames)
+  press Return
+  seen "$mark" '"~y~50.00 ~w~m/s  ~c~111 mph"' || fail "no gear 1 at 111 mph on the gear speeds page at $2"
+  # At least a space apart: [+] drawn over the "h" of "mph" leaves a column
+  # or so of its "mp" visible before it.
+  plus_shown() { gap=$(plus_gap "$1"); [[ $gap =~ ^-?[0-9]+$ ]] && ((gap >= 4)); }
+  shot_until "$1-gears" plus_shown "$1-gears" || fail "the [+] covers or touches gear 1's speed at $2 (a gap of $gap)"
+  small_texts_seen="UP/DOWN $lowest pixels high, its slash leaning $lean; [+] $gap pixels after 111 mph"
+}

@@ -103,6 +103,15 @@ contents "$folder" | cmp -s - "$work/before.txt" || fail "a second playground ch
 close_playground
 pass "a second playground on a folder in use: \"$(tr -d '\r' <"$work/second.log")\""
 
+# Started with no Halvane.asi at all: the error box, and the world runs on.
+record=$work/record-none.txt
+start_playground "$smallest_window" --plugin "$(windows_path "$work/none/Halvane.asi")" --folder "$(windows_path "$work/game-none")"
+tail -1 "$record" | grep -q 'plug-in error: cannot read the plug-in .*Halvane.asi' ||
+  fail "no load error when started without a DLL: $(tail -1 "$record")"
+shot_until none error_box none || fail "no error box without a DLL"
+close_playground
+pass "started with no Halvane.asi: the error shown in its box, the world runs on"
+
 # Its own folder, locked: it says which folder it cannot write and what the
 # player can do, not that the build is broken.
 contents "$folder" >"$work/before.txt"
