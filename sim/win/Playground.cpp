@@ -99,11 +99,13 @@ std::optional<Options> ReadOptions(std::string& problem) {
         read.reset();
       } else if (width < SmallestWindowWidth || height < SmallestWindowHeight) {
         // Below it the menu's text cannot be read.
-        problem = "playground: --size " + std::to_string(width) + "x" + std::to_string(height) +
-                  " is smaller than the smallest window, " + std::to_string(SmallestWindowWidth) + "x" +
-                  std::to_string(SmallestWindowHeight) + " (a " + std::to_string(SmallestViewWidth) + "x" +
-                  std::to_string(SmallestViewHeight) +
-                  " game view and the panel): in a smaller one the menu's text cannot be read.";
+        problem =
+            "playground: --size " + std::to_string(width) + "x" + std::to_string(height) +
+            " is smaller than the smallest window, " + std::to_string(SmallestWindowWidth) + "x" +
+            std::to_string(SmallestWindowHeight) + " (a " + std::to_string(SmallestViewWidth) + "x" +
+            std::to_string(SmallestViewHeight) +
+            " game view and the panel): in a smaller one the menu's text cannot be read. Give a --size of "
+            "at least that, or none.";
         read.reset();
       } else {
         read->width = width;

@@ -129,14 +129,15 @@ std::optional<std::string> TakeFolder(const fs::path& folder) {
   const DWORD code = GetLastError();
   if (directory != INVALID_HANDLE_VALUE) CloseHandle(directory);
   if (!known)
-    return "cannot look into " + Utf8(folder) + ": " + std::system_category().message(static_cast<int>(code));
+    return "cannot look into " + Utf8(folder) + ": " +
+           std::system_category().message(static_cast<int>(code)) + ". To play, " + ChooseAnother;
   wchar_t name[96];
   std::swprintf(name, std::size(name), L"Local\\HalvanePlaygroundFolder-%08lx-%08lx%08lx",
                 identity.dwVolumeSerialNumber, identity.nFileIndexHigh, identity.nFileIndexLow);
   const HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
   if (mutex == nullptr)
     return "cannot take " + Utf8(folder) + ": " +
-           std::system_category().message(static_cast<int>(GetLastError()));
+           std::system_category().message(static_cast<int>(GetLastError())) + ". To play, " + ChooseAnother;
   if (GetLastError() == ERROR_ALREADY_EXISTS) {
     CloseHandle(mutex);
     return "another playground is using the folder " + Utf8(folder) +
@@ -189,14 +190,16 @@ std::optional<std::string> ClaimFolder(const fs::path& folder) {
   std::error_code error;
   const fs::file_status status = fs::status(folder, error);
   if (error && error != std::errc::no_such_file_or_directory)
-    return "playground: cannot look into " + Utf8(folder) + ": " + error.message();
+    return "playground: cannot look into " + Utf8(folder) + ": " + error.message() + ". To play, " +
+           ChooseAnother;
   if (!fs::exists(status)) {
     if (fs::create_directories(folder, error); error)
       return "playground: cannot make the folder " + Utf8(folder) + ": " + error.message() +
              ". Name a --folder in a place you may write.";
     if (const std::optional<std::string> taken = TakeFolder(folder)) return "playground: " + *taken;
     if (const std::optional<std::string> failed = WriteMark(folder, {NoPlugin}))
-      return "playground: cannot mark the folder it made: " + *failed;
+      return "playground: cannot mark the folder it made: " + *failed +
+             ". Name a --folder in a place you may write.";
     return std::nullopt;
   }
   if (!fs::is_directory(status))
