@@ -62,7 +62,8 @@ std::string Usage() {
          "                 and the world) into FILE, a new file: an existing one is refused\n"
          "                 (default: no record)\n"
          "  --size WxH     the window's inside, " +
-         smallest + " at least (default: the largest that fits the screen, up to " + largest +
+         smallest + " at least\n                 (default: the largest that fits the screen, up to " +
+         largest +
          ")\n"
          "  --help         this list";
 }
