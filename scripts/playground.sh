@@ -8,7 +8,10 @@
 # The playground folder, where Halvane.ini stays between runs, is --folder,
 # else $HALVANE_PLAYGROUND_FOLDER, else ~/.local/share/halvane-playground.
 set -euo pipefail
+# Paths given relative to where the script was started from.
+started=$PWD
 cd "$(dirname "$0")/.."
+full_path() { (cd "$started" && realpath -m "$1"); }
 folder=${HALVANE_PLAYGROUND_FOLDER:-$HOME/.local/share/halvane-playground}
 usage() {
   cat <<USAGE
@@ -42,9 +45,9 @@ while (($#)); do
         exit 2
       fi
       case $1 in
-        --plugin) plugin=$(realpath -m "$2") ;;
-        --folder) folder=$(realpath -m "$2") ;;
-        --record) options+=(--record "$(windows_path "$(realpath -m "$2")")") ;;
+        --plugin) plugin=$(full_path "$2") ;;
+        --folder) folder=$(full_path "$2") ;;
+        --record) options+=(--record "$(windows_path "$(full_path "$2")")") ;;
         --size) options+=(--size "$2") ;;
       esac
       shift 2

@@ -154,15 +154,17 @@ close_playground
 pass "a player's own Halvane.asi is refused, and once moved out of the folder the playground installs its own and plays"
 
 # scripts/playground.sh: --help says what each option does and its default,
-# and starts nothing; every option is passed on.
+# and starts nothing; every option is passed on, a relative path taken from
+# where it was started.
 "$here/../scripts/playground.sh" --help >"$work/help.txt" 2>&1 </dev/null ||
   fail "scripts/playground.sh --help failed: $(cat "$work/help.txt")"
 for option in --plugin --folder --record --size; do
   grep -A2 -- "^  $option " "$work/help.txt" | grep -q 'default' || fail "--help says no default for $option: $(cat "$work/help.txt")"
 done
 record=$work/record-script.txt
-HALVANE_PLAYGROUND_PREFIX=$HALVANE_WINEPREFIX "$here/../scripts/playground.sh" --size 1356x600 \
-  --folder "$work/script folder" --record "$record" --plugin "$work/Halvane.asi" >"$work/script.log" 2>&1 &
+# Its paths as a player in the work folder gives them, relative to it.
+(cd "$work" && HALVANE_PLAYGROUND_PREFIX=$HALVANE_WINEPREFIX exec "$here/../scripts/playground.sh" --size 1356x600 \
+  --folder "script folder" --record "$(basename "$record")" --plugin Halvane.asi) >"$work/script.log" 2>&1 &
 playground=$!
 window=$(wait_for_window 120 "Halvane Playground" "$work/script.log" "$playground") || fail "no window from scripts/playground.sh"
 until [[ -s $record ]] && (($(frames) > 30)); do sleep 0.1; done
