@@ -54,6 +54,8 @@ void Game::BeginFrame(const Input& input) {
   texts.clear();
   rects.clear();
   drawCount = 0;
+  textBegunThisFrame_ = false;
+  notificationBegunThisFrame_ = false;
   frontendSounds.clear();
 }
 

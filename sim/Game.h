@@ -203,6 +203,10 @@ class Game {
   void EndFrame(const Input& input);
 
   bool EntityExists(std::int32_t handle) const;
+  // A text command or a notification begun this frame and not yet ended.
+  bool TextCommandOpen() const {
+    return (textOpen_ && textBegunThisFrame_) || (notificationOpen_ && notificationBegunThisFrame_);
+  }
 
  private:
   void Define(NativeHash hash, std::string name, std::size_t arity, std::function<void(Invocation&)> run);
@@ -234,6 +238,8 @@ class Game {
   bool textOpen_ = false;
   std::string textBody_;
   bool notificationOpen_ = false;
+  bool textBegunThisFrame_ = false;
+  bool notificationBegunThisFrame_ = false;
   std::string notificationBody_;
 
   std::unordered_map<NativeHash, NativeInfo> natives_;

@@ -21,6 +21,7 @@ void Game::DefineScreenNatives() {
       faults.push_back("text command with a format other than STRING");
     if (textOpen_) faults.push_back("text command begun twice");
     textOpen_ = true;
+    textBegunThisFrame_ = true;
     textBody_.clear();
   });
   Define(native::AddText, "add text", 1, [this](Invocation& call) {
@@ -43,6 +44,7 @@ void Game::DefineScreenNatives() {
     if (std::string(call.Text(0)) != "STRING")
       faults.push_back("notification with a format other than STRING");
     notificationOpen_ = true;
+    notificationBegunThisFrame_ = true;
     notificationBody_.clear();
   });
   Define(native::PostNotification, "post notification", 2, [this](Invocation& call) {

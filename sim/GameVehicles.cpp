@@ -102,6 +102,8 @@ void Game::DefineVehicleNatives() {
     call.Return(vehicle != nullptr ? vehicle->velocity : Vector3{0.0F, 0.0F, 0.0F});
   });
   Define(native::SetVehicleVelocity, "set vehicle velocity", 4, [this](Invocation& call) {
+    if (!std::isfinite(call.Float(1)) || !std::isfinite(call.Float(2)) || !std::isfinite(call.Float(3)))
+      faults.push_back("a velocity that is not a finite number");
     if (VehicleModel* vehicle = FindVehicle(call.Int(0))) {
       vehicle->velocity = {call.Float(1), call.Float(2), call.Float(3)};
     }

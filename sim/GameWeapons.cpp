@@ -4,6 +4,7 @@
 #include "Game.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace sim {
 
@@ -90,6 +91,7 @@ void Game::DefineWeaponNatives() {
   });
   Define(native::SetControlValueNextFrame, "set control value next frame", 3, [this](Invocation& call) {
     if (call.Int(0) != 0) faults.push_back("control value set outside group 0");
+    if (!std::isfinite(call.Float(2))) faults.push_back("a control value that is not a finite number");
     controlsNextFrame_[call.Int(1)] = call.Float(2);
     call.Return(true);
   });
@@ -109,6 +111,7 @@ void Game::DefineWeaponNatives() {
     call.Return(weapon != nullptr ? weapon->total : 0);
   });
   Define(native::SetTotalAmmo, "set total ammo", 3, [this](Invocation& call) {
+    if (call.Int(2) < 0) faults.push_back("total ammunition set to a negative amount");
     if (WeaponModel* weapon = Owned(call.Int(0), call.Hash(1))) weapon->total = std::max(0, call.Int(2));
   });
   Define(native::HideHudComponentThisFrame, "hide HUD component this frame", 1,

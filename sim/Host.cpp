@@ -127,6 +127,7 @@ void Host::RunFrameOn(Fibre& fibre) {
   frameCalls.clear();
   frameSounds.clear();
   padReads = 0;
+  nativeCalls = 0;
   ++frameNumber;
   game.BeginFrame(input);
   running_ = &fibre;
@@ -221,17 +222,21 @@ std::uint64_t* Host::OnNativeCall() {
   }
   NativeCallRecord call = std::move(*pending_);
   pending_.reset();
+  ++nativeCalls;
   const NativeInfo* native = game.Find(call.hash);
   if (native == nullptr) {
     Error("unknown native " + Hex(call.hash));
   } else if (native->arity != call.args.size()) {
     Error(native->name + " called with " + std::to_string(call.args.size()) + " arguments, expects " +
           std::to_string(native->arity));
-  } else if (call.hash == throwingNative) {
+  } else if (call.hash == throwingNative || nativeCalls == throwingCall ||
+             (throwWhen && throwWhen(call.hash, call.args))) {
+    if (nativeCalls == throwingCall) throwingCall = 0;
     throw std::runtime_error("the native " + native->name + " threw");
   } else {
     invocation_.args = call.args;
     native->run(invocation_);
+    if (lie) lie(call.hash, invocation_);
   }
   call.result = invocation_.result;
   frameCalls.push_back(std::move(call));

@@ -109,6 +109,17 @@ class Host {
   // A native that throws a C++ exception when called, as a failing host
   // function might: 0 for none.
   NativeHash throwingNative = 0;
+  // The native call of the next frame, counted from 1, that throws once, as
+  // a host function failing at that moment might: 0 for none. Cleared when
+  // it has thrown.
+  int throwingCall = 0;
+  // Throws for each native call it says yes to, given the call's hash and
+  // pushed values: a host function failing on one call of many.
+  std::function<bool(NativeHash, const std::vector<std::uint64_t>&)> throwWhen;
+  // A host that lies: called after the model has answered a native (result
+  // and out-parameters written), free to change the answer.
+  std::function<void(NativeHash, Invocation&)> lie;
+  int nativeCalls = 0;         // native calls in the last frame, thrown ones included
   int padReads = 0;            // XInput polls in the last frame
   long pluginAllocations = 0;  // heap allocations the plug-in made in the last frame
   int frameNumber = 0;

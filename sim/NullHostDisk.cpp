@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -21,5 +22,10 @@ bool CutFile(std::FILE* file, std::uint64_t length) {
   return std::fflush(file) == 0 && ftruncate(fileno(file), static_cast<off_t>(length)) == 0;
 }
 bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+bool IsReadOnlyFile(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0;
+}
+std::uint32_t ProcessId() { return static_cast<std::uint32_t>(getpid()); }
 
 }  // namespace platform

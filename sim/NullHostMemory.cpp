@@ -146,4 +146,8 @@ bool MoveOver(const std::string& source, const std::string& target) {
 
 bool RemoveFile(const std::string& path) { return files.erase(path) == 1; }
 
+// Files in memory carry no read-only mark; one process holds them.
+bool IsReadOnlyFile(const std::string&) { return false; }
+std::uint32_t ProcessId() { return 1; }
+
 }  // namespace platform

@@ -7,6 +7,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -216,6 +217,16 @@ bool RemoveFile(const std::string& path) {
   AfterFileCall();
   return removed;
 }
+
+// The tests run as root, whom the permission bits do not stop: the mark is
+// read from them instead.
+bool IsReadOnlyFile(const std::string& path) {
+  const sim::HostCode hostCode;
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0;
+}
+
+std::uint32_t ProcessId() { return static_cast<std::uint32_t>(getpid()); }
 
 const char PathSeparator = '/';
 const char* const LineBreak = "\n";

@@ -1,5 +1,7 @@
 #include "Playthrough.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -8,6 +10,10 @@ std::filesystem::path MakeTestFolder() {
   std::string pattern = (std::filesystem::temp_directory_path() / "halvane-test-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) std::abort();
   return pattern;
+}
+
+std::filesystem::path TemporaryOf(const std::filesystem::path& settingsFile) {
+  return settingsFile.string() + "." + std::to_string(getpid()) + ".tmp";
 }
 
 Playthrough::Playthrough() : folder(MakeTestFolder()), host(HALVANE_PLUGIN_FILE, folder / "game") {}

@@ -12,6 +12,9 @@
 #include <string>
 
 std::filesystem::path MakeTestFolder();
+// The temporary the plug-in saves `settingsFile` through, as it names it in
+// this process.
+std::filesystem::path TemporaryOf(const std::filesystem::path& settingsFile);
 
 class Playthrough : public ::testing::Test {
  protected:

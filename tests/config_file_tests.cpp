@@ -13,7 +13,7 @@ TEST_F(SettingsFileTest, AFileThatIsThereButCannotBeReadIsLeftAlone) {
   EXPECT_TRUE(std::filesystem::is_symlink(file));
   EXPECT_EQ(Config.Menu, 116);
   Config = DefaultConfig;
-  EXPECT_FALSE(std::filesystem::exists(folder / "Halvane.ini.tmp"));
+  EXPECT_FALSE(std::filesystem::exists(TemporaryOf(folder / "Halvane.ini")));
   EXPECT_TRUE(SameRecord(Config, DefaultConfig));
 
   std::filesystem::remove(file);
@@ -93,7 +93,7 @@ TEST_F(SettingsFileTest, AbsurdFilesLoadWithoutHarm) {
   SaveSettings();
   EXPECT_TRUE(std::filesystem::is_directory(file));
   EXPECT_TRUE(SameRecord(Config, DefaultConfig));
-  EXPECT_FALSE(std::filesystem::exists(folder / "Halvane.ini.tmp"));
+  EXPECT_FALSE(std::filesystem::exists(TemporaryOf(folder / "Halvane.ini")));
 }
 
 TEST_F(SettingsFileTest, SavingThenLoadingGivesTheRecordBack) {
@@ -178,17 +178,17 @@ TEST_F(SettingsFileTest, WhereTheReplaceCannotBeDoneTheFileIsWrittenInPlace) {
   SaveSettings();
   EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Menu=F5\n"));
   EXPECT_EQ(Identity(file), original);
-  EXPECT_FALSE(std::filesystem::exists(folder / "Halvane.ini.tmp"));
+  EXPECT_FALSE(std::filesystem::exists(TemporaryOf(folder / "Halvane.ini")));
   host.environment.replaceFails = false;
 
   // A leftover folder in the temporary's place: written in place, and the
   // folder, which the plug-in did not make, stays.
   Config.Menu = 117;
-  std::filesystem::create_directory(folder / "Halvane.ini.tmp");
+  std::filesystem::create_directory(TemporaryOf(folder / "Halvane.ini"));
   SaveSettings();
   EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Menu=F6\n"));
-  EXPECT_TRUE(std::filesystem::is_directory(folder / "Halvane.ini.tmp"));
-  std::filesystem::remove(folder / "Halvane.ini.tmp");
+  EXPECT_TRUE(std::filesystem::is_directory(TemporaryOf(folder / "Halvane.ini")));
+  std::filesystem::remove(TemporaryOf(folder / "Halvane.ini"));
 
   // Nowhere to write: nothing appears, the change holds for the run.
   SettingsPath = (folder / "missing" / "Halvane.ini").string();
@@ -206,7 +206,7 @@ TEST_F(SettingsFileTest, WhereTheReplaceCannotBeDoneTheFileIsWrittenInPlace) {
   SaveSettings();
   EXPECT_EQ(ReadFile(file), DefaultFile);
   EXPECT_NE(Identity(file), written);
-  EXPECT_FALSE(std::filesystem::exists(folder / "Halvane.ini.tmp"));
+  EXPECT_FALSE(std::filesystem::exists(TemporaryOf(folder / "Halvane.ini")));
 }
 
 TEST_F(SettingsFileTest, ThePathIsBesideTheLibraryElseInAppDataElseBare) {
@@ -244,7 +244,7 @@ using StartUpTest = Playthrough;
 TEST_F(StartUpTest, FirstStartWritesTheDefaultsBesideTheLibrary) {
   host.Frame();
   EXPECT_EQ(ReadFile(host.Folder() / "Halvane.ini"), DefaultFile);
-  EXPECT_FALSE(std::filesystem::exists(host.Folder() / "Halvane.ini.tmp"));
+  EXPECT_FALSE(std::filesystem::exists(TemporaryOf(host.Folder() / "Halvane.ini")));
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 namespace {
 
 TEST_F(SettingsFileTest, AFullDiskNeverCostsTheOldFile) {
-  const std::string temporary = file.string() + ".tmp";
+  const std::string temporary = TemporaryOf(file).string();
   const std::string mine = "Menu=F5\nEngine=H\nGear1=12.5\n";
   LoadText(mine);
   const ino_t original = Identity(file);
@@ -78,7 +78,7 @@ class SaveCrashTest : public SettingsFileTest {
       EXPECT_TRUE(text == old || whole) << "after file call " << call << ":\n" << *left[call];
     }
     Config = after;
-    EXPECT_FALSE(std::filesystem::exists(folder / "Halvane.ini.tmp"));
+    EXPECT_FALSE(std::filesystem::exists(TemporaryOf(folder / "Halvane.ini")));
   }
 };
 
@@ -170,7 +170,7 @@ TEST_F(SaveCrashTest, WritingInPlaceWhenTheCutFailsAndTheOldBytesGoBack) {
 }
 
 TEST_F(SettingsFileTest, AStaleTemporaryIsNeverWrittenThrough) {
-  const std::filesystem::path temporary = folder / "Halvane.ini.tmp";
+  const std::filesystem::path temporary = TemporaryOf(folder / "Halvane.ini");
   const std::filesystem::path other = folder / "other.txt";
   WriteFile(other, "another program's file\n");
   LoadText("Menu=F5\n");
@@ -196,7 +196,7 @@ TEST_F(SettingsFileTest, AStaleTemporaryIsNeverWrittenThrough) {
 
 TEST_F(SettingsFileTest, EverySaveReplacesTheFileAfterPuttingTheNewOneOnTheDisk) {
   LoadText(DefaultFile);
-  const std::string temporary = (std::filesystem::canonical(folder) / "Halvane.ini.tmp").string();
+  const std::string temporary = TemporaryOf(std::filesystem::canonical(folder) / "Halvane.ini").string();
   std::string previous = DefaultFile;
   for (KeyCode menu : {116, 117, 118}) {
     SCOPED_TRACE(menu);
@@ -207,8 +207,9 @@ TEST_F(SettingsFileTest, EverySaveReplacesTheFileAfterPuttingTheNewOneOnTheDisk)
     SaveSettings();
     EXPECT_NE(Identity(file), before);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(reader), {}), previous);  // never half of each
-    EXPECT_THAT(host.fileLog, ::testing::ElementsAre("sync " + temporary,
-                                                     "move " + file.string() + ".tmp " + file.string()));
+    EXPECT_THAT(host.fileLog,
+                ::testing::ElementsAre("sync " + temporary,
+                                       "move " + TemporaryOf(file).string() + " " + file.string()));
     previous = ReadFile(file);
     EXPECT_THAT(previous, ::testing::HasSubstr("Menu=" + std::string(KeyName(menu)) + "\n"));
   }
@@ -252,7 +253,7 @@ TEST_F(SettingsFileTest, ATemporaryTheDiskWillNotTakeWholeCostsNothingAndIsNever
     host.environment.temporaryFault = Fault::None;
     EXPECT_EQ(ReadFile(file), mine);
     EXPECT_EQ(Identity(file), original);
-    EXPECT_FALSE(std::filesystem::exists(folder / "Halvane.ini.tmp"));
+    EXPECT_FALSE(std::filesystem::exists(TemporaryOf(folder / "Halvane.ini")));
   }
 }
 
@@ -264,7 +265,7 @@ TEST_F(SettingsFileTest, AShortWriteThatNoFlushNoticesIsNeverCountedAsWritten) {
   WriteFile(file, mine);
   LoadText(mine);
   Config.GearSystem = false;
-  std::filesystem::create_directory(folder / "Halvane.ini.tmp");
+  std::filesystem::create_directory(TemporaryOf(folder / "Halvane.ini"));
   host.environment.shortWrites = 1;
   EXPECT_FALSE(SaveSettings());
   EXPECT_EQ(host.environment.shortWrites, 0);
@@ -289,7 +290,7 @@ TEST_F(SettingsFileTest, AFileThatOnlySeemsMissingIsNeverReplacedNorEmptied) {
   LoadSettings();
   EXPECT_EQ(ReadFile(file), mine);
   EXPECT_EQ(Config.Menu, 116);
-  EXPECT_FALSE(std::filesystem::exists(folder / "Halvane.ini.tmp"));
+  EXPECT_FALSE(std::filesystem::exists(TemporaryOf(folder / "Halvane.ini")));
 
   // A save that must write in place (the replace refused) and whose read
   // finds "no file" leaves the file as it is and says it failed.

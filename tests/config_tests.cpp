@@ -169,7 +169,7 @@ TEST_F(SettingsFileTest, AFileOverOneMebibyteIsUnreadableAndLeftAlone) {
   Config.Engine = 72;
   SaveSettings();  // never written over
   EXPECT_EQ(ReadFile(file), over);
-  EXPECT_FALSE(std::filesystem::exists(folder / "Halvane.ini.tmp"));
+  EXPECT_FALSE(std::filesystem::exists(TemporaryOf(folder / "Halvane.ini")));
 }
 
 }  // namespace

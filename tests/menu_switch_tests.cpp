@@ -78,7 +78,7 @@ TEST_F(MenuTest, AHugeSettingsFileIsLeftAloneAndTheGameGoesOn) {
   std::ifstream(file).read(start, sizeof start);
   EXPECT_EQ(std::string(start, 8), "Menu=F5\n");
   EXPECT_THAT(host.game.hiddenHud, ElementsAre(2, 20));
-  EXPECT_FALSE(std::filesystem::exists(host.Folder() / "Halvane.ini.tmp"));
+  EXPECT_FALSE(std::filesystem::exists(TemporaryOf(host.Folder() / "Halvane.ini")));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Random play where the features meet, checked against what a player would
 // state (the seam soak).
 #include "Playthrough.h"
+#include "Promises.h"
 #include "config/SettingsTable.h"
 #include "feedback/Sound.h"
 #include "menu/Menu.h"
@@ -115,25 +116,12 @@ class SeamSoakTest : public Playthrough {
   std::mt19937 random;
   bool Chance(unsigned inThousand) { return random() % 1000 < inThousand; }
   long given = 0;  // every cartridge the game has handed out
-  std::array<bool, 4> limitHadFigure{};
+  // The limits of the file after the last pass; a limit keeps its last value
+  // over a pass that left its line out.
+  std::array<float, 4> limitsBefore = promises::FileGearLimits(StartFile);
   std::string fileBefore;
 
-  // Before the pass: the weapon in hand, whether its magazine is tracked, and
-  // what it held; the shots fired so far.
-  struct WeaponBefore {
-    std::uint32_t weapon;
-    bool tracked;
-    std::int32_t clip;
-    int shots;
-  };
-  WeaponBefore TakeWeaponBefore() const {
-    const sim::Character& character = host.game.character;
-    const auto held = character.weapons.find(character.weapon);
-    if (held == character.weapons.end()) return {character.weapon, false, -1, host.game.shotsFired};
-    // The plug-in's own weapon groups, looked up in this program's copy.
-    const bool tracked = !WeaponRecordOf(character.weapon).clipExempt;
-    return {character.weapon, tracked, held->second.clip, host.game.shotsFired};
-  }
+  using WeaponBefore = promises::WeaponBefore;
   // The wheel the character sits at (0: none), and whether getting in is
   // still to be shown by the gear indicator. Taking a wheel from no wheel
   // (on foot, another seat) is getting in; so is going straight from one
@@ -250,40 +238,30 @@ class SeamSoakTest : public Playthrough {
   void CheckPass(long pass, const std::vector<std::string>& moments, int switches, int saves,
                  const WeaponBefore& before) {
     ASSERT_TRUE(host.errors.empty()) << "pass " << pass << ": " << host.errors.front();
-    // A magazine at its last cartridge is never emptied by a pull the
-    // plug-in let through, menu open or not, whatever the pass threw.
-    const sim::Character& character = host.game.character;
-    const bool sameWeapon = character.weapon == before.weapon && character.weapons.contains(before.weapon);
-    ASSERT_FALSE(before.tracked && before.clip == 1 && sameWeapon && host.game.shotsFired > before.shots)
-        << "pass " << pass << ": the last cartridge was fired";
+    ASSERT_TRUE(promises::LastCartridgeKept(host, before)) << "pass " << pass;
+    ASSERT_TRUE(promises::OnlySoundNumbersHanded(host)) << "pass " << pass;
+    ASSERT_TRUE(promises::TextCommandsEnded(host, host.throwingNative)) << "pass " << pass;
     // Getting in, or back to the wheel, starts in gear 1 (2 if a gear-up
     // press fires on that very pass), whatever the menu did meanwhile.
     if (const int shown = ShownGear(); entryToShow && shown != 0) {
       ASSERT_LE(shown, 2) << "pass " << pass << ": a car got into shows gear " << shown;
       entryToShow = false;
     }
-    // No round is fired from nothing.
-    long held = 0;
-    for (const auto& [hash, weapon] : host.game.character.weapons) held += weapon.total;
-    ASSERT_LE(host.game.shotsFired + held, given) << "pass " << pass << ": a round from nothing";
+    ASSERT_TRUE(promises::NoRoundFromNothing(host, given)) << "pass " << pass;
     // The file never holds a mix of two saves, nor less than one.
     for (std::size_t i = 0; i < moments.size(); ++i) {
       ASSERT_TRUE(Whole(moments[i])) << "pass " << pass << ", file call " << i << ":\n" << moments[i];
     }
-    // A limit shown with a figure never becomes No Limit: the player never types one here.
-    const std::string file = ReadWhole(host.Folder() / "Halvane.ini");
+    // A limit shown with a figure never becomes No Limit (the player never
+    // types one here), and no press takes one below 1 m/s.
+    std::array<float, 4> limits = promises::FileGearLimits(ReadWhole(host.Folder() / "Halvane.ini"));
     for (std::size_t gear = 0; gear < 4; ++gear) {
-      const std::string key = "\nGear" + std::to_string(gear + 1) + "=";
-      const std::size_t at = file.find(key);
-      if (at == std::string::npos) continue;
-      const float limit = std::strtof(file.c_str() + at + key.size(), nullptr);
-      const bool figure = std::isfinite(limit);
-      ASSERT_TRUE(figure || !limitHadFigure[gear])
-          << "pass " << pass << ": gear " << gear + 1 << " lost its figure";
-      // No press takes a limit below the lowest, 1 m/s.
-      ASSERT_GE(limit, 1.0F) << "pass " << pass << ": gear " << gear + 1 << " below its floor";
-      limitHadFigure[gear] = limitHadFigure[gear] || figure;
+      if (std::isnan(limits[gear])) limits[gear] = limitsBefore[gear];
+      ASSERT_TRUE(std::isnan(limits[gear]) || limits[gear] >= 1.0F)
+          << "pass " << pass << ": gear " << gear + 1;
     }
+    ASSERT_TRUE(promises::NoLimitLost(limitsBefore, limits)) << "pass " << pass;
+    limitsBefore = limits;
     // A key held acts once.
     ASSERT_LE(switches, 1) << "pass " << pass << ": the safety switched twice on one press";
     ASSERT_LE(saves, 1) << "pass " << pass << ": more saves than presses";
@@ -413,14 +391,14 @@ TEST_P(SeamSoakSeeds, RandomPlayAcrossTheSeamsHoldsWhatAPlayerExpects) {
       host.Unload();
       if (Chance(500)) {  // the player's own file put back, with the game closed
         std::ofstream(host.Folder() / "Halvane.ini", std::ios::trunc) << StartFile;
-        limitHadFigure = {};
+        limitsBefore = promises::FileGearLimits(StartFile);
       }
       host.Load();
       ASSERT_TRUE(host.Loaded());
       switchesThisPress = 0;  // a new plug-in: a key held at its start is a new press
     }
     NoteWheel();
-    const WeaponBefore weaponBefore = TakeWeaponBefore();
+    const WeaponBefore weaponBefore = promises::TakeWeaponBefore(host);
     fileBefore = ReadWhole(host.Folder() / "Halvane.ini");
     moments.clear();
     const std::size_t logged = host.fileLog.size();

@@ -25,8 +25,6 @@ if [[ $scenario == full-disk || $scenario == locked-folder-full-disk ]]; then
   printf 'Menu=F5\r\nEngine=H\r\nGear1=12.5\r\n' >"$folder/Halvane.ini"
   cp "$plugin" "$folder/Halvane.asi"  # installed before the disk filled up
   plugin=$folder/Halvane.asi
-  # Left by a crash: the temporary's name as a hard link to the file itself.
-  [[ $scenario == full-disk ]] && ln "$folder/Halvane.ini" "$folder/Halvane.ini.tmp"
   HALVANE_FILE_SIZE_LIMIT=$(stat -c %s "$folder/Halvane.ini")
   export HALVANE_FILE_SIZE_LIMIT
   trap '' XFSZ

@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
   const std::map<std::string, std::function<void(const std::filesystem::path&, const std::filesystem::path&)>>
       scenarios = {{"load", LoadAndUnload},
                    {"first-start", FirstStart},
+                   {"file-appears-at-first-start", FileAppearsAtFirstStart},
                    {"prepared-settings", PreparedSettings},
                    {"playthrough", Playthrough},
                    {"hot-reload", HotReload},
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
                    {"non-ascii-folder", NonAsciiFolder},
                    {"dot-folder", DotFolder},
                    {"stale-temporary", StaleTemporary},
+                   {"read-only-settings-file", ReadOnlySettingsFile},
                    {"locked-settings-file", LockedSettingsFile},
                    {"file-held-open", FileHeldOpen},
                    {"locked-folder-writable-file", LockedFolderWritableFile},
@@ -59,9 +61,11 @@ int main(int argc, char** argv) {
                    {"comma-locale", CommaLocale},
                    {"guarded-image", GuardedImage},
                    {"limiter-in-code", LimiterStoreInCodeOrData},
+                   {"limiter-pattern-twice", LimiterPatternTwice},
                    {"pad", Pad},
                    {"passenger", Passenger},
                    {"open-menu-world", OpenMenuWorld},
+                   {"failing-calls", FailingCalls},
                    {"foreign-clip-section", ForeignClipSection}};
   const auto scenario = argc == 4 ? scenarios.find(argv[1]) : scenarios.end();
   if (scenario == scenarios.end()) {

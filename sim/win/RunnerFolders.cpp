@@ -18,6 +18,32 @@
 
 namespace runner {
 
+void FileAppearsAtFirstStart(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // No Halvane.ini at start-up; the player's own appears (copied in by
+  // another program) just before the first file is moved into its place.
+  // It is never replaced: it is read, and its F3 opens the menu.
+  std::filesystem::create_directories(folder);
+  const std::string theirs = "Menu=F3\r\nEngine=H\r\n";
+  const std::filesystem::path file = folder / "Halvane.ini";
+  beforeMove = [&](const std::filesystem::path& target) {
+    if (std::filesystem::equivalent(target.parent_path(), folder) && target.filename() == "Halvane.ini" &&
+        !std::filesystem::exists(file)) {
+      std::ofstream(file, std::ios::binary) << theirs;
+    }
+  };
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  session.Frame();
+  beforeMove = nullptr;
+  Check(ReadFile(file) == theirs, "the player's file is left byte for byte");
+  SwitchAmmoCounterInMenu(session, VK_F3, "the player's file is read: F3 opens the menu");
+  Check(ReadFile(file).find("Menu=F3\r\nEngine=H\r\n") != std::string::npos &&
+            ReadFile(file).find("HideAmmoHud=1\r\n") != std::string::npos,
+        "a change in the menu is saved over the player's settings");
+  Check(!std::filesystem::exists(Temporary(folder)), "no temporary file is left");
+  session.Finish();
+}
+
 void ReadOnlyFolder(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
   // The folder was made read-only with the DLL already in it.
   Session session(plugin, folder);
@@ -57,7 +83,7 @@ void NonAsciiFolder(const std::filesystem::path& plugin, const std::filesystem::
     SwitchAmmoCounterInMenu(session);
     Check(ReadFile(game / "Halvane.ini").find("HideAmmoHud=1\r\n") != std::string::npos,
           "a menu change is saved there");
-    Check(!std::filesystem::exists(game / "Halvane.ini.tmp"), "no temporary file is left");
+    Check(!std::filesystem::exists(Temporary(game)), "no temporary file is left");
     session.Finish();
   }
   std::ofstream(game / "Halvane.ini", std::ios::binary) << "Menu=F5\r\n";

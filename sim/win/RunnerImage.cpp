@@ -20,26 +20,30 @@ namespace runner {
 
 namespace {
 
-// Sets the first byte of a copy of the limiter store in this program's
-// image: 0 spoils it, 0x76 makes it whole again.
-bool SetFirstByte(const unsigned char* store, unsigned char value) {
-  auto* bytes = const_cast<unsigned char*>(store);
+// Sets the byte at `at` of a copy of the limiter store in this program's
+// image: the first byte 0 spoils it, 0x76 makes it whole again; bytes 10 and
+// 11 are the low half of the field offset it names.
+bool SetByte(const unsigned char* store, std::size_t at, unsigned char value) {
+  auto* bytes = const_cast<unsigned char*>(store) + at;
   DWORD protection;
   if (!VirtualProtect(bytes, 1, PAGE_EXECUTE_READWRITE, &protection)) return false;
   bytes[0] = value;
   return VirtualProtect(bytes, 1, protection, &protection) != 0;
 }
+bool SetFirstByte(const unsigned char* store, unsigned char value) { return SetByte(store, 0, value); }
 
 // Whether the field the start-up scan found is written by the limiter: 0.6
-// at `offset` in the car's object.
+// at `offset` in the car's object. `pulledBack`: whether the car, driven at
+// 20 m/s in gear 1, was pulled back to its limit all the same.
 bool FieldWrittenAt(const std::filesystem::path& plugin, const std::filesystem::path& folder,
-                    std::size_t offset) {
+                    std::size_t offset, bool* pulledBack = nullptr) {
   Session session(plugin, folder);
   if (!session.Load()) return false;
   session.Frame();
   const std::int32_t car = session.DriveAt(20.0F);
   float field;
   std::memcpy(&field, session.host.game.Vehicle(car).memory.data() + offset, sizeof field);
+  if (pulledBack != nullptr) *pulledBack = session.host.game.Vehicle(car).velocity.x == 9.72F;
   session.Finish();
   return field == 0.6F;
 }
@@ -65,6 +69,25 @@ void LimiterStoreInCodeOrData(const std::filesystem::path& plugin, const std::fi
         "the copies can be swapped");
   Check(FieldWrittenAt(plugin, folder / "data", LimiterOffset),
         "the store in read-only data is found and its field written");
+}
+
+void LimiterPatternTwice(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // As after a game update: the store in the code and in the data, the data's
+  // naming another field (0x1234). Neither field is written; the car is still
+  // pulled back to its limit.
+  Check(SetByte(LimiterStoreInImage, 10, 0x34) && SetByte(LimiterStoreInImage, 11, 0x12),
+        "the copy in read-only data can name another field");
+  bool pulledBack = false;
+  Check(!FieldWrittenAt(plugin, folder / "disagree", LimiterOffset, &pulledBack),
+        "matches that disagree: the code's field is not written");
+  Check(pulledBack, "matches that disagree: the car is still pulled back to 9.72 m/s");
+  Check(!FieldWrittenAt(plugin, folder / "disagree-other", 0x1234), "matches that disagree: nor the data's");
+  // Both name the same field: it is written, as with one match.
+  Check(SetByte(LimiterStoreInImage, 10, LimiterOffset & 0xFF) &&
+            SetByte(LimiterStoreInImage, 11, static_cast<unsigned char>(LimiterOffset >> 8)),
+        "the copy can name the code's field again");
+  Check(FieldWrittenAt(plugin, folder / "agree", LimiterOffset, &pulledBack),
+        "matches that agree: their field is written");
 }
 
 // Three pages of this program's image; the middle one is closed to reading

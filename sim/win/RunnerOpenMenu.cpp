@@ -22,6 +22,48 @@ constexpr const char* GearOneBanner = "~r~GEAR 1  ~w~| Max ~y~21 mph";
 
 }  // namespace
 
+void FailingCalls(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // Host calls that throw, thrown by the host through the DLL: the first
+  // call of a pass once, then the first, the second and the magazine's read
+  // for good. A pistol with its catch on, and then one held at its last
+  // cartridge, never fire, menu open or closed; the game goes on.
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  sim::Game& game = session.host.game;
+  game.GiveWeapon(Pistol, 12, 12, 60);
+  game.Draw(Pistol);
+  session.Frame();
+  session.Tap('T');
+  const auto failing = [&](const char* what) {
+    session.host.input.keys[VK_LBUTTON] = true;
+    session.host.throwingCall = 1;
+    session.Frame();
+    for (const NativeHash native : {sim::native::PlayerCharacter, sim::native::CurrentWeapon,
+                                    sim::native::GetAmmoInClip, sim::native::GetTotalAmmo}) {
+      session.host.throwingNative = native;
+      for (int pass = 0; pass < 3; ++pass) session.Frame();
+    }
+    session.host.throwingNative = 0;
+    session.host.input.keys[VK_LBUTTON] = false;
+    session.Frame();
+    Check(game.shotsFired == 0, what);
+  };
+  failing("with its catch on, no shot on passes whose calls throw");
+  session.Tap(VK_F2);
+  failing("with its catch on and the menu open, no shot on passes whose calls throw");
+  session.Tap(VK_F2);
+  session.Tap('T');
+  game.Weapon(Pistol).clip = 1;
+  session.Frame();
+  failing("held at its last cartridge, no shot on passes whose calls throw");
+  Check(game.Weapon(Pistol).clip == 1 && game.Weapon(Pistol).total == 60,
+        "the last cartridge is still there");
+  session.Tap('R');
+  session.Frame();
+  Check(game.Weapon(Pistol).clip == 12, "R reloads it once the host answers again");
+  session.Finish();
+}
+
 void OpenMenuWorld(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
   Session session(plugin, folder);
   if (!session.Load()) return;
@@ -80,9 +122,10 @@ struct ForeignSection {
   std::uint64_t header;  // what its first eight bytes were made to say
 };
 
-// A section made first under the clip's name, as large as the plug-in's,
-// whose header says `header` (0: the address of its own second byte onward,
-// readable memory that holds no clip).
+// A section made first under the clip's name, with room for the clip after
+// a header that says `header` (0: the address of its own bytes after the
+// header, where the clip is copied whole: a copy its maker can unmap or
+// rewrite at any time).
 ForeignSection MakeSectionFirst(std::span<const std::uint8_t> clip, std::uint64_t header) {
   const std::size_t size = sizeof(std::uint64_t) + clip.size();
   HANDLE handle = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
@@ -91,7 +134,10 @@ ForeignSection MakeSectionFirst(std::span<const std::uint8_t> clip, std::uint64_
                    ? nullptr
                    : static_cast<std::uint8_t*>(MapViewOfFile(handle, FILE_MAP_WRITE, 0, 0, size));
   if (view == nullptr) return {handle, nullptr, 0};
-  if (header == 0) header = reinterpret_cast<std::uintptr_t>(view + sizeof(std::uint64_t));
+  if (header == 0) {
+    header = reinterpret_cast<std::uintptr_t>(view + sizeof(std::uint64_t));
+    std::memcpy(view + sizeof(std::uint64_t), clip.data(), clip.size());
+  }
   std::memcpy(view, &header, sizeof header);
   return {handle, view, header};
 }

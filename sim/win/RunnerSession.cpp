@@ -24,6 +24,7 @@ std::vector<BeforeCut> beforeCuts;
 std::vector<std::string> afterWrites;
 bool writesWatched = false;
 std::filesystem::path watchedSettingsFile;
+std::function<void(const std::filesystem::path& target)> beforeMove;
 
 namespace {
 
@@ -93,6 +94,10 @@ BOOL WINAPI ScriptedPlaySound(LPCSTR sound, HMODULE, DWORD flags) {
   if (clip == nullptr) return FALSE;
   Check(!InPlugin(image),
         "a clip plays from a copy that outlives the library, never from Halvane.asi's image");
+  // Nor from a view of a section, which whoever maps it can unmap or rewrite.
+  MEMORY_BASIC_INFORMATION region{};
+  Check(VirtualQuery(image, &region, sizeof region) == sizeof region && region.Type == MEM_PRIVATE,
+        "a clip plays from the process's own memory, never from a section's view");
   Active().frameSounds.push_back({image, clip->size()});
   return TRUE;
 }
@@ -141,6 +146,7 @@ int __cdecl RecordedCommit(int descriptor) {
 }
 
 BOOL WINAPI RecordedMoveFileEx(LPCWSTR from, LPCWSTR to, DWORD flags) {
+  if (beforeMove) beforeMove(to);
   const std::uint64_t file = FileIndex(from);
   const BOOL moved = MoveFileExW(from, to, flags);
   if (moved) fileEvents.push_back({FileEvent::Kind::Replace, file});
@@ -176,6 +182,10 @@ void Check(bool condition, const std::string& what) {
 }
 
 // Through CreateFileW, which takes a \\?\ path as it stands.
+std::filesystem::path Temporary(const std::filesystem::path& folder) {
+  return folder / ("Halvane.ini." + std::to_string(GetCurrentProcessId()) + ".tmp");
+}
+
 std::string ReadFile(const std::filesystem::path& path) {
   HANDLE file =
       CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

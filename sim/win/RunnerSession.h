@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,9 @@ extern int failures;
 
 // Through CreateFileW, which takes a \\?\ path as it stands.
 std::string ReadFile(const std::filesystem::path& path);
+// The temporary the plug-in saves the settings file in `folder` through, as
+// it names it in this process.
+std::filesystem::path Temporary(const std::filesystem::path& folder);
 // Which file a name leads to now: a replace gives the name another.
 std::uint64_t FileIndex(const std::filesystem::path& path);
 // The file the first start writes, with the CR LF line ends of Windows.
@@ -60,6 +64,9 @@ extern std::vector<BeforeCut> beforeCuts;
 extern std::vector<std::string> afterWrites;
 extern bool writesWatched;
 extern std::filesystem::path watchedSettingsFile;
+// Called with the target of each MoveFileExW the plug-in makes, just before
+// it is made: another program's moment to put a file there.
+extern std::function<void(const std::filesystem::path& target)> beforeMove;
 
 // A loaded plug-in with scripted input, as a player would install it.
 class Session {

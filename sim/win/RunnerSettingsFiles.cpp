@@ -25,7 +25,7 @@ void FirstStart(const std::filesystem::path& plugin, const std::filesystem::path
   session.Frame();
   Check(ReadFile(folder / "Halvane.ini") == DefaultFile,
         "Halvane.ini holds the sixteen default lines, CR LF each");
-  Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
+  Check(!std::filesystem::exists(Temporary(folder)), "no temporary file is left");
   // Where nothing stands in the way, every save replaces the file whole.
   for (int save = 1; save <= 2; ++save) {
     const std::uint64_t before = FileIndex(folder / "Halvane.ini");
@@ -35,7 +35,7 @@ void FirstStart(const std::filesystem::path& plugin, const std::filesystem::path
           "save " + std::to_string(save) + " replaces the file rather than writing into it");
   }
   Check(ReadFile(folder / "Halvane.ini") == DefaultFile, "two switches bring the defaults back");
-  Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
+  Check(!std::filesystem::exists(Temporary(folder)), "no temporary file is left");
   Check(UnsavedNotices(session) == 0, "a save that succeeds tells nothing");
   Check(session.Replaces() == 3, "the first file and both saves each replace Halvane.ini: " +
                                      std::to_string(session.Replaces()) + " replaces");
@@ -80,7 +80,7 @@ void LockedSettingsFile(const std::filesystem::path& plugin, const std::filesyst
   CloseHandle(lock);
   Check(ReadFile(folder / "Halvane.ini") == mine,
         "the locked file is not written, not even by a menu change");
-  Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
+  Check(!std::filesystem::exists(Temporary(folder)), "no temporary file is left");
 
   // The lock is gone: the next opening of the menu reads the file, and
   // saving works again.
@@ -120,7 +120,7 @@ void FileHeldOpen(const std::filesystem::path& plugin, const std::filesystem::pa
   CloseHandle(editor);
   Check(saved.find("HideAmmoHud=1\r\n") != std::string::npos && saved.size() == DefaultFile.size(),
         "the change is written into the held file, whole");
-  Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
+  Check(!std::filesystem::exists(Temporary(folder)), "no temporary file is left");
   // After every write that reached the file, it holds the old file or the
   // new text and blank lines: the text goes in one write, not in pieces.
   Check(writesWatched && !afterWrites.empty(), "the C runtime's writes to the file are watched");
@@ -146,9 +146,10 @@ void FullDisk(const std::filesystem::path& plugin, const std::filesystem::path& 
   // The disk takes no file past the settings file's own size: the temporary
   // (or, in a locked folder, the in-place write) runs out of room and must
   // leave the player's bytes as they were. In the plain folder a crash left
-  // Halvane.ini.tmp behind as a hard link to the settings file itself.
+  // the temporary behind as a hard link to the settings file itself (in the
+  // locked one no link can be made).
   const std::string mine = ReadFile(folder / "Halvane.ini");
-  const bool linked = std::filesystem::exists(folder / "Halvane.ini.tmp");
+  const bool linked = CreateHardLinkW(Temporary(folder).c_str(), (folder / "Halvane.ini").c_str(), nullptr);
   Session session(plugin, folder);
   if (!session.Load()) return;
   session.Frame();
@@ -158,16 +159,42 @@ void FullDisk(const std::filesystem::path& plugin, const std::filesystem::path& 
   session.Finish();
   Check(!mine.empty() && ReadFile(folder / "Halvane.ini") == mine,
         "the settings file is as it was, byte for byte");
-  Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"),
+  Check(!std::filesystem::exists(Temporary(folder)),
         linked ? "the stale temporary is removed, not written through" : "no temporary file is left");
 }
 
+void ReadOnlySettingsFile(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // The player marked Halvane.ini read-only to keep it as it is: a change in
+  // the menu holds for the run and is told, and the file is neither replaced
+  // nor written, nor loses its mark.
+  std::filesystem::create_directories(folder);
+  const std::string mine = "Menu=F5\r\n";
+  std::ofstream(folder / "Halvane.ini", std::ios::binary) << mine;
+  const std::wstring file = (folder / "Halvane.ini").wstring();
+  Check(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY) != 0, "the file can be marked read-only");
+  const std::uint64_t identity = FileIndex(folder / "Halvane.ini");
+  Session session(plugin, folder);
+  if (!session.Load()) return;
+  session.Frame();
+  SwitchAmmoCounterInMenu(session, VK_F5, "the file is read: F5 opens the menu");
+  Check(session.host.game.hiddenHud.count(20) == 1, "the change holds for the run");
+  Check(UnsavedNotices(session) == 1, "the player is told that the change could not be saved");
+  session.Finish();
+  Check(ReadFile(folder / "Halvane.ini") == mine, "the file is as it was, byte for byte");
+  Check(FileIndex(folder / "Halvane.ini") == identity, "the file is not replaced");
+  const DWORD attributes = GetFileAttributesW(file.c_str());
+  Check(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0,
+        "the file keeps its read-only mark");
+  Check(!std::filesystem::exists(Temporary(folder)), "no temporary file is left");
+  SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 void StaleTemporary(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
-  // A crash left Halvane.ini.tmp as a hard link to another program's file.
+  // A crash left the temporary as a hard link to another program's file.
   std::filesystem::create_directories(folder);
   const std::string theirs = "another program's file\r\n";
   std::ofstream(folder / "other.txt", std::ios::binary) << theirs;
-  Check(CreateHardLinkW((folder / "Halvane.ini.tmp").c_str(), (folder / "other.txt").c_str(), nullptr),
+  Check(CreateHardLinkW(Temporary(folder).c_str(), (folder / "other.txt").c_str(), nullptr),
         "a hard link can be made");
   Session session(plugin, folder);
   if (!session.Load()) return;
@@ -177,7 +204,7 @@ void StaleTemporary(const std::filesystem::path& plugin, const std::filesystem::
   Check(ReadFile(folder / "other.txt") == theirs, "the linked file is never written");
   Check(ReadFile(folder / "Halvane.ini").find("HideAmmoHud=1\r\n") != std::string::npos,
         "the change is saved");
-  Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
+  Check(!std::filesystem::exists(Temporary(folder)), "no temporary file is left");
 }
 
 void HugeSettingsFile(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
@@ -200,7 +227,7 @@ void HugeSettingsFile(const std::filesystem::path& plugin, const std::filesystem
   std::error_code error;
   Check(std::filesystem::file_size(folder / "Halvane.ini", error) == static_cast<std::uintmax_t>(Size),
         "the file is left as it is");
-  Check(!std::filesystem::exists(folder / "Halvane.ini.tmp"), "no temporary file is left");
+  Check(!std::filesystem::exists(Temporary(folder)), "no temporary file is left");
 }
 
 void BomBinaryMode(const std::filesystem::path& plugin, const std::filesystem::path& folder) {

@@ -113,6 +113,14 @@ bool WriteInPlace(std::string_view text) {
   return false;
 }
 
+// The temporary beside the settings file, named for this process, so that
+// two game processes saving one file never take each other's.
+std::string TemporaryPath() {
+  char suffix[24];
+  std::snprintf(suffix, sizeof suffix, ".%lu.tmp", static_cast<unsigned long>(platform::ProcessId()));
+  return SettingsPath + suffix;
+}
+
 // A temporary of our own, made new: a file already under that name (left by
 // a crash, or a link to some other file) is never written through, but
 // removed first. Null when none can be made.
@@ -135,8 +143,11 @@ std::FILE* NewTemporary(const std::string& temporary) {
 enum class Target { Existing, New };
 bool Save(Target target) {
   if (!fileMayBeWritten) return false;
+  // A file the player marked read-only is kept as it is: neither replaced
+  // (which Wine allows, where Windows refuses) nor written in place.
+  if (target == Target::Existing && platform::IsReadOnlyFile(SettingsPath)) return false;
   const std::string text = SettingsText();
-  const std::string temporary = SettingsPath + ".tmp";
+  const std::string temporary = TemporaryPath();
   if (std::FILE* file = NewTemporary(temporary)) {
     const bool written = WriteAll(file, text) && platform::FlushToDisk(file);
     const bool closed = std::fclose(file) == 0;
@@ -150,23 +161,41 @@ bool Save(Target target) {
   return target == Target::New ? WriteNewFile(text) : WriteInPlace(text);
 }
 
+// The file's settings in force, over the defaults, but for every setting
+// the player has set in this run, which keeps the player's value. True when
+// the player had set any: the file then no longer holds what is in force.
+bool TakeFileUnderPlayers(std::string_view text) {
+  const ConfigRecord inForce = Config;
+  Config = DefaultConfig;
+  LoadSettingsText(text);
+  fileMayBeWritten = true;
+  bool anySet = false;
+  for (const SettingEntry& setting : SettingsTable) {
+    if (!SetByPlayer(setting)) continue;
+    CopySetting(Config, inForce, setting);
+    anySet = true;
+  }
+  return anySet;
+}
+
 // No file was found: the settings in force are written as the first one. A
 // file that is there after all (a read that failed as if there were none,
 // or one put there meanwhile) is read instead, and never written over.
-void WriteFirstFile() {
+// True as for TakeFileUnderPlayers.
+bool WriteFirstFile() {
   fileMayBeWritten = true;
-  if (Save(Target::New)) return;
+  if (Save(Target::New)) return false;
   std::string text;
   switch (ReadSettingsFile(text)) {
     case ReadOutcome::Read:
-      LoadSettingsText(text);
-      return;
+      return TakeFileUnderPlayers(text);
     case ReadOutcome::Missing:
-      return;
+      return false;
     case ReadOutcome::Unreadable:
       fileMayBeWritten = false;
-      return;
+      return false;
   }
+  return false;
 }
 
 }  // namespace
@@ -191,8 +220,7 @@ void LoadSettings() {
   std::string text;
   switch (ReadSettingsFile(text)) {
     case ReadOutcome::Read:
-      fileMayBeWritten = true;
-      LoadSettingsText(text);
+      TakeFileUnderPlayers(text);
       return;
     case ReadOutcome::Missing:
       WriteFirstFile();
@@ -215,22 +243,10 @@ bool RetrySettingsLoad() {
   if (fileMayBeWritten || SettingsPath.empty()) return false;
   std::string text;
   switch (ReadSettingsFile(text)) {
-    case ReadOutcome::Read: {
-      const ConfigRecord inForce = Config;
-      Config = DefaultConfig;
-      LoadSettingsText(text);
-      fileMayBeWritten = true;
-      bool anySet = false;
-      for (const SettingEntry& setting : SettingsTable) {
-        if (!SetByPlayer(setting)) continue;
-        CopySetting(Config, inForce, setting);
-        anySet = true;
-      }
-      return anySet;
-    }
+    case ReadOutcome::Read:
+      return TakeFileUnderPlayers(text);
     case ReadOutcome::Missing:
-      WriteFirstFile();
-      return false;
+      return WriteFirstFile();
     case ReadOutcome::Unreadable:
       return false;
   }

@@ -25,6 +25,24 @@ int FormatBounded(char* buffer, std::size_t size, const char* format, std::va_li
   return static_cast<int>(std::strlen(buffer));
 }
 
+// A text command begun is always ended, even when a host call between the
+// two throws: the host would otherwise take the next command's text into
+// this one. The first failure goes on to the caller.
+template <typename Body, typename End>
+void EndedWhateverHappens(Body body, End end) {
+  try {
+    body();
+  } catch (...) {
+    try {
+      end();
+    } catch (...) {
+      // Nothing more can end it.
+    }
+    throw;
+  }
+  end();
+}
+
 }  // namespace
 
 void DrawRectangle(float x, float y, float width, float height, Colour colour) {
@@ -38,16 +56,16 @@ void DrawScreenText(const char* text, float x, float y, const TextStyle& style) 
   natives::SetTextOutline();
   natives::SetTextCentre(style.centred);
   natives::BeginTextCommandDisplayText("STRING");
-  natives::AddTextComponentString(text);
-  natives::EndTextCommandDisplayText(x, y);
+  EndedWhateverHappens([text] { natives::AddTextComponentString(text); },
+                       [x, y] { natives::EndTextCommandDisplayText(x, y); });
 }
 
 void ShowStatusLine(const char* text) { DrawScreenText(text, StatusLineX, StatusLineY, StatusLineStyle); }
 
 void PostNotification(const char* text) {
   natives::BeginTextCommandNotification("STRING");
-  natives::AddTextComponentString(text);
-  natives::EndTextCommandPostNotification();
+  EndedWhateverHappens([text] { natives::AddTextComponentString(text); },
+                       [] { natives::EndTextCommandPostNotification(); });
 }
 
 #define HALVANE_DEFINE_FORMATTER(name, size)                         \

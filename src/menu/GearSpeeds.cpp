@@ -15,12 +15,22 @@ constexpr float LowestGearSpeed = 1.0F;
 // Whether a limit reads as a figure (in m/s and mph) rather than "No Limit".
 bool HasFigure(float limit) { return MilesPerHour(limit).has_value(); }
 
-// Each gear with a figure keeps the gear above it at least `gap` above it;
-// a gear without one pushes nothing.
+// The limit of the nearest gear below `gear` that has a figure, if any.
+std::optional<float> NearestFigureBelow(std::int32_t gear) {
+  for (std::int32_t below = gear - 1; below >= 1; --below) {
+    if (HasFigure(GearSpeed(below))) return GearSpeed(below);
+  }
+  return std::nullopt;
+}
+
+// Each gear with a figure is pushed a step above the nearest gear below it
+// with a figure when `tooClose` says it is too close to it: No Limit gears
+// between the two push nothing and break no chain.
 void KeepGearsApart(bool (*tooClose)(float lower, float higher)) {
-  for (std::int32_t g = 1; g < LimitedGearCount; ++g) {
-    if (HasFigure(GearSpeed(g)) && tooClose(GearSpeed(g), GearSpeed(g + 1))) {
-      GearSpeed(g + 1) = GearSpeed(g) + GearSpeedStep;
+  for (std::int32_t g = 2; g <= LimitedGearCount; ++g) {
+    if (!HasFigure(GearSpeed(g))) continue;
+    if (const std::optional<float> below = NearestFigureBelow(g); below && tooClose(*below, GearSpeed(g))) {
+      GearSpeed(g) = *below + GearSpeedStep;
     }
   }
 }
@@ -47,14 +57,6 @@ void KeepFirstFigureAboveLowest() {
     if (GearSpeed(g) < LowestGearSpeed) GearSpeed(g) = LowestGearSpeed;
     return;
   }
-}
-
-// The limit of the nearest gear below `gear` that has a figure, if any.
-std::optional<float> NearestFigureBelow(std::int32_t gear) {
-  for (std::int32_t below = gear - 1; below >= 1; --below) {
-    if (HasFigure(GearSpeed(below))) return GearSpeed(below);
-  }
-  return std::nullopt;
 }
 
 // The figure a No Limit gear gets from a Left press: one step above the

@@ -9,6 +9,8 @@
 #include "vehicle/Gear.h"
 #include "vehicle/GearDisplay.h"
 
+#include <exception>
+
 constexpr MenuStateRecord MenuAtLoad = {
     false, MenuPage::KeybindingsPage, 0, 1, false, -1, false, false, false, false};
 constinit MenuStateRecord MenuState = MenuAtLoad;
@@ -132,8 +134,16 @@ void BindCapturedKey(KeyCode code) {
   const bool saved = SaveSettings();
   char text[64];
   FormatText64(text, "Key set to: %s", KeyName(code));
-  PostNotification(text);
+  // Each notice is posted on its own: one the host fails to post never
+  // keeps the player from the other. The first failure then ends the pass.
+  std::exception_ptr failed;
+  try {
+    PostNotification(text);
+  } catch (...) {
+    failed = std::current_exception();
+  }
   TellIfUnsaved(saved);
+  if (failed) std::rethrow_exception(failed);
 }
 
 void SelectKeybindingRow() {

@@ -44,7 +44,7 @@ const std::uint8_t* ScanImage(std::span<const std::uint8_t> image, const std::ui
   return nullptr;
 }
 
-ImageMatch ScanModule(const std::uint8_t* pattern, const char* mask) {
+ImageMatch ScanModule(const std::uint8_t* pattern, const char* mask, const std::uint8_t* after) {
   const platform::MemoryImage image = platform::MainImage();
   if (image.base == nullptr) return {nullptr, nullptr};
   const std::uint8_t* const end = image.base + image.size;
@@ -61,8 +61,11 @@ ImageMatch ScanModule(const std::uint8_t* pattern, const char* mask) {
     // Neighbouring readable regions form one run: a match may cross between them.
     while (next < end && (region = platform::RegionAt(next)).readable && region.size != 0)
       next = regionEnd(region);
-    const std::size_t length = static_cast<std::size_t>(next - start);
-    if (const std::uint8_t* at = ScanImage({start, length}, pattern, mask)) return {at, next};
+    // Only what lies beyond a match already found.
+    const std::uint8_t* const from = after != nullptr && after >= start ? after + 1 : start;
+    if (from >= next) continue;
+    const std::size_t length = static_cast<std::size_t>(next - from);
+    if (const std::uint8_t* at = ScanImage({from, length}, pattern, mask)) return {at, next};
   }
   return {nullptr, nullptr};
 }

@@ -18,5 +18,6 @@ struct ImageMatch {
 
 // ScanImage over the game's main executable image, one run of readable pages
 // at a time: pages that are not committed, guarded or closed to reading are
-// skipped, as touching them would end the game.
-ImageMatch ScanModule(const std::uint8_t* pattern, const char* mask);
+// skipped, as touching them would end the game. With `after`, a match of an
+// earlier call, the next match that starts beyond it.
+ImageMatch ScanModule(const std::uint8_t* pattern, const char* mask, const std::uint8_t* after = nullptr);

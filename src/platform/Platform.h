@@ -72,6 +72,11 @@ bool MoveOver(const std::string& source, const std::string& target);
 bool MoveToNew(const std::string& source, const std::string& target);
 // Deletes a file (never a folder); false when it cannot.
 bool RemoveFile(const std::string& path);
+// Whether `path` names a file that carries the read-only mark (on Windows
+// its read-only attribute; elsewhere, no write permission for anyone).
+bool IsReadOnlyFile(const std::string& path);
+// This process's id: names what two game processes must not share.
+std::uint32_t ProcessId();
 // The separator between a folder and a file name.
 extern const char PathSeparator;
 // The end of a line in a text file: CR LF on Windows.

@@ -47,13 +47,16 @@ namespace {
 // PlaySoundA goes on reading a clip on the system's sound thread after it
 // returns. A clip played from this library's image would be freed under that
 // thread when the library is unloaded, ending the game; so each clip plays
-// from a copy that stays with the process. The copy lives in a section named
-// after the process and the clip's bytes, mapped by the first load that plays
-// it and never unmapped; its first bytes hold where that mapping is, so that
-// every later load plays from the same copy and memory stays bounded however
-// often the plug-in is loaded.
+// from a copy that stays with the process: memory of the process's own,
+// read-only, never freed. Only such memory is played from: a section's view
+// can be unmapped or rewritten by whichever module maps it. So that memory
+// stays bounded however often the plug-in is loaded, the first load that
+// plays a clip leaves where its copy is in a small section named after the
+// process and the clip's bytes; a later load plays from that copy once it
+// has checked that it is one: a whole private allocation of its own,
+// read-only, holding exactly the clip.
 struct KeptClipHeader {
-  const std::uint8_t* copy;  // the clip, in the view that stays mapped
+  const std::uint8_t* copy;  // the clip, in a private read-only allocation
 };
 
 std::uint64_t ClipHash(const std::uint8_t* bytes, std::size_t size) {
@@ -63,31 +66,28 @@ std::uint64_t ClipHash(const std::uint8_t* bytes, std::size_t size) {
 }
 
 // Whether `copy`, found in a section's header, is an earlier load's kept copy
-// of the clip: the data of a mapped view of a section that starts with the
-// header, committed and readable for the clip's whole length, holding
-// exactly the clip's bytes. Another program may have made the section
-// first, with anything in it; nothing else is played.
+// of the clip: the start of a private allocation, committed and read-only
+// for the clip's whole length, holding exactly the clip's bytes. Another
+// program may have made the section first, with anything in it; nothing
+// else is played.
 bool IsKeptCopy(const std::uint8_t* copy, const std::uint8_t* image, std::size_t size) {
   if (copy == nullptr) return false;
-  const std::uint8_t* view = copy - sizeof(KeptClipHeader);
   MEMORY_BASIC_INFORMATION region{};
   if (VirtualQuery(copy, &region, sizeof region) != sizeof region) return false;
-  constexpr DWORD Readable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
-                             PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
-  const auto* regionBase = static_cast<const std::uint8_t*>(region.BaseAddress);
-  const bool whole = region.AllocationBase == view && region.State == MEM_COMMIT &&
-                     region.Type == MEM_MAPPED && (region.Protect & Readable) != 0 &&
-                     (region.Protect & (PAGE_GUARD | PAGE_NOACCESS)) == 0 && copy >= regionBase &&
-                     static_cast<std::size_t>(regionBase + region.RegionSize - copy) >= size;
+  const bool whole = region.AllocationBase == copy && region.BaseAddress == copy &&
+                     region.State == MEM_COMMIT && region.Type == MEM_PRIVATE &&
+                     region.Protect == PAGE_READONLY && region.RegionSize >= size;
   return whole && std::memcmp(copy, image, size) == 0;
 }
 
-// A copy of this load's own, for when the section cannot be trusted: it is
-// never freed, so it outlives the library as a kept copy does.
+// A copy of the clip in memory of the process's own, read-only and never
+// freed, so that it outlives the library.
 const std::uint8_t* OwnCopy(const std::uint8_t* image, std::size_t size) {
   void* copy = VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   if (copy == nullptr) return nullptr;
   std::memcpy(copy, image, size);
+  DWORD was = 0;
+  VirtualProtect(copy, size, PAGE_READONLY, &was);
   return static_cast<const std::uint8_t*>(copy);
 }
 
@@ -95,29 +95,29 @@ const std::uint8_t* KeepClip(const std::uint8_t* image, std::size_t size) {
   wchar_t name[64];
   swprintf(name, std::size(name), L"Local\\Halvane.Clip.%lu.%016llx", GetCurrentProcessId(),
            static_cast<unsigned long long>(ClipHash(image, size)));
-  const std::size_t total = sizeof(KeptClipHeader) + size;
-  HANDLE section =
-      CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, static_cast<DWORD>(total), name);
+  constexpr std::size_t Total = sizeof(KeptClipHeader);
+  HANDLE section = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, Total, name);
   if (section == nullptr) return OwnCopy(image, size);
   const bool earlier = GetLastError() == ERROR_ALREADY_EXISTS;
-  auto* view = static_cast<std::uint8_t*>(MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, total));
+  auto* view = static_cast<std::uint8_t*>(MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, Total));
   if (view == nullptr) {
     CloseHandle(section);
     return OwnCopy(image, size);
   }
-  auto* header = reinterpret_cast<KeptClipHeader*>(view);
+  KeptClipHeader header{};
   if (earlier) {
-    // Made before this load: an earlier load's copy, still mapped, is played
-    // from; a section that holds anything else is left to its maker.
-    const std::uint8_t* copy = header->copy;
+    // Made before this load: an earlier load's copy is played from; a
+    // section that says anything else is left to its maker as it is.
+    std::memcpy(&header, view, sizeof header);
     UnmapViewOfFile(view);
     CloseHandle(section);
-    return IsKeptCopy(copy, image, size) ? copy : OwnCopy(image, size);
+    return IsKeptCopy(header.copy, image, size) ? header.copy : OwnCopy(image, size);
   }
-  std::memcpy(view + sizeof(KeptClipHeader), image, size);
-  header->copy = view + sizeof(KeptClipHeader);
+  header.copy = OwnCopy(image, size);
+  std::memcpy(view, &header, sizeof header);
+  UnmapViewOfFile(view);
   // The handle stays open, so that later loads find the section by its name.
-  return header->copy;
+  return header.copy;
 }
 
 // This load's clips and their kept copies.
@@ -261,6 +261,14 @@ bool MoveOver(const std::string& source, const std::string& target) {
 }
 
 bool RemoveFile(const std::string& path) { return DeleteFileW(FilePath(path).c_str()) != 0; }
+
+bool IsReadOnlyFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(FilePath(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+         (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+std::uint32_t ProcessId() { return GetCurrentProcessId(); }
 
 const char PathSeparator = '\\';
 const char* const LineBreak = "\r\n";

@@ -17,21 +17,26 @@
 
 namespace {
 
-// The character and the weapon in hand on the pass under way, with the
-// weapon's record, for a pass that ended early; none before they are read.
+// The character and the weapon in hand as the plug-in last read them, with
+// the weapon's record, for a pass that ends early; and whether the pass
+// under way has read them yet. No record before the first read.
 struct PassWeaponRecord {
   Entity character;
   WeaponHash weapon;
   WeaponRecord* record;
+  bool read;
 };
 constinit PassWeaponRecord PassWeapon = {};
 
 // The weapon's records kept true and its blocks held while the player's keys
 // rest: a weapon drawn or put away, a magazine lost or at its last cartridge.
+// What the records already block is blocked before anything that can throw;
+// what the reads find at its last cartridge is blocked after them.
 void WatchWeapon(Entity character, WeaponHash weapon, WeaponRecord& held) {
+  const bool blocked = HoldFire(weapon, held);
   if (weapon != PreviousWeapon) WeaponChangeStep(character, weapon, held);
   ClipWatchStep(character, weapon, held);
-  HoldFire(weapon, held);
+  if (!blocked) HoldFire(weapon, held);
 }
 
 bool CharacterAlive(Entity character) {
@@ -41,14 +46,14 @@ bool CharacterAlive(Entity character) {
 }  // namespace
 
 void RunFramePass() {
-  PassWeapon = {};
+  PassWeapon.read = false;
   SampleClock();
   SamplePad();
   const Entity character = natives::PlayerCharacter();
   WeaponHash weapon = 0;
   natives::GetCurrentWeapon(character, &weapon);
   WeaponRecord& held = HeldWeaponRecord(weapon);
-  PassWeapon = {character, weapon, &held};
+  PassWeapon = {character, weapon, &held, true};
 
   MenuToggleStep();
   if (MenuState.open) {
@@ -113,11 +118,32 @@ void StartUp() {
   FindLimiterField();
 }
 
+// The character and the weapon read again for a pass that failed before it
+// read them; each read that fails again keeps what the last pass read.
+void ReadPassWeaponOrKeepLast() {
+  Entity character = PassWeapon.character;
+  Guarded([&] { character = natives::PlayerCharacter(); });
+  WeaponHash weapon = PassWeapon.weapon;
+  Guarded([&] {
+    WeaponHash read = 0;
+    natives::GetCurrentWeapon(character, &read);
+    weapon = read;
+  });
+  PassWeapon = {character, weapon, &HeldWeaponRecord(weapon), true};
+}
+
 // A pass that ended early may have left before its records and blocks: the
 // weapon in hand is watched as under the open menu, so that it cannot fire
-// where it could not with the pass run whole.
+// where it could not with the pass run whole. One that ended before it read
+// the weapon first keeps blocked what the last pass knew to block, then
+// reads it again.
 void WatchWeaponAfterFailedPass() {
-  if (PassWeapon.record != nullptr) WatchWeapon(PassWeapon.character, PassWeapon.weapon, *PassWeapon.record);
+  if (PassWeapon.record == nullptr) return;
+  if (!PassWeapon.read) {
+    HoldFire(PassWeapon.weapon, *PassWeapon.record);
+    ReadPassWeaponOrKeepLast();
+  }
+  WatchWeapon(PassWeapon.character, PassWeapon.weapon, *PassWeapon.record);
 }
 
 }  // namespace

@@ -8,7 +8,9 @@
 #include "vehicle/GearDisplay.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <optional>
 
 constexpr GearStateRecord GearsAtLoad = {1, std::nullopt, false, false, 0};
 constinit GearStateRecord GearState = GearsAtLoad;
@@ -24,17 +26,28 @@ constexpr std::uint32_t BannerWindow = 1500;
 constexpr std::uint8_t LimiterPattern[] = {0x76, 0x03, 0x0F, 0x28, 0xF0, 0xF3, 0x44, 0x0F, 0x11, 0x83};
 constexpr char LimiterMask[] = "xxxxxxxxxx";
 constexpr std::uint32_t LargestFieldOffset = 64 * 1024;
+// Whether the velocity the host gave agrees with the speed it gave, within a
+// tenth: both finite, and one the length of the other. When they disagree
+// one of them is wrong, and a velocity scaled from them could stop the car
+// dead or fling it.
+bool VelocityAgrees(const Vector3& velocity, float speed) {
+  const float length = std::sqrt(velocity.x * velocity.x + velocity.y * velocity.y + velocity.z * velocity.z);
+  return std::fabs(length - speed) <= 0.1F * speed;
+}
+
 // At or above the gear's limit the accelerator is taken away, the velocity
 // pulled back to the limit and the limiter field written. A limit or speed
-// that is not a number compares false and nothing is done.
+// that is not a finite number means none of it that frame; a velocity that
+// does not agree with the speed is not pulled back.
 void LimitSpeed(Entity vehicle, float limit) {
   const float speed = natives::VehicleSpeed(vehicle);
-  if (!(speed >= limit)) return;
+  if (!(speed >= limit) || !std::isfinite(speed)) return;
   natives::SetControlValueNextFrame(Control::Accelerate, 0.0F);
   if (speed > limit) {
     const Vector3 velocity = natives::VehicleVelocity(vehicle);
     const float k = limit / speed;
-    natives::SetVehicleVelocity(vehicle, velocity.x * k, velocity.y * k, velocity.z * k);
+    if (VelocityAgrees(velocity, speed))
+      natives::SetVehicleVelocity(vehicle, velocity.x * k, velocity.y * k, velocity.z * k);
   }
   WriteLimiterField(vehicle, LimiterFieldValue);
 }
@@ -71,17 +84,34 @@ void GearStep(Entity vehicle) {
   if (WithinWindow(GearState.gearChangeTime, PassTime(), BannerWindow)) DrawGearBanner(GearState.gear);
 }
 
-void FindLimiterField() {
-  const ImageMatch match = ScanModule(LimiterPattern, LimiterMask);
-  if (match.at == nullptr) return;
+namespace {
+
+// The field offset the store at `match` names; nothing when it cannot be read
+// whole or is too far out to be a field of a vehicle object (the pattern
+// matched something else, and writing there would corrupt the game).
+std::optional<std::uint32_t> FieldOffsetAt(const ImageMatch& match) {
   const std::uint8_t* displacement = match.at + sizeof LimiterPattern;
-  if (displacement + sizeof(std::uint32_t) > match.readableEnd) return;
+  if (displacement + sizeof(std::uint32_t) > match.readableEnd) return std::nullopt;
   std::uint32_t offset;
   std::memcpy(&offset, displacement, sizeof offset);  // little-endian, as x86-64 stores it
-  // A field that far out is no field of a vehicle object: the pattern matched
-  // something else, and writing there would corrupt the game.
-  if (offset >= LargestFieldOffset) return;
-  GearState.LimiterFieldOffset = offset;
+  if (offset >= LargestFieldOffset) return std::nullopt;
+  return offset;
+}
+
+}  // namespace
+
+// The field is used only when every match of the pattern names the same
+// one: a game update may add a match elsewhere, and writing into the game's
+// memory on a guess could corrupt anything.
+void FindLimiterField() {
+  std::optional<std::uint32_t> agreed;
+  for (ImageMatch match = ScanModule(LimiterPattern, LimiterMask); match.at != nullptr;
+       match = ScanModule(LimiterPattern, LimiterMask, match.at)) {
+    const std::optional<std::uint32_t> offset = FieldOffsetAt(match);
+    if (!offset || (agreed && *agreed != *offset)) return;
+    agreed = offset;
+  }
+  if (agreed) GearState.LimiterFieldOffset = *agreed;
 }
 
 void WriteLimiterField(Entity vehicle, float value) {

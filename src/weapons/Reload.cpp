@@ -22,15 +22,22 @@ struct ReloadStateRecord {
 };
 constinit ReloadStateRecord ReloadState = {};
 
-// The weapon's magazine count, or nothing when the game writes none: the
-// character no longer has the weapon. A count is never negative, so -1 is
-// left in the variable only by a read that went unanswered.
-std::optional<std::int32_t> ReadClip(Entity character, WeaponHash weapon) {
-  constexpr std::int32_t Unanswered = -1;
-  std::int32_t count = Unanswered;
+// What a read of the weapon's magazine left in its variable: the count; or
+// NotOwned, left there when the game wrote nothing, as the character no
+// longer has the weapon. Any other negative number is no count: it is
+// neither remembered nor acted on.
+constexpr std::int32_t NotOwned = -1;
+std::int32_t ReadClip(Entity character, WeaponHash weapon) {
+  std::int32_t count = NotOwned;
   natives::GetAmmoInClip(character, weapon, &count);
-  if (count == Unanswered) return std::nullopt;
   return count;
+}
+
+// The weapon's total ammunition, or nothing for a negative answer.
+std::optional<std::int32_t> ReadTotalAmmo(Entity character, WeaponHash weapon) {
+  const std::int32_t total = natives::GetTotalAmmo(character, weapon);
+  if (total < 0) return std::nullopt;
+  return total;
 }
 
 // A weapon the character no longer has (taken by a script, an arrest, the
@@ -41,6 +48,7 @@ void ForgetMagazine(WeaponRecord& record) {
   record.savedAmmo.reset();
   record.clipEmpty = false;
   record.reloadPending = false;
+  record.lost = true;
 }
 
 // While a weapon is Empty its total ammunition is held at what was recorded.
@@ -54,10 +62,13 @@ void ShowEmptyNotice(PassMilliseconds now) {
 
 // An Empty weapon in hand: the magazine held at 1, firing and the host's
 // reload blocked, until the reload key empties it and has the host reload.
-void HoldEmptyMagazine(Entity character, WeaponHash weapon, WeaponRecord& record) {
+// A last cartridge that went all the same (`count` 0) is not put back.
+void HoldEmptyMagazine(Entity character, WeaponHash weapon, WeaponRecord& record, std::int32_t count) {
   natives::HideHudComponentThisFrame(HudComponent::WeaponIcon);
-  natives::SetAmmoInClip(character, weapon, 1);
-  RestoreTotalAmmo(character, weapon, record);
+  if (count >= 1) {
+    natives::SetAmmoInClip(character, weapon, 1);
+    RestoreTotalAmmo(character, weapon, record);
+  }
   BlockFiring();
   const bool trigger = IsKeyDown(fixed_key::LeftMouse);
   if (trigger && !TriggerLatch) {
@@ -80,12 +91,15 @@ void HoldEmptyMagazine(Entity character, WeaponHash weapon, WeaponRecord& record
 
 void WeaponChangeStep(Entity character, WeaponHash weapon, WeaponRecord& record) {
   const WeaponHash previous = PreviousWeapon;
-  if (previous != UnarmedHash && previous != 0) {
-    WeaponRecord& put = WeaponRecordOf(previous);
-    if (const std::optional<std::int32_t> count = ReadClip(character, previous)) {
-      if (!put.clipEmpty) put.savedClip = *count;
-    } else {
-      ForgetMagazine(put);
+  // A weapon put away that the table had no room for leaves nothing to keep.
+  WeaponRecord* put = previous != UnarmedHash && previous != 0 ? FindWeaponRecord(previous) : nullptr;
+  if (put != nullptr) {
+    const std::int32_t count = ReadClip(character, previous);
+    if (count >= 0) {
+      if (!put->clipEmpty) put->savedClip = count;
+      put->lost = false;
+    } else if (count == NotOwned) {
+      ForgetMagazine(*put);
     }
   }
   if (weapon != UnarmedHash) {
@@ -98,8 +112,8 @@ void WeaponChangeStep(Entity character, WeaponHash weapon, WeaponRecord& record)
     } else if (record.savedClip) {
       // Never more in the magazine than the weapon holds now: it may have
       // been fired since it was put away, while the menu was open.
-      natives::SetAmmoInClip(character, weapon,
-                             std::min(*record.savedClip, natives::GetTotalAmmo(character, weapon)));
+      if (const std::optional<std::int32_t> total = ReadTotalAmmo(character, weapon))
+        natives::SetAmmoInClip(character, weapon, std::min(*record.savedClip, *total));
     }
   }
   ReloadState.reloadKeyLatch = false;
@@ -108,23 +122,34 @@ void WeaponChangeStep(Entity character, WeaponHash weapon, WeaponRecord& record)
 
 namespace {
 
-// Tracks the magazine in hand and keeps its record; returns whether it counts
-// as empty this pass. While the player's keys rest (the menu is open) a
-// magazine reaching its last cartridge is still held there, but quietly:
-// no click, no notice, no reload key; the caller blocks its firing.
-bool TrackClip(Entity character, WeaponHash weapon, WeaponRecord& record, bool keysRest) {
-  if (weapon == UnarmedHash) {
-    ReloadState.reloadKeyLatch = false;
-    return false;
-  }
-  const std::optional<std::int32_t> read = ReadClip(character, weapon);
-  if (!read) {
+// A magazine in hand whose count could not be read; returns whether it
+// counts as empty this pass.
+[[gnu::cold]] bool ClipNotRead(std::int32_t read, WeaponRecord& record, bool keysRest) {
+  if (read == NotOwned) {
     // Reported in hand but not the character's: nothing to track or record.
     ForgetMagazine(record);
     ReloadState.reloadKeyLatch = false;
     return false;
   }
-  const std::int32_t count = *read;
+  // A count that is no count: nothing learnt. The records stay as they
+  // were, and a magazine held at its last cartridge stays blocked.
+  if (!record.clipExempt && record.clipEmpty && !keysRest) BlockFiring();
+  return !record.clipExempt && record.clipEmpty;
+}
+
+// Tracks the magazine in hand and keeps its record; returns whether it counts
+// as empty this pass. While the player's keys rest (the menu is open) a
+// magazine reaching its last cartridge is still held there, but quietly:
+// no click, no notice, no reload key; the caller blocks its firing. Inlined
+// into both steps, so that a pass costs little beyond its host calls.
+[[gnu::always_inline]] inline bool TrackClip(Entity character, WeaponHash weapon, WeaponRecord& record,
+                                             bool keysRest) {
+  if (weapon == UnarmedHash) {
+    ReloadState.reloadKeyLatch = false;
+    return false;
+  }
+  const std::int32_t count = ReadClip(character, weapon);
+  if (count < 0) return ClipNotRead(count, record, keysRest);
   if (record.clipExempt) {
     record.reloadPending = false;
     record.clipEmpty = false;
@@ -141,7 +166,7 @@ bool TrackClip(Entity character, WeaponHash weapon, WeaponRecord& record, bool k
   if (record.reloadPending) {
     // Still reloading.
   } else if (record.clipEmpty) {
-    if (!keysRest) HoldEmptyMagazine(character, weapon, record);
+    if (!keysRest) HoldEmptyMagazine(character, weapon, record, count);
     return record.clipEmpty;
   } else if (count == 1) {
     record.clipEmpty = true;
@@ -155,7 +180,7 @@ bool TrackClip(Entity character, WeaponHash weapon, WeaponRecord& record, bool k
     }
   }
   record.savedClip = count;
-  record.savedAmmo = natives::GetTotalAmmo(character, weapon);
+  if (const std::optional<std::int32_t> total = ReadTotalAmmo(character, weapon)) record.savedAmmo = total;
   ReloadState.reloadKeyLatch = false;
   return record.clipEmpty;
 }
@@ -179,7 +204,7 @@ void LostWeaponStep(Entity character, WeaponHash weapon) {
   if (next.record == nullptr || next.weapon == weapon || next.weapon == UnarmedHash) return;
   WeaponRecord& record = *next.record;
   const bool remembered = record.savedClip || record.savedAmmo || record.clipEmpty || record.reloadPending;
-  if (remembered && !ReadClip(character, next.weapon)) ForgetMagazine(record);
+  if (remembered && ReadClip(character, next.weapon) == NotOwned) ForgetMagazine(record);
 }
 
 void ResetReload() { ReloadState = {}; }

@@ -44,10 +44,11 @@ void BlockFiring() {
   for (Control control : FireControls) natives::DisableControl(control);
 }
 
-void HoldFire(WeaponHash weapon, const WeaponRecord& record) {
+bool HoldFire(WeaponHash weapon, const WeaponRecord& record) {
   const bool caught = !CarriesNoSafety(weapon, record) && record.safetyOn;
   const bool held = !record.clipExempt && record.clipEmpty;
   if (caught || held) BlockFiring();
+  return caught || held;
 }
 
 void SafetyKeyStep(WeaponHash weapon, WeaponRecord& record) {

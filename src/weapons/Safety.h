@@ -12,7 +12,8 @@ void SafetyEnforceStep(WeaponHash weapon, WeaponRecord& record, bool emptyNow);
 void BlockFiring();
 // A weapon in hand that could not fire with the menu closed (its catch on, or
 // its magazine held at its last cartridge) cannot fire on this pass either:
-// while the menu is open, and after a pass that ended early.
-void HoldFire(WeaponHash weapon, const WeaponRecord& record);
+// while the menu is open, and after a pass that ended early. Returns whether
+// it blocked.
+bool HoldFire(WeaponHash weapon, const WeaponRecord& record);
 // No safety switched on or off lately, the key released.
 void ResetSafety();

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <unordered_map>
 
 constinit WeaponHash PreviousWeapon = 0;
 constinit bool TriggerLatch = false;
@@ -28,19 +27,58 @@ bool InGroup(const std::array<WeaponHash, N>& group, WeaponHash weapon) {
   return std::find(group.begin(), group.end(), weapon) != group.end();
 }
 
-std::unordered_map<WeaponHash, WeaponRecord> records;
+struct WeaponSlot {
+  WeaponHash weapon;
+  WeaponRecord record;
+};
+// The records, in the order the weapons were first seen; the first `used`
+// slots hold one each.
+constinit std::array<WeaponSlot, WeaponRecordCapacity> slots = {};
+constinit std::size_t used = 0;
+// The record of the one weapon asked for last that the table has no room for.
+constinit WeaponSlot unremembered = {};
 constinit WeaponHash heldWeapon = 0;
 constinit WeaponRecord* held = nullptr;
 
+WeaponSlot FreshSlot(WeaponHash weapon) {
+  WeaponSlot slot = {weapon, {}};
+  slot.record.clipExempt = InGroup(ClipExemptWeapons, weapon) || InGroup(ClipExemptExtraWeapons, weapon);
+  slot.record.safetyExempt = InGroup(SafetyExemptWeapons, weapon);
+  return slot;
+}
+
+// Whether forgetting the slot's weapon loses nothing the player would miss:
+// the character no longer has it, or nothing is kept of it. Never the
+// weapon in hand or the one just put away, which the pass still works on.
+bool CanMakeRoom(const WeaponSlot& slot) {
+  const WeaponRecord& record = slot.record;
+  const bool nothingKept = !record.safetyOn && !record.reloadPending && !record.clipEmpty &&
+                           !record.savedClip && !record.savedAmmo;
+  return slot.weapon != heldWeapon && slot.weapon != PreviousWeapon && (record.lost || nothingKept);
+}
+
 }  // namespace
 
-WeaponRecord& WeaponRecordOf(WeaponHash weapon) {
-  const auto [entry, made] = records.try_emplace(weapon);
-  if (made) {
-    entry->second.clipExempt = InGroup(ClipExemptWeapons, weapon) || InGroup(ClipExemptExtraWeapons, weapon);
-    entry->second.safetyExempt = InGroup(SafetyExemptWeapons, weapon);
+WeaponRecord* FindWeaponRecord(WeaponHash weapon) {
+  for (std::size_t i = 0; i < used; ++i) {
+    if (slots[i].weapon == weapon) return &slots[i].record;
   }
-  return entry->second;
+  return nullptr;
+}
+
+WeaponRecord& WeaponRecordOf(WeaponHash weapon) {
+  if (WeaponRecord* found = FindWeaponRecord(weapon)) return *found;
+  if (used < slots.size()) {
+    slots[used] = FreshSlot(weapon);
+    return slots[used++].record;
+  }
+  for (std::size_t i = 0; i < used; ++i) {
+    if (!CanMakeRoom(slots[i])) continue;
+    slots[i] = FreshSlot(weapon);
+    return slots[i].record;
+  }
+  if (unremembered.weapon != weapon) unremembered = FreshSlot(weapon);
+  return unremembered.record;
 }
 
 WeaponRecord& HeldWeaponRecord(WeaponHash weapon) {
@@ -52,17 +90,20 @@ WeaponRecord& HeldWeaponRecord(WeaponHash weapon) {
 }
 
 WeaponEntry RecordAfter(WeaponHash weapon) {
-  auto next = records.find(weapon);
-  if (next != records.end()) ++next;
-  if (next == records.end()) next = records.begin();
-  if (next == records.end()) return {0, nullptr};
-  return {next->first, &next->second};
+  if (used == 0) return {0, nullptr};
+  std::size_t next = 0;
+  for (std::size_t i = 0; i < used; ++i) {
+    if (slots[i].weapon == weapon) next = i + 1 < used ? i + 1 : 0;
+  }
+  return {slots[next].weapon, &slots[next].record};
 }
 
-std::size_t RecordCount() { return records.size(); }
+std::size_t RecordCount() { return used; }
 
 void ResetWeaponTables() {
-  records.clear();
+  slots = {};
+  used = 0;
+  unremembered = {};
   held = nullptr;
   heldWeapon = 0;
   PreviousWeapon = 0;

@@ -22,12 +22,23 @@ struct WeaponRecord {
   // forgets both, which then read as never stored.
   std::optional<std::int32_t> savedClip;
   std::optional<std::int32_t> savedAmmo;
+  bool lost;  // the character was last found not to have it
 };
 
+// Records are kept for this many weapons: every weapon a character can carry,
+// several times over. The table never grows, so a pass never allocates.
+inline constexpr std::size_t WeaponRecordCapacity = 256;
+
 // The weapon's record, made (safety off, not empty, nothing saved) the first
-// time the weapon is seen. Records are never removed, so a reference to one
-// stays good for the life of the library.
+// time the weapon is seen. With the table full, the record of a weapon the
+// character was found not to have, or of one with nothing to remember, makes
+// room; when none can, the weapon is not remembered: it gets a record of its
+// own only while no other weapon that is not remembered is asked for. A
+// record stays where it is for the life of the library; the weapon in hand
+// and the one before it never lose theirs.
 WeaponRecord& WeaponRecordOf(WeaponHash weapon);
+// The weapon's record when the table holds one; null otherwise.
+WeaponRecord* FindWeaponRecord(WeaponHash weapon);
 
 // WeaponRecordOf for the weapon in hand, looked up again only when it
 // differs from the last one asked for.

@@ -1,0 +1,247 @@
+// Faults found in the field, each played as a player met it: the gear floors
+// over No Limit gears, notices posted apart, the file read at last, a file
+// marked read-only, another process's temporary, the limiter store found
+// twice, a table of weapon records that never grows, and weapons lost with
+// two records or under the open menu.
+#include "ExplorerWorld.h"
+#include "MenuPlaythrough.h"
+#include "WeaponsPlaythrough.h"
+#include "weapons/WeaponTables.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const char* const UnsavedNotice = "Halvane.ini could not be saved: changes last until the game closes";
+
+// The plug-in loaded again over a settings file holding `text`.
+void Restart(sim::Host& host, const std::string& text) {
+  host.Unload();
+  std::ofstream(host.Folder() / "Halvane.ini", std::ios::trunc) << text;
+  host.Load();
+}
+
+TEST_F(MenuTest, LeftKeepsEveryGearAStepAboveTheNearestGearBelowWithAFigure) {
+  // Each of gears 1 to 3 No Limit in turn; Left held to the floor on each
+  // gear above it, highest first.
+  for (int noLimit = 1; noLimit <= 3; ++noLimit) {
+    SCOPED_TRACE("gear " + std::to_string(noLimit) + " No Limit");
+    Restart(host, "Gear" + std::to_string(noLimit) + "=inf\n");
+    Frame();
+    GoToGearSpeeds();
+    for (int gear = LimitedGearCount; gear > noLimit; --gear) {
+      MoveTo("Gear " + std::to_string(gear));
+      for (int press = 0; press < 140; ++press) Tap(Left);
+    }
+    const std::array<float, 4> limits = promises::FileGearLimits(File());
+    EXPECT_TRUE(promises::LimitsAboveFloors(limits));
+    // The page shows no speed below 1 m/s, nor a negative one.
+    for (int gear = 1; gear <= LimitedGearCount; ++gear)
+      EXPECT_THAT(ValueOf("Gear " + std::to_string(gear)), Not(HasSubstr("~y~0.")));
+    Tap(F2);
+  }
+  // Gear 2 No Limit: gear 3 stops a step above gear 1, and in gear 3 the
+  // banner says so.
+  Restart(host, "Gear2=inf\n");
+  Frame();
+  GoToGearSpeeds();
+  MoveTo("Gear 3");
+  for (int press = 0; press < 120; ++press) Tap(Left);
+  EXPECT_EQ(ValueOf("Gear 3"), "~y~10.00 ~w~m/s  ~c~22 mph");
+  EXPECT_THAT(File(), HasSubstr("Gear3=9.9978\n"));
+}
+
+TEST_F(MenuTest, EachNoticeOfACaptureIsPostedOnItsOwn) {
+  OpenOverAnUnreadableFile();  // no change can be saved
+  // The capture's own notice fails to post: the unsaved notice still comes.
+  host.throwWhen = [](NativeHash hash, const std::vector<std::uint64_t>& args) {
+    return hash == sim::native::AddText &&
+           std::string(reinterpret_cast<const char*>(args[0])).starts_with("Key set to");
+  };
+  MoveTo("Safety Toggle");
+  Tap(Enter);
+  Tap('K');
+  host.throwWhen = nullptr;
+  EXPECT_EQ(ValueOf("Safety Toggle"), "[K]");
+  ASSERT_FALSE(host.game.notifications.empty());
+  EXPECT_EQ(host.game.notifications.back(), UnsavedNotice);
+
+  // An unsaved notice that fails to post is posted at the next change that
+  // cannot be saved, in the same opening.
+  Tap(F2);
+  Open();
+  int failures = 1;
+  host.throwWhen = [&](NativeHash hash, const std::vector<std::uint64_t>& args) {
+    return hash == sim::native::AddText &&
+           std::string(reinterpret_cast<const char*>(args[0])) == UnsavedNotice && failures-- > 0;
+  };
+  const std::size_t posted = host.game.notifications.size();
+  MoveTo("Hide Ammo Counter");
+  Tap(Enter);
+  EXPECT_EQ(host.game.notifications.size(), posted + 1);  // the failed one, posted empty
+  Tap(Enter);
+  EXPECT_EQ(host.game.notifications.back(), UnsavedNotice);
+}
+
+TEST_F(MenuTest, AFileReadAtLastKeepsWhatThePlayerSetOnEveryPathThatReadsIt) {
+  const std::filesystem::path file = OpenOverAnUnreadableFile();
+  MoveTo("Menu Key");
+  Tap(Enter);
+  Tap(F5);
+  Tap(F5);  // closed
+  // The file is back as Menu=F3, but the retry's first open fails as if it
+  // were not there: the first file cannot take its name, and it is read.
+  std::filesystem::remove(file);
+  std::ofstream(file) << "Menu=F3\nEngine=H\n";
+  host.environment.missingOpens = 1;
+  Tap(F5);
+  ASSERT_TRUE(MarkerY() > 0.0F);
+  EXPECT_EQ(ValueOf("Menu Key"), "[F5]");
+  EXPECT_EQ(ValueOf("Engine Toggle"), "[H]");
+  EXPECT_THAT(File(), HasSubstr("Menu=F5\nEngine=H\n"));
+}
+
+TEST_F(MenuTest, AReadOnlyFileIsNeverReplacedNorWrittenAndThePlayerIsTold) {
+  Restart(host, "Menu=F5\n");
+  const std::filesystem::path file = host.Folder() / "Halvane.ini";
+  ASSERT_EQ(chmod(file.c_str(), 0444), 0);
+  const ino_t identity = FileIdentity();
+  Frame();
+  Tap(F5);
+  MoveTo("Hide Ammo Counter");
+  Tap(Enter);
+  EXPECT_EQ(ValueOf("Hide Ammo Counter"), "~g~[ON]");  // holds for the run
+  ASSERT_FALSE(host.game.notifications.empty());
+  EXPECT_EQ(host.game.notifications.back(), UnsavedNotice);
+  EXPECT_EQ(File(), "Menu=F5\n");
+  EXPECT_EQ(FileIdentity(), identity);
+  struct stat info {};
+  ASSERT_EQ(stat(file.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0444U);
+  EXPECT_FALSE(std::filesystem::exists(TemporaryOf(file)));
+}
+
+TEST_F(MenuTest, AnotherProcesssTemporaryIsNeverTakenForOurs) {
+  Frame();
+  // Other game processes on this folder have their temporaries half
+  // written, under names of their own (an older Halvane's had no number).
+  const std::filesystem::path file = host.Folder() / "Halvane.ini";
+  const std::filesystem::path theirs[] = {file.string() + "." + std::to_string(getpid() + 1) + ".tmp",
+                                          file.string() + ".tmp"};
+  for (const auto& temporary : theirs) std::ofstream(temporary) << "Menu=F9\n";
+  Open();
+  MoveTo("Hide Ammo Counter");
+  Tap(Enter);
+  EXPECT_THAT(File(), HasSubstr("HideAmmoHud=1\n"));
+  EXPECT_THAT(File(), HasSubstr("Menu=F2\n"));
+  for (const auto& temporary : theirs) EXPECT_EQ(promises::ReadWhole(temporary), "Menu=F9\n") << temporary;
+  EXPECT_FALSE(std::filesystem::exists(TemporaryOf(file)));
+}
+
+// The game image holding the limiter store twice, naming `first` and
+// `second` as the field.
+std::vector<std::uint8_t> ImageWithTwoStores(std::uint16_t first, std::uint16_t second) {
+  std::vector<std::uint8_t> image(64 * 1024, 0x90);
+  for (const auto& [at, offset] : {std::pair{20000, first}, std::pair{40000, second}}) {
+    const std::uint8_t code[] = {0x76,
+                                 0x03,
+                                 0x0F,
+                                 0x28,
+                                 0xF0,
+                                 0xF3,
+                                 0x44,
+                                 0x0F,
+                                 0x11,
+                                 0x83,
+                                 static_cast<std::uint8_t>(offset & 0xFF),
+                                 static_cast<std::uint8_t>(offset >> 8),
+                                 0,
+                                 0};
+    std::memcpy(image.data() + at, code, sizeof code);
+  }
+  return image;
+}
+
+TEST_F(WeaponsTest, TheLimiterFieldIsWrittenOnlyWhereEveryStoreAgrees) {
+  for (const bool agree : {false, true}) {
+    SCOPED_TRACE(agree ? "both name 0x8CC" : "0x8CC and 0x1234");
+    host.Unload();
+    host.environment.mainImage = ImageWithTwoStores(0x8CC, agree ? 0x8CC : 0x1234);
+    host.Load();
+    Frame();
+    const std::int32_t car = host.game.SpawnVehicle(true);
+    host.game.Enter(car);
+    host.game.Vehicle(car).velocity = {20.0F, 0.0F, 0.0F};
+    Frame();
+    EXPECT_EQ(host.game.speedAfterPass, 9.72F);  // the car is pulled back all the same
+    float first = 0.0F;
+    float second = 0.0F;
+    std::memcpy(&first, host.game.Vehicle(car).memory.data() + 0x8CC, sizeof first);
+    std::memcpy(&second, host.game.Vehicle(car).memory.data() + 0x1234, sizeof second);
+    EXPECT_EQ(first, agree ? 0.6F : 0.0F);
+    EXPECT_EQ(second, 0.0F);
+  }
+}
+
+TEST_F(WeaponsTest, TheWeaponRecordsNeverGrowPastTheirTableAndKeepWhatMatters) {
+  // A pistol with its catch on, put away for hundreds of weapons never seen
+  // before, each drawn and kept with six in its magazine.
+  Arm(Pistol, 12);
+  Frame();
+  Tap(SafetyKey);
+  constexpr std::uint32_t First = 0x70000000;
+  constexpr auto Count = static_cast<std::uint32_t>(WeaponRecordCapacity) + 40;
+  for (std::uint32_t weapon = First; weapon < First + Count; ++weapon) {
+    Arm(weapon, 6);
+    Frame();
+    ASSERT_EQ(host.pluginAllocations, 0) << "weapon " << weapon - First;
+  }
+  // Drawn again, the pistol's catch is still on.
+  host.game.Draw(Pistol);
+  Frame();
+  EXPECT_TRUE(FiringBlocked());
+  // One remembered weapon taken away makes room once the plug-in has seen it
+  // gone: a new weapon is then remembered, its magazine restored on drawing.
+  host.game.character.weapons.erase(First + 3);
+  for (std::uint32_t pass = 0; pass < Count + 4; ++pass) Frame();
+  constexpr std::uint32_t Newest = 0x7F000000;
+  Arm(Newest, 12);
+  Frame();
+  Held().clip = 7;
+  host.game.Draw(Pistol);
+  Frame();
+  host.game.Draw(Newest);
+  Frame();
+  EXPECT_EQ(Held().clip, 7);
+  EXPECT_EQ(host.pluginAllocations, 0);
+}
+
+TEST_F(WeaponsTest, AWeaponLostWhilePutAwayComesBackAsTheGameGivesItWithTwoRecordsAndUnderTheMenu) {
+  for (const bool underTheMenu : {false, true}) {
+    SCOPED_TRACE(underTheMenu ? "taken while the menu is open" : "taken with the menu closed");
+    host.Unload();
+    host.Load();
+    // Two records only: the pistol, held at its last cartridge, and the rifle.
+    host.game.character.weapons.clear();
+    host.game.GiveWeapon(Rifle, 30, 30, 90);
+    Arm(Pistol, 1, 12, 29);
+    Frame();
+    Frame();
+    ASSERT_TRUE(FiringBlocked());
+    host.game.Draw(Rifle);
+    Frame();
+    if (underTheMenu) Tap(0x71);
+    host.game.character.weapons.erase(Pistol);
+    for (int pass = 0; pass < 4; ++pass) Frame();
+    host.game.GiveWeapon(Pistol, 12, 12, 100);
+    if (underTheMenu) Tap(0x71);
+    host.game.Draw(Pistol);
+    Frame();
+    EXPECT_EQ(Held().clip, 12);
+    EXPECT_FALSE(FiringBlocked());
+    EXPECT_FALSE(Drew(EmptyLine));
+  }
+}
+
+}  // namespace
