@@ -156,7 +156,7 @@ pass "a player's own Halvane.asi is refused, and once moved out of the folder th
 # scripts/playground.sh: --help says what each option does and its default,
 # and starts nothing; every option is passed on, a relative path taken from
 # where it was started.
-"$here/../scripts/playground.sh" --help >"$work/help.txt" 2>&1 </dev/null ||
+timeout 60 "$here/../scripts/playground.sh" --help >"$work/help.txt" 2>&1 </dev/null ||
   fail "scripts/playground.sh --help failed: $(cat "$work/help.txt")"
 for option in --plugin --folder --record --size; do
   grep -A2 -- "^  $option " "$work/help.txt" | grep -q 'default' || fail "--help says no default for $option: $(cat "$work/help.txt")"
