@@ -56,7 +56,8 @@ target_link_options(halvane_runner PRIVATE -static -s)
 configure_file(sim/win/PlaygroundVersion.rc.in ${CMAKE_CURRENT_BINARY_DIR}/PlaygroundVersion.rc @ONLY)
 target_sources(halvane_playground PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/PlaygroundVersion.rc)
 target_sources(halvane_playground PRIVATE sim/win/Playground.cpp sim/win/PlaygroundFolder.cpp sim/win/PlaygroundSession.cpp
-                                          sim/win/PlaygroundPanel.cpp sim/win/PlaygroundView.cpp sim/TextRuns.cpp
+                                          sim/win/PlaygroundPanel.cpp sim/win/PlaygroundImports.cpp
+                                          sim/win/PlaygroundHelp.cpp sim/win/PlaygroundView.cpp sim/win/PlaygroundPaint.cpp sim/TextRuns.cpp
                                           src/feedback/Clips.cpp src/input/KeyNames.cpp)
 target_link_libraries(halvane_playground PRIVATE gdi32 winmm shell32 bcrypt)
 target_link_options(halvane_playground PRIVATE -static -s -mwindows)

@@ -52,7 +52,7 @@ std::string LimitText(Shape shape, std::size_t gear) {
 std::array<float, 4> PageLimits(const World& world) {
   std::vector<const sim::DrawnText*> values;
   for (const sim::DrawnText& text : world.host.game.texts) {
-    if (text.x == 0.135F) values.push_back(&text);
+    if (text.x == 0.11F) values.push_back(&text);
   }
   std::sort(values.begin(), values.end(), [](auto* a, auto* b) { return a->y < b->y; });
   std::array<float, 4> limits{};
@@ -70,7 +70,7 @@ std::size_t SelectedGear(const World& world) {
   std::vector<float> rows;
   for (const sim::DrawnText& text : world.host.game.texts) {
     if (text.text == explore::MenuMarker) marker = text.y;
-    if (text.x == 0.135F) rows.push_back(text.y);
+    if (text.x == 0.11F) rows.push_back(text.y);
   }
   std::sort(rows.begin(), rows.end());
   return static_cast<std::size_t>(std::find(rows.begin(), rows.end(), marker) - rows.begin());

@@ -42,7 +42,7 @@ TEST_F(MenuTest, ThePanelIsDrawnWhereItsTablesSay) {
   const char* const values[] = {"~y~9.72 ~w~m/s  ~c~21 mph", "~y~18.06 ~w~m/s  ~c~40 mph",
                                 "~y~26.39 ~w~m/s  ~c~59 mph", "~y~34.72 ~w~m/s  ~c~77 mph"};
   for (int gear = 0; gear < 4; ++gear) {
-    const sim::DrawnText* value = TextAt(0.135F, 0.26F + 0.048F * static_cast<float>(gear));
+    const sim::DrawnText* value = TextAt(0.11F, 0.26F + 0.048F * static_cast<float>(gear));
     ASSERT_NE(value, nullptr);
     EXPECT_EQ(value->text, values[gear]);
     EXPECT_EQ(value->style.scaleX, 0.33F);
@@ -50,7 +50,7 @@ TEST_F(MenuTest, ThePanelIsDrawnWhereItsTablesSay) {
   EXPECT_EQ(TextAt(0.225F, 0.26F)->text, "~g~[+]");
   EXPECT_EQ(TextAt(0.252F, 0.26F)->text, "~r~[-]");
   EXPECT_EQ(TextAt(0.225F, 0.308F), nullptr);
-  EXPECT_EQ(TextAt(0.135F, 0.452F)->text, "~b~No Limit~w~ (fixed)");
+  EXPECT_EQ(TextAt(0.11F, 0.452F)->text, "~b~No Limit~w~ (fixed)");
   EXPECT_EQ(TextAt(0.038F, 0.506F)->text,
             "~y~UP/DOWN~w~ Select  ~y~LEFT/RIGHT~w~ Adjust  ~y~BACK~w~ Keys Menu");
   EXPECT_NEAR(host.game.rects.back().y, 0.522F, 1e-6);
@@ -84,11 +84,11 @@ TEST_F(HugeLimitsTest, HugeOrUnreadableLimitsAreShownCutAndNeverOverflow) {
   Tap(Up);
   Tap(Enter);
   // Limits without a miles-per-hour figure limit nothing, and say so.
-  EXPECT_EQ(TextAt(0.135F, 0.26F)->text, "No Limit");
-  EXPECT_EQ(TextAt(0.135F, 0.308F)->text, "No Limit");
+  EXPECT_EQ(TextAt(0.11F, 0.26F)->text, "No Limit");
+  EXPECT_EQ(TextAt(0.11F, 0.308F)->text, "No Limit");
   // Not a number and a negative limit are bad lines: the defaults stay.
-  EXPECT_EQ(TextAt(0.135F, 0.356F)->text, "~y~26.39 ~w~m/s  ~c~59 mph");
-  EXPECT_EQ(TextAt(0.135F, 0.404F)->text, "~y~34.72 ~w~m/s  ~c~77 mph");
+  EXPECT_EQ(TextAt(0.11F, 0.356F)->text, "~y~26.39 ~w~m/s  ~c~59 mph");
+  EXPECT_EQ(TextAt(0.11F, 0.404F)->text, "~y~34.72 ~w~m/s  ~c~77 mph");
 }
 
 }  // namespace

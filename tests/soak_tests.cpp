@@ -90,7 +90,7 @@ class SoakTest : public Playthrough {
           ASSERT_TRUE(gear >= 1 && gear <= 5) << "pass " << pass << ": gear " << gear;
         }
       }
-      if (text.x == 0.135F) {  // a gear speed value on the menu
+      if (text.x == 0.11F) {  // a gear speed value on the menu
         ASSERT_LE(text.text.size(), 47U);
         if (text.text.rfind("~y~", 0) == 0) {
           ASSERT_EQ(text.text.find("inf"), std::string::npos) << text.text;

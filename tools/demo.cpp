@@ -219,7 +219,8 @@ class Demo {
     if (now.ammoCounterHidden != seen_.ammoCounterHidden) {
       Say(now.ammoCounterHidden ? "hides the ammunition counter" : "shows the ammunition counter again");
     }
-    if (game.shotsFired != shots_) Say("the weapon fires (" + std::to_string(game.shotsFired - shots_) + ")");
+    if (const int rounds = game.shotsFired - shots_; rounds != 0)
+      Say("the weapon fires " + std::to_string(rounds) + (rounds == 1 ? " round" : " rounds"));
     shots_ = game.shotsFired;
     if (game.reloads != reloads_) Say("the game reloads the magazine");
     reloads_ = game.reloads;

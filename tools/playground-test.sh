@@ -12,16 +12,7 @@ work=$(realpath -m "$2")
 keep=${3:-}
 [[ -f $build/Halvane.asi && -f $build/wine/halvane_playground.exe ]] ||
   missing_build "$build/wine/halvane_playground.exe" "cmake --preset windows && cmake --build --preset windows"
-
-windows_path() { local path=${1//\//\\}; echo "Z:$path"; }
-fail() { echo "playground-test: FAILED: $*" >&2; exit 1; }
-pass() { echo "playground-test: $*"; }
-# The window's layout as the playground's view declares it.
-layout() { sed -n "s/^inline constexpr int $1 = \([0-9]*\);.*/\1/p" "$here/../sim/win/PlaygroundView.h"; }
-panel_width=$(layout PanelWidth)
-smallest="$(layout SmallestViewWidth)x$(layout SmallestViewHeight)"
-smallest_window="$((${smallest%x*} + panel_width))x${smallest#*x}"
-[[ $panel_width =~ ^[0-9]+$ && $smallest =~ ^[0-9]+x[0-9]+$ ]] || fail "no layout read from PlaygroundView.h"
+test_name=playground-test
 
 # A folder the test locks is unlocked again, whatever happens.
 locked=
@@ -33,51 +24,8 @@ record=$work/record.txt
 # Big enough for a 3000-wide and a 2000-high window.
 source "$here/xvfb.sh" "$work/xvfb.log" playground-test 3100x2150x24
 trap 'cleanup; [[ -z $locked ]] || chattr -i "$locked"' EXIT
-
-# A folder's files and their bytes, to show it is left as it was.
-contents() { (cd "$1" && find . -printf '%p %s %m\n' | sort && find . -type f -print0 | sort -z | xargs -0 -r sha256sum); }
 playground_exe=$build/wine/halvane_playground.exe
-
-# A game folder with its own Halvane.asi: the playground refuses it and
-# touches nothing in it.
-mkdir -p "$work/a game"
-printf 'the game folder'"'"'s own Halvane.asi\n' >"$work/a game/Halvane.asi"
-cp "$work/a game/Halvane.asi" "$work/marker.asi"
-if "$here/wine-run.sh" "$build/wine/halvane_playground.exe" --folder "$(windows_path "$work/a game")" \
-  >"$work/refused.log" 2>&1; then
-  fail "the playground ran in a folder holding a Halvane.asi it did not put there"
-fi
-grep -q 'is not a folder the playground made.*does not exist yet' "$work/refused.log" ||
-  fail "no message for a folder refused: $(cat "$work/refused.log")"
-cmp -s "$work/marker.asi" "$work/a game/Halvane.asi" && [[ $(ls -A "$work/a game") == Halvane.asi ]] ||
-  fail "the refused folder was changed: $(ls -A "$work/a game")"
-pass "a folder holding a Halvane.asi of its own is refused and left byte for byte"
-
-# A game folder with the script host and a Halvane.ini but no Halvane.asi:
-# the game would load any Halvane.asi put there, so it is refused too.
-mkdir -p "$work/a game too"
-printf 'MZ the game folder'"'"'s script host\n' >"$work/a game too/ScriptHookV.dll"
-printf 'MZ the game folder'"'"'s loader\n' >"$work/a game too/dinput8.dll"
-printf '[Keybindings]\r\nSafetyToggle=K\r\n' >"$work/a game too/Halvane.ini"
-contents "$work/a game too" >"$work/before.txt"
-if "$here/wine-run.sh" "$playground_exe" --folder "$(windows_path "$work/a game too")" >"$work/refused-too.log" 2>&1; then
-  fail "the playground ran in a game folder with no Halvane.asi in it"
-fi
-grep -q 'is not a folder the playground made.*does not exist yet' "$work/refused-too.log" ||
-  fail "no message saying why a folder it did not make is refused: $(cat "$work/refused-too.log")"
-contents "$work/a game too" | cmp -s - "$work/before.txt" || fail "the refused game folder was changed"
-pass "a game folder without a Halvane.asi is refused, says why and what to do, and is left byte for byte"
-
-# A window too small for the menu's text to be read: refused, saying the
-# smallest size.
-if "$here/wine-run.sh" "$playground_exe" --size 800x450 --folder "$(windows_path "$work/never")" \
-  >"$work/too-small.log" 2>&1; then
-  fail "the playground opened a window of 800x450"
-fi
-grep -q "smaller than the smallest window, $smallest_window" "$work/too-small.log" ||
-  fail "no message naming the smallest window: $(cat "$work/too-small.log")"
-[[ ! -e $work/never ]] || fail "a refused start made its folder"
-pass "--size 800x450 is refused: \"$(tr -d '\r' <"$work/too-small.log")\""
+source "$here/playground-lib.sh"
 
 # A copy of the DLL, as a modder's build output: broken at the end.
 cp "$build/Halvane.asi" "$work/Halvane.asi"
@@ -86,51 +34,8 @@ cp "$build/Halvane.asi" "$work/Halvane.asi"
 playground=$!
 window=$(wait_for_window 120 "Halvane Playground" "$work/playground.log") || fail "no playground window"
 xdotool windowfocus --sync "$window"
-# The window's client area (X, Y, WIDTH, HEIGHT) and the game view in it:
-# the largest 16:9 box left of the panel, in the middle of that room.
-measure() {
-  eval "$(xdotool getwindowgeometry --shell "$window")"
-  room=$((WIDTH - panel_width))
-  view=$((HEIGHT * 16 / 9 < room ? HEIGHT * 16 / 9 : room))
-  view_height=$((view * 9 / 16))
-  view_left=$(((room - view) / 2))
-  view_top=$(((HEIGHT - view_height) / 2))
-}
 measure
 
-frames() { wc -l <"$record"; }
-# Waits until the record has `count` more frames than when `since` was taken.
-settle() { local since=$1 count=${2:-12}; for _ in $(seq 600); do (($(frames) >= since + count)) && return; sleep 0.05; done; }
-# A key held for a few frames, as a player presses it: the plug-in polls.
-press() { local before; before=$(frames); xdotool keydown "$1"; settle "$before" 6; xdotool keyup "$1"; settle "$(frames)" 6; }
-since() { tail -n +"$(($1 + 1))" "$record"; }
-# Whether a frame since the given one matches (a file between: with
-# pipefail, grep -q closing the pipe early would fail the pipeline).
-seen() { since "$1" >"$work/slice.txt"; grep -q -- "$2" "$work/slice.txt"; }
-# A shot of the window's client area.
-shot() { import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$work/$1.png"; }
-# Takes the shot again (for up to 30 s) until the check after its name holds
-# of it: the window repaints on a frame of its own, which may come after the
-# record already says what it will show.
-shot_until() {
-  local name=$1
-  shift
-  for _ in $(seq 60); do
-    shot "$name"
-    "$@" && return 0
-    sleep 0.5
-  done
-  return 1
-}
-# The share of pixels in a box of the game view (thousandths of it) for
-# which an ImageMagick expression holds.
-share() {
-  local x=$((view_left + $1 * view / 1000)) y=$((view_top + $2 * view_height / 1000))
-  box "$x" "$y" $(($3 * view / 1000)) $(($4 * view_height / 1000)) "$5" "$6"
-}
-# The same for a box of the window in pixels: x y width height shot expression.
-box() { convert "$work/$5.png" -crop "${3}x${4}+${1}+${2}" +repage -fx "$6" -format '%[fx:mean]' info:; }
-at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
 
 until [[ -s $record ]] && (($(frames) > 30)); do sleep 0.1; done
 start=$(frames)
@@ -308,38 +213,6 @@ settle "$(frames)" 6
 [[ $(shots) == $((before + 1)) ]] || fail "without the plug-in a click fired $(($(shots) - before)) rounds, not one"
 pass "a broken DLL after Home: its drawing gone, the error shown whole, the world runs on without it"
 
-# Escape closes the playground; one that does not is ended, and no window of
-# it is left for the next start to be taken for its own.
-close_playground() {
-  xdotool windowfocus --sync "$window" 2>/dev/null || true
-  xdotool keydown Escape
-  for _ in $(seq 100); do kill -0 "$playground" 2>/dev/null || break; sleep 0.1; done
-  xdotool keyup Escape
-  kill "$playground" 2>/dev/null || true
-  wait "$playground" 2>/dev/null || true
-  xdotool windowunmap "$window" 2>/dev/null || true
-  for _ in $(seq 100); do
-    xdotool search --onlyvisible --name "Halvane Playground" >/dev/null 2>&1 || break
-    sleep 0.1
-  done
-}
-# Starts the playground on the record $record, in the window size $1 (the
-# rest are its options), and waits for its window and its first frames.
-start_playground() {
-  local size=$1 name
-  name=$(basename "$record" .txt)
-  shift
-  "$here/wine-run.sh" "$playground_exe" --record "$(windows_path "$record")" --size "$size" "$@" \
-    >"$work/$name.log" 2>&1 &
-  playground=$!
-  window=$(wait_for_window 120 "Halvane Playground" "$work/$name.log" "$playground") ||
-    fail "no playground window at $size"
-  xdotool windowraise "$window"
-  xdotool windowfocus --sync "$window"
-  until [[ -s $record ]] && (($(frames) > 30)); do sleep 0.1; done
-  measure
-  [[ ${WIDTH}x${HEIGHT} == "$size" ]] || fail "asked for a window of $size, got ${WIDTH}x${HEIGHT}"
-}
 
 close_playground
 # Any error but those of the missing and the broken build.
@@ -348,44 +221,19 @@ grep 'substitute host:' "$work/playground.log" |
 [[ ! -s $work/errors.txt ]] || fail "the substitute host saw errors: $(cat "$work/errors.txt")"
 [[ -z $keep ]] || cp "$work/car.png" "$keep"
 
-# Started with no Halvane.asi at all: the error box, and the world runs on.
-record=$work/record-none.txt
-start_playground 1600x720 --plugin "$(windows_path "$work/none/Halvane.asi")" --folder "$(windows_path "$work/game-none")"
-tail -1 "$record" | grep -q 'plug-in error: cannot read the plug-in .*Halvane.asi' ||
-  fail "no load error when started without a DLL: $(tail -1 "$record")"
-shot_until none error_box none || fail "no error box without a DLL"
-close_playground
-pass "started with no Halvane.asi: the error shown in its box, the world runs on"
-
-# The playground's own folder, locked: it says which folder it cannot write
-# and what the player can do, not that the build is broken.
 cp "$build/Halvane.asi" "$work/Halvane.asi"  # whole again
-contents "$work/game" >"$work/before.txt"
-chattr +i "$work/game"
-locked=$work/game
-record=$work/record-locked.txt
-start_playground 1600x720 --plugin "$(windows_path "$work/Halvane.asi")" --folder "$(windows_path "$work/game")"
-tail -1 "$record" | grep -q "plug-in error: The playground cannot write into its folder .*game: .*Make the folder writable" ||
-  fail "no message naming the locked folder: $(tail -1 "$record" | sed 's/.*| plug-in/plug-in/')"
-! tail -1 "$record" | grep -q 'Fix the build' || fail "a locked folder is taken for a broken build"
-shot_until locked error_box locked || fail "no error box for a locked folder"
-close_playground
-chattr -i "$work/game"
-locked=
-contents "$work/game" | cmp -s - "$work/before.txt" || fail "the locked folder was changed"
-pass "its own folder locked: \"$(tail -1 "$record" | sed 's/.*| plug-in error: //; s/ | world.*//')\""
-
 # Its own folder again after a restart, at the smallest window: the saved K
 # is read, and the menu's capitals are tall enough to read. The folder is
 # left as an install cut short leaves it: the mark naming the Halvane.asi
 # there and the one being put in, which lies half written beside it.
-fingerprint() { echo "$(stat -c %s "$1") $(sha256sum "$1" | cut -d' ' -f1)"; }
 mark_file=$work/game/halvane-playground.folder
 grep -qx "put: $(fingerprint "$work/game/Halvane.asi")" "$mark_file" ||
   fail "the mark does not record the Halvane.asi in the folder: $(cat "$mark_file")"
 { grep -v '^put: ' "$mark_file"; echo "put: $(fingerprint "$work/game/Halvane.asi")"; echo "put: $(fingerprint "$work/Halvane.asi")"; } >"$work/mark.new"
 mv "$work/mark.new" "$mark_file"
 head -c 1000 "$work/Halvane.asi" >"$work/game/Halvane.asi.new"
+# Gear 1 at 50 m/s, 111 mph: three figures beside the gear speeds page's [+].
+sed -i 's/^Gear1=.*/Gear1=50\r/' "$work/game/Halvane.ini"
 record=$work/record-small.txt
 start_playground "$smallest_window" --plugin "$(windows_path "$work/Halvane.asi")" --folder "$(windows_path "$work/game")"
 ! tail -1 "$record" | grep -q 'plug-in error' || fail "its own folder is not taken again: $(tail -1 "$record")"
@@ -402,40 +250,22 @@ menu_panel() { at_least "$(share 40 260 230 420 "$1" 'r<0.15 && abs(r-b)<0.025')
 shot_until small menu_panel small || fail "no menu panel at $smallest_window"
 at_least 0.0005 "$(share 275 240 125 480 small 'r>0.6 && g>0.6 && b>0.6')" ||
   fail "menu text runs past the panel at $smallest_window"
-# The height of a capital: the labels' white letters start at one x; the
-# longest run of white down a strip at their left edge is the stem of an M,
-# an E or an H, as high as a capital.
-crop_labels() { echo "$((view * 150 / 1000))x$((view_height * 450 / 1000))+$((view_left + view * 30 / 1000))+$((view_top + view_height * 250 / 1000))"; }
-white_letters='r>0.6 && g>0.6 && b>0.6 && abs(r-b)<0.1'
-edge=$(convert "$work/small.png" -crop "$(crop_labels)" +repage -fx "$white_letters" -format '%@' info: |
-  sed -n 's/^[0-9]*x[0-9]*+\([0-9]*\)+[0-9]*$/\1/p')
-[[ -n $edge ]] || fail "no menu labels to measure at $smallest_window"
-strip_height=$((view_height * 450 / 1000))
-capital=$(convert "$work/small.png" -crop "2x$strip_height+$((view_left + view * 30 / 1000 + edge))+$((view_top + view_height * 250 / 1000))" +repage \
-  -fx "$white_letters" -scale "1x$strip_height!" -threshold 40% txt:- |
-  awk 'NR > 1 { if ($0 ~ /#FFFFFF/) run++; else run = 0; if (run > best) best = run } END { print best + 0 }')
+capital=$(capital_height small)
 ((capital >= 8)) || fail "the menu's capitals are $capital pixels high at $smallest_window: too small to read"
+small_texts small "$smallest_window"
 close_playground
-pass "its own folder taken again after a restart cut short mid-install, at $smallest_window: K read back, the mark true, the menu's capitals $capital pixels high"
-
-# A player's own Halvane.asi put into the playground's folder: refused, and
-# the folder left byte for byte.
-printf 'MZ a player'"'"'s own newer Halvane.asi\n' >"$work/game/Halvane.asi"
-contents "$work/game" >"$work/before.txt"
-if "$here/wine-run.sh" "$playground_exe" --plugin "$(windows_path "$work/Halvane.asi")" \
-  --folder "$(windows_path "$work/game")" >"$work/refused-own.log" 2>&1; then
-  fail "the playground ran over a player's own Halvane.asi in its folder"
-fi
-grep -q 'holds a Halvane.asi the playground did not put there' "$work/refused-own.log" ||
-  fail "no message for a Halvane.asi put into its folder: $(cat "$work/refused-own.log")"
-contents "$work/game" | cmp -s - "$work/before.txt" || fail "the player's Halvane.asi or its folder was changed"
-pass "a player's own Halvane.asi in the playground's folder is refused and left byte for byte"
+pass "its own folder taken again after a restart cut short mid-install, at $smallest_window: K read back, the mark true, the menu's capitals $capital pixels high; $small_texts_seen"
 
 # The game view keeps its 16:9 shape in a wide and in a tall window: black
-# bars round it, and the menu and the gear knob where they are in any view.
-for size in 3000x${smallest#*x} ${smallest_window%x*}x2000; do
+# bars round it, and the menu and the gear knob where they are in any view;
+# and the menu's smallest texts are legible and apart there and at the size
+# a large screen opens with.
+for size in 3000x${smallest#*x} ${smallest_window%x*}x2000 1600x720; do
   record=$work/record-$size.txt
   start_playground "$size" --plugin "$(windows_path "$work/Halvane.asi")" --folder "$(windows_path "$work/game-$size")"
+  # Gear 1 at 50 m/s, read when Home loads the plug-in again.
+  sed -i 's/^Gear1=.*/Gear1=50\r/' "$work/game-$size/Halvane.ini"
+  press Home
   mark=$(frames)
   press F2
   seen "$mark" '"~y~Halvane~w~ | Keybindings"' || fail "F2 does not open the menu at $size"
@@ -449,8 +279,9 @@ for size in 3000x${smallest#*x} ${smallest_window%x*}x2000; do
   done
   # The view's own sky, wall to wall.
   at_least "$(share 0 100 1000 100 "view-$size" 'b > r && r > 0.05')" 0.95 || fail "the game view does not fill its 16:9 box at $size"
+  small_texts "view-$size" "$size"
   close_playground
-  pass "at $size the game view is ${view}x$view_height, letterboxed, the menu in its place"
+  pass "at $size the game view is ${view}x$view_height, black bars round it, the menu in its place; $small_texts_seen"
 done
 
 pass "passed"

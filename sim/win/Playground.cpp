@@ -8,8 +8,9 @@
 //   halvane_playground.exe [--plugin Halvane.asi] [--folder DIR] [--record FILE] [--size WxH]
 //
 // By default the plug-in is the Halvane.asi beside the program and the folder
-// is "playground" beside it. --record writes one line a frame: the natives
-// that changed the game, the texts drawn, the sounds and their results.
+// is "playground" beside it. --record writes one line a frame into a new
+// file: the natives that changed the game, the texts drawn, the sounds and
+// their results. The window fits the screen unless --size says otherwise.
 #include "GameProcess.h"
 #include "PlaygroundFolder.h"
 #include "PlaygroundSession.h"
@@ -20,12 +21,16 @@
 // windows.h first: these need its types.
 #include <shellapi.h>
 
+#include <fcntl.h>
+#include <io.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cwchar>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
+#include <system_error>
 
 using playground::Playground;
 
@@ -35,13 +40,33 @@ struct Options {
   std::filesystem::path plugin;
   std::filesystem::path folder;
   std::optional<std::filesystem::path> record;
-  // The window's client area: a 1280x720 game view and the panel, unless told.
-  int width = 1280 + PanelWidth;
-  int height = 720;
+  // The window's client area; 0 by 0 fits it to the screen (PlaygroundView::Open).
+  int width = 0;
+  int height = 0;
+  bool help = false;
 };
 
-constexpr const char* Usage =
-    "usage: halvane_playground [--plugin Halvane.asi] [--folder DIR] [--record FILE] [--size WxH]";
+// What each option does and its default.
+std::string Usage() {
+  const std::string smallest =
+      std::to_string(SmallestWindowWidth) + "x" + std::to_string(SmallestWindowHeight);
+  const std::string largest =
+      std::to_string(LargestDefaultViewWidth + PanelWidth) + "x" + std::to_string(LargestDefaultViewHeight);
+  return "usage: halvane_playground [--plugin FILE] [--folder DIR] [--record FILE] [--size WxH]\n"
+         "  --plugin FILE  the Halvane.asi to load, and to load again when Home is pressed\n"
+         "                 (default: the Halvane.asi beside the program)\n"
+         "  --folder DIR   the playground's folder, where it installs Halvane.asi and Halvane\n"
+         "                 keeps Halvane.ini: a folder that does not exist yet (it makes it)\n"
+         "                 or one it made before (default: \"playground\" beside the program)\n"
+         "  --record FILE  writes one line a frame (what the plug-in changed, drew and played,\n"
+         "                 and the world) into FILE, a new file: an existing one is refused\n"
+         "                 (default: no record)\n"
+         "  --size WxH     the window's inside, " +
+         smallest + " at least\n                 (default: the largest that fits the screen, up to " +
+         largest +
+         ")\n"
+         "  --help         this list";
+}
 
 // The options, or nothing with what was wrong with them in `problem`.
 std::optional<Options> ReadOptions(std::string& problem) {
@@ -51,6 +76,10 @@ std::optional<Options> ReadOptions(std::string& problem) {
   wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
   for (int i = 1; i < count && read; ++i) {
     const std::wstring option = arguments[i];
+    if (option == L"--help" || option == L"-h" || option == L"/?") {
+      read->help = true;
+      continue;
+    }
     if (i + 1 >= count) {
       read.reset();
       break;
@@ -71,11 +100,13 @@ std::optional<Options> ReadOptions(std::string& problem) {
         read.reset();
       } else if (width < SmallestWindowWidth || height < SmallestWindowHeight) {
         // Below it the menu's text cannot be read.
-        problem = "playground: --size " + std::to_string(width) + "x" + std::to_string(height) +
-                  " is smaller than the smallest window, " + std::to_string(SmallestWindowWidth) + "x" +
-                  std::to_string(SmallestWindowHeight) + " (a " + std::to_string(SmallestViewWidth) + "x" +
-                  std::to_string(SmallestViewHeight) +
-                  " game view and the panel): in a smaller one the menu's text cannot be read.";
+        problem =
+            "playground: --size " + std::to_string(width) + "x" + std::to_string(height) +
+            " is smaller than the smallest window, " + std::to_string(SmallestWindowWidth) + "x" +
+            std::to_string(SmallestWindowHeight) + " (a " + std::to_string(SmallestViewWidth) + "x" +
+            std::to_string(SmallestViewHeight) +
+            " game view and the panel): in a smaller one the menu's text cannot be read. Give a --size of "
+            "at least that, or none.";
         read.reset();
       } else {
         read->width = width;
@@ -86,7 +117,7 @@ std::optional<Options> ReadOptions(std::string& problem) {
     }
   }
   LocalFree(arguments);
-  if (!read && problem.empty()) problem = Usage;
+  if (!read && problem.empty()) problem = Usage();
   return read;
 }
 
@@ -101,6 +132,43 @@ void Tell(const std::string& message) {
   }
 }
 
+// Makes the record as a new file: the playground writes over no file, so a
+// path that exists is refused. Null, with what to do in `problem`, when it
+// cannot be made.
+FILE* NewRecord(const std::filesystem::path& file, std::string& problem) {
+  const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) {
+      problem = "playground: --record " + Utf8(file) +
+                ": that file exists already, and the playground writes its record only into a new file, "
+                "so it is left as it is. Name a file that does not exist yet.";
+    } else {
+      problem = "playground: --record " + Utf8(file) + ": the record cannot be made there (" +
+                std::system_category().message(static_cast<int>(code)) +
+                "). Name a new file in a folder you may write.";
+    }
+    return nullptr;
+  }
+  const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_TEXT);
+  FILE* stream = descriptor == -1 ? nullptr : _fdopen(descriptor, "w");
+  if (stream == nullptr) {
+    if (descriptor == -1)
+      CloseHandle(handle);
+    else
+      _close(descriptor);
+    DeleteFileW(file.c_str());
+    problem = "playground: --record " + Utf8(file) + ": the record cannot be opened.";
+  }
+  return stream;
+}
+
+// One frame's line, on the disk before the next frame; false when it could not be written.
+bool WriteRecordLine(FILE* record, const std::string& line) {
+  return std::fputs(line.c_str(), record) >= 0 && std::fputc('\n', record) != EOF && std::fflush(record) == 0;
+}
+
 }  // namespace
 
 int main() {
@@ -110,12 +178,28 @@ int main() {
     Tell(problem);
     return 2;
   }
+  if (options->help) {
+    Tell(Usage());
+    return 0;
+  }
+  // The record first, so that a record it cannot make leaves no folder
+  // behind; and taken back when the folder is refused.
+  FILE* record = nullptr;
+  if (options->record) {
+    record = NewRecord(*options->record, problem);
+    if (record == nullptr) {
+      Tell(problem);
+      return 2;
+    }
+  }
   if (const std::optional<std::string> refused = playground::ClaimFolder(options->folder)) {
+    if (record != nullptr) {
+      std::fclose(record);
+      DeleteFileW(options->record->c_str());
+    }
     Tell(*refused);
     return 2;
   }
-  std::ofstream record;
-  if (options->record) record.open(*options->record);
 
   Playground playground(options->plugin, options->folder);
   playground.Start();
@@ -139,7 +223,12 @@ int main() {
       DispatchMessageW(&message);
     }
     playground.Frame();
-    if (record.is_open()) record << playground.RecordLine() << std::endl;
+    if (record != nullptr && !WriteRecordLine(record, playground.RecordLine())) {
+      Tell("playground: the record " + Utf8(*options->record) + " cannot be written any more (" +
+           std::generic_category().message(errno) + "); the playground goes on without it.");
+      std::fclose(record);
+      record = nullptr;
+    }
     view.Draw(playground.Game(), playground.AmmoCounter(), playground.Panel(), playground.Help(),
               playground.LoadError());
     LARGE_INTEGER now;
@@ -148,5 +237,6 @@ int main() {
     if (due > now.QuadPart) Sleep(static_cast<DWORD>((due - now.QuadPart) * 1000 / frequency.QuadPart));
   }
   playground.Finish();
+  if (record != nullptr) std::fclose(record);
   return 0;
 }

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cwchar>
 #include <fstream>
 #include <iterator>
 #include <limits>
@@ -99,13 +100,53 @@ std::optional<std::vector<std::string>> ReadMark(const fs::path& folder) {
   return states;
 }
 
-// The state of the folder's Halvane.asi when its mark records it; nothing
-// when the folder has no mark or holds a Halvane.asi the mark does not name.
+// The state of the folder's Halvane.asi when the playground may write over
+// it: one the mark records, or none at all (moved away by the player, or
+// never put there); nothing when the folder has no mark or holds a
+// Halvane.asi the mark does not name.
 std::optional<std::string> RecordedState(const fs::path& folder) {
   const std::optional<std::vector<std::string>> mark = ReadMark(folder);
   const std::optional<std::string> state = mark ? PluginState(folder) : std::nullopt;
-  if (!state || std::find(mark->begin(), mark->end(), *state) == mark->end()) return std::nullopt;
+  if (!state || (*state != NoPlugin && std::find(mark->begin(), mark->end(), *state) == mark->end()))
+    return std::nullopt;
   return state;
+}
+
+// While a playground runs, it holds a mutex named after its folder's file
+// identity (the same folder reached by another path has the same name), so
+// a second one started on that folder can say so instead of failing to
+// write over a Halvane.asi the first has loaded. Windows closes it when the
+// program ends, however it ends.
+HANDLE folderInUse = nullptr;
+
+// Takes the folder's mutex: nothing when taken, otherwise why not.
+std::optional<std::string> TakeFolder(const fs::path& folder) {
+  const HANDLE directory = CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  BY_HANDLE_FILE_INFORMATION identity = {};
+  const bool known = directory != INVALID_HANDLE_VALUE && GetFileInformationByHandle(directory, &identity);
+  const DWORD code = GetLastError();
+  if (directory != INVALID_HANDLE_VALUE) CloseHandle(directory);
+  if (!known)
+    return "cannot look into " + Utf8(folder) + ": " +
+           std::system_category().message(static_cast<int>(code)) + ". To play, " + ChooseAnother;
+  wchar_t name[96];
+  std::swprintf(name, std::size(name), L"Local\\HalvanePlaygroundFolder-%08lx-%08lx%08lx",
+                identity.dwVolumeSerialNumber, identity.nFileIndexHigh, identity.nFileIndexLow);
+  const HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
+  if (mutex == nullptr)
+    return "cannot take " + Utf8(folder) + ": " +
+           std::system_category().message(static_cast<int>(GetLastError())) + ". To play, " + ChooseAnother;
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    CloseHandle(mutex);
+    return "another playground is using the folder " + Utf8(folder) +
+           " (it is still running there): it is left as it is. Close that playground (Esc in its window) "
+           "and start this one again; or " +
+           std::string(ChooseAnother);
+  }
+  folderInUse = mutex;
+  return std::nullopt;
 }
 
 // Writes `bytes` beside `file` and moves them over it: the file is the old
@@ -149,13 +190,16 @@ std::optional<std::string> ClaimFolder(const fs::path& folder) {
   std::error_code error;
   const fs::file_status status = fs::status(folder, error);
   if (error && error != std::errc::no_such_file_or_directory)
-    return "playground: cannot look into " + Utf8(folder) + ": " + error.message();
+    return "playground: cannot look into " + Utf8(folder) + ": " + error.message() + ". To play, " +
+           ChooseAnother;
   if (!fs::exists(status)) {
     if (fs::create_directories(folder, error); error)
       return "playground: cannot make the folder " + Utf8(folder) + ": " + error.message() +
              ". Name a --folder in a place you may write.";
+    if (const std::optional<std::string> taken = TakeFolder(folder)) return "playground: " + *taken;
     if (const std::optional<std::string> failed = WriteMark(folder, {NoPlugin}))
-      return "playground: cannot mark the folder it made: " + *failed;
+      return "playground: cannot mark the folder it made: " + *failed +
+             ". Name a --folder in a place you may write.";
     return std::nullopt;
   }
   if (!fs::is_directory(status))
@@ -166,11 +210,12 @@ std::optional<std::string> ClaimFolder(const fs::path& folder) {
            "playground writes only into a folder it made itself: nothing in it is touched. To play, " +
            ChooseAnother;
   }
+  if (const std::optional<std::string> taken = TakeFolder(folder)) return "playground: " + *taken;
   if (!RecordedState(folder)) {
     return "playground: " + Utf8(folder) +
-           " holds a Halvane.asi the playground did not put there (a game's, or one copied in "
-           "since), or lacks the one it put there: it is left alone. To play, move that Halvane.asi away, "
-           "or " +
+           " holds a Halvane.asi the playground did not put there (a game's, or one copied in since): "
+           "it is left alone. To play, move that Halvane.asi out of the folder (the playground then "
+           "installs its own there), or " +
            ChooseAnother;
   }
   return std::nullopt;
@@ -186,11 +231,14 @@ std::optional<std::string> InstallPlugin(const fs::path& plugin, const fs::path&
     return "cannot read the plug-in " + Utf8(plugin) + ": " + (bytes ? "no SHA-256" : reason) +
            "\nFix the build, then press Home to load it again.";
   }
+  if (!ReadMark(folder)) {
+    return "The playground's mark in " + Utf8(folder) + " (" + Utf8(FolderMark) +
+           ") is gone or changed, so it no longer writes there.\nQuit and " + ChooseAnother;
+  }
   const std::optional<std::string> now = RecordedState(folder);
   if (!now) {
-    return "Halvane.asi in " + Utf8(folder) +
-           " is not the one the playground put there, or its mark is gone: it is left alone." +
-           "\nMove that Halvane.asi away, then press Home; or quit and " + ChooseAnother;
+    return "Halvane.asi in " + Utf8(folder) + " is not the one the playground put there: it is left alone." +
+           "\nMove that Halvane.asi out of the folder, then press Home; or quit and " + ChooseAnother;
   }
   // While the new one is moved in, the mark names both.
   if (const std::optional<std::string> failed = WriteMark(folder, {*now, *next}))

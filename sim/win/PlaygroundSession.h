@@ -78,6 +78,10 @@ std::vector<std::string> BindingLines(const std::optional<std::string>& settings
 // Set when the plug-in has just saved its settings file (its import of
 // MoveFileExW or SetEndOfFile went through), so that what F1 lists follows.
 extern bool pluginSavedSettings;
+// The plug-in's imports of MoveFileExW and SetEndOfFile are pointed here:
+// each calls the real one and notes a save that went through.
+BOOL WINAPI SavingMoveFileEx(LPCWSTR from, LPCWSTR to, DWORD flags);
+BOOL WINAPI SavingSetEndOfFile(HANDLE file);
 // The name of a control the plug-in disables, as the panel shows it.
 const char* ControlName(std::int32_t control);
 // Whether a key is down on the real keyboard or mouse.

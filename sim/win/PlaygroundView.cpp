@@ -1,3 +1,6 @@
+// The playground's window: opening it, keeping its drawing surface the size
+// of its client area, and composing each frame onto it: the game view, what
+// the game draws in it, the playground's own boxes and the panel.
 #include "PlaygroundView.h"
 
 #include "TextRuns.h"
@@ -11,22 +14,7 @@ constexpr wchar_t WindowClass[] = L"HalvanePlayground";
 // The playground's own boxes are laid out for a game view this high and
 // scaled with it.
 constexpr double LayoutHeight = 720.0;
-// Courier New's letters are 0.6 of its height wide.
-constexpr double FixedPitchWidth = 0.6;
 constexpr COLORREF PanelText = RGB(225, 225, 225);
-
-std::uint32_t Pixel(std::int32_t red, std::int32_t green, std::int32_t blue) {
-  return static_cast<std::uint32_t>(red) << 16 | static_cast<std::uint32_t>(green) << 8 |
-         static_cast<std::uint32_t>(blue);
-}
-
-std::wstring Wide(const std::string& text) {
-  if (text.empty()) return {};
-  const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-  return wide;
-}
 
 }  // namespace
 
@@ -38,11 +26,33 @@ bool PlaygroundView::Open(int width, int height) {
   windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   windowClass.lpszClassName = WindowClass;
   RegisterClassExW(&windowClass);
-  RECT frame = {0, 0, width, height};
-  AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-  window_ = CreateWindowExW(0, WindowClass, L"Halvane Playground", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20,
-                            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                            GetModuleHandleW(nullptr), this);
+  // The screen it opens on: the one under the window's corner.
+  MONITORINFO screen = {};
+  screen.cbSize = sizeof screen;
+  const bool known = GetMonitorInfoW(MonitorFromPoint({20, 20}, MONITOR_DEFAULTTOPRIMARY), &screen) != FALSE;
+  const RECT work = known ? screen.rcWork : RECT{0, 0, 1600, 900};
+  RECT border = {0, 0, 0, 0};
+  AdjustWindowRect(&border, WS_OVERLAPPEDWINDOW, FALSE);
+  const int borderWidth = border.right - border.left;
+  const int borderHeight = border.bottom - border.top;
+  if (width == 0 || height == 0) {
+    // The largest 16:9 view that fits the work area beside the panel.
+    const int roomWidth = static_cast<int>(work.right - work.left) - borderWidth - PanelWidth;
+    const int roomHeight = static_cast<int>(work.bottom - work.top) - borderHeight;
+    // A whole number of 16:9 steps, so that the view fills its room exactly.
+    height = std::clamp(std::min(roomHeight, roomWidth * 9 / 16) / 9 * 9, SmallestViewHeight,
+                        LargestDefaultViewHeight);
+    width = height * 16 / 9 + PanelWidth;
+  }
+  // At the work area's top left, a little in, when the window fits there.
+  const int frameWidth = width + borderWidth;
+  const int frameHeight = height + borderHeight;
+  const int left =
+      static_cast<int>(work.left) + std::clamp(static_cast<int>(work.right - work.left) - frameWidth, 0, 20);
+  const int top =
+      static_cast<int>(work.top) + std::clamp(static_cast<int>(work.bottom - work.top) - frameHeight, 0, 20);
+  window_ = CreateWindowExW(0, WindowClass, L"Halvane Playground", WS_OVERLAPPEDWINDOW | WS_VISIBLE, left,
+                            top, frameWidth, frameHeight, nullptr, nullptr, GetModuleHandleW(nullptr), this);
   if (window_ == nullptr) return false;
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   Fit();
@@ -108,136 +118,6 @@ void PlaygroundView::Fit() {
   const int left = (room - viewWidth) / 2;
   const int top = (height - viewHeight) / 2;
   view_ = {left, top, left + viewWidth, top + viewHeight};
-}
-
-// Source-over blending of one colour into the surface.
-void PlaygroundView::Blend(RECT box, const RECT& within, std::int32_t red, std::int32_t green,
-                           std::int32_t blue, std::int32_t alpha) {
-  GdiFlush();
-  const int left =
-      std::clamp(static_cast<int>(box.left), static_cast<int>(within.left), static_cast<int>(within.right));
-  const int right = std::clamp(static_cast<int>(box.right), left, static_cast<int>(within.right));
-  const int top =
-      std::clamp(static_cast<int>(box.top), static_cast<int>(within.top), static_cast<int>(within.bottom));
-  const int bottom = std::clamp(static_cast<int>(box.bottom), top, static_cast<int>(within.bottom));
-  const std::int32_t a = std::clamp(alpha, 0, 255);
-  for (int y = top; y < bottom; ++y) {
-    std::uint32_t* row = pixels_ + static_cast<std::ptrdiff_t>(y) * width_;
-    for (int x = left; x < right; ++x) {
-      const std::uint32_t under = row[x];
-      const auto mix = [a](std::int32_t over, std::uint32_t was) {
-        return (over * a + static_cast<std::int32_t>(was & 0xFF) * (255 - a) + 127) / 255;
-      };
-      row[x] = Pixel(mix(red, under >> 16), mix(green, under >> 8), mix(blue, under));
-    }
-  }
-}
-
-void PlaygroundView::PaintRect(const sim::DrawnRect& rect) {
-  const auto x = [this](float fraction) {
-    return static_cast<LONG>(view_.left +
-                             std::lround(fraction * static_cast<float>(view_.right - view_.left)));
-  };
-  const auto y = [this](float fraction) {
-    return static_cast<LONG>(view_.top +
-                             std::lround(fraction * static_cast<float>(view_.bottom - view_.top)));
-  };
-  Blend({x(rect.x - rect.width / 2), y(rect.y - rect.height / 2), x(rect.x + rect.width / 2),
-         y(rect.y + rect.height / 2)},
-        view_, rect.colour[0], rect.colour[1], rect.colour[2], rect.colour[3]);
-}
-
-// The text's runs in their colours, with a dark outline drawn around each
-// run when the style asks for one; positions give the top of the text.
-void PlaygroundView::PaintText(const sim::DrawnText& drawn) {
-  // Sized to the screen, as the game sizes its texts.
-  const int viewWidth = view_.right - view_.left;
-  const int viewHeight = view_.bottom - view_.top;
-  const double size = drawn.style.scaleY * sim::TextHeightAtScaleOne * viewHeight;
-  HFONT font =
-      CreateFontW(-static_cast<int>(std::lround(size)), 0, 0, 0, drawn.style.font == 4 ? FW_NORMAL : FW_BOLD,
-                  FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                  ANTIALIASED_QUALITY, DEFAULT_PITCH, L"Arial");
-  HGDIOBJ previous = SelectObject(surface_, font);
-  const sim::Rgb base = {drawn.style.colour[0], drawn.style.colour[1], drawn.style.colour[2]};
-  const std::vector<sim::TextRun> runs = sim::SplitAtCodes(drawn.text, base);
-  std::vector<std::wstring> texts;
-  int width = 0;
-  for (const sim::TextRun& run : runs) {
-    texts.push_back(Wide(run.text));
-    SIZE extent = {};
-    GetTextExtentPoint32W(surface_, texts.back().c_str(), static_cast<int>(texts.back().size()), &extent);
-    width += extent.cx;
-  }
-  int x = view_.left + static_cast<int>(std::lround(drawn.x * static_cast<float>(viewWidth))) -
-          (drawn.style.centred ? width / 2 : 0);
-  const int y = view_.top + static_cast<int>(std::lround(drawn.y * static_cast<float>(viewHeight)));
-  // A translucent text is drawn in its colour mixed with what is under it at its position.
-  for (std::size_t i = 0; i < runs.size(); ++i) {
-    const std::wstring& text = texts[i];
-    const int length = static_cast<int>(text.size());
-    if (drawn.style.outline) {
-      SetTextColor(surface_, RGB(0, 0, 0));
-      for (const auto& [dx, dy] : {std::pair{-1, 0}, std::pair{1, 0}, std::pair{0, -1}, std::pair{0, 1}}) {
-        TextOutW(surface_, x + dx, y + dy, text.c_str(), length);
-      }
-    }
-    const std::int32_t alpha = drawn.style.colour[3];
-    const std::uint32_t under = x >= 0 && x < width_ && y >= 0 && y < height_ ? pixels_[y * width_ + x] : 0;
-    const auto mix = [alpha](std::int32_t over, std::uint32_t was) {
-      return static_cast<BYTE>((over * alpha + static_cast<std::int32_t>(was & 0xFF) * (255 - alpha)) / 255);
-    };
-    SetTextColor(surface_, RGB(mix(runs[i].colour[0], under >> 16), mix(runs[i].colour[1], under >> 8),
-                               mix(runs[i].colour[2], under)));
-    TextOutW(surface_, x, y, text.c_str(), length);
-    SIZE extent = {};
-    GetTextExtentPoint32W(surface_, text.c_str(), length, &extent);
-    x += extent.cx;
-  }
-  SelectObject(surface_, previous);
-  DeleteObject(font);
-}
-
-void PlaygroundView::Lines(const std::vector<std::string>& lines, int x, int y, int width, int height,
-                           int largest, COLORREF colour) {
-  std::size_t longest = 1;
-  for (const std::string& line : lines) longest = std::max(longest, line.size());
-  const int byWidth = static_cast<int>(width / (FixedPitchWidth * static_cast<double>(longest))) + 3;
-  const int byHeight = height / std::max(1, static_cast<int>(lines.size()));
-  const int lineHeight = std::max(6, std::min({largest, byWidth, byHeight}));
-  HFONT font =
-      CreateFontW(-(lineHeight - 3), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, FIXED_PITCH, L"Courier New");
-  HGDIOBJ previous = SelectObject(surface_, font);
-  SetTextColor(surface_, colour);
-  for (const std::string& line : lines) {
-    const std::wstring text = Wide(line);
-    TextOutW(surface_, x, y, text.c_str(), static_cast<int>(text.size()));
-    y += lineHeight;
-  }
-  SelectObject(surface_, previous);
-  DeleteObject(font);
-}
-
-// The game's counter: the weapon and its magazine | reserve, right-aligned
-// at the top right of the game view on a dark plate.
-void PlaygroundView::PaintAmmoCounter(const std::string& counter) {
-  const int size = std::max(12, static_cast<int>(view_.bottom - view_.top) / 24);
-  HFONT font = CreateFontW(-size, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, L"Arial");
-  HGDIOBJ previous = SelectObject(surface_, font);
-  const std::wstring text = Wide(counter);
-  SIZE extent = {};
-  GetTextExtentPoint32W(surface_, text.c_str(), static_cast<int>(text.size()), &extent);
-  const int right = view_.right - size;
-  const int left = std::max(static_cast<int>(view_.left), right - static_cast<int>(extent.cx));
-  const int top = view_.top + size / 2;
-  Blend({left - size / 2, top, right + size / 2, top + static_cast<int>(extent.cy) + size / 2}, view_, 0, 0,
-        0, 140);
-  SetTextColor(surface_, RGB(240, 240, 240));
-  TextOutW(surface_, left, top + size / 4, text.c_str(), static_cast<int>(text.size()));
-  SelectObject(surface_, previous);
-  DeleteObject(font);
 }
 
 void PlaygroundView::Draw(const sim::Game& game, const std::string& ammoCounter,

@@ -26,10 +26,16 @@ inline constexpr int SmallestViewHeight = 576;
 inline constexpr int PanelWidth = 320;
 inline constexpr int SmallestWindowWidth = SmallestViewWidth + PanelWidth;
 inline constexpr int SmallestWindowHeight = SmallestViewHeight;
+// Unless told a size, the window opens with the largest 16:9 game view up to
+// this one that fits, with the panel and the window's frame, the work area
+// of the screen it opens on (never below the smallest).
+inline constexpr int LargestDefaultViewWidth = 1280;
+inline constexpr int LargestDefaultViewHeight = 720;
 
 class PlaygroundView {
  public:
-  // Opens the window with a client area of the given size; false when it cannot.
+  // Opens the window with a client area of the given size, or of the
+  // default size for its screen when that is 0 by 0; false when it cannot.
   bool Open(int width, int height);
   HWND Window() const { return window_; }
   bool Closed() const { return closed_; }
@@ -45,6 +51,10 @@ class PlaygroundView {
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void Fit();  // the drawing surface follows the client area
+  static std::uint32_t Pixel(std::int32_t red, std::int32_t green, std::int32_t blue) {
+    return static_cast<std::uint32_t>(red) << 16 | static_cast<std::uint32_t>(green) << 8 |
+           static_cast<std::uint32_t>(blue);
+  }
   // Blends one colour over a box, clipped to `within`.
   void Blend(RECT box, const RECT& within, std::int32_t red, std::int32_t green, std::int32_t blue,
              std::int32_t alpha);

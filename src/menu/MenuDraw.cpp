@@ -29,6 +29,11 @@ constexpr float TextScale = 0.35F;
 constexpr float ValueScale = 0.33F;
 constexpr float LabelX = 0.055F;
 constexpr float MarkerX = 0.038F;
+// The gear speeds page's values: left enough that a limit of three figures
+// in mph ("447.00 m/s  999 mph") ends before the [+] at PlusX.
+constexpr float GearValueX = 0.11F;
+constexpr float PlusX = 0.225F;
+constexpr float MinusX = 0.252F;
 constexpr std::uint32_t CaptureBlink = 400;
 
 void Text(const char* text, float x, float y, float scale, Colour colour) {
@@ -135,17 +140,17 @@ void DrawGearSpeedsPage() {
     const bool selected = MenuState.gearRow == gear;
     RowBase(row, selected);
     Text(setting->menuLabel, LabelX, RowTextY(row), TextScale, White);
-    Text(GearValueText(gear), 0.135F, RowTextY(row), ValueScale, White);
+    Text(GearValueText(gear), GearValueX, RowTextY(row), ValueScale, White);
     if (selected) {
-      Text("~g~[+]", 0.225F, RowTextY(row), TextScale, On);
-      Text("~r~[-]", 0.252F, RowTextY(row), TextScale, Off);
+      Text("~g~[+]", PlusX, RowTextY(row), TextScale, On);
+      Text("~r~[-]", MinusX, RowTextY(row), TextScale, Off);
     }
   }
   // The top gear, shown below the others and never selected.
   constexpr std::int32_t TopGearRow = LimitedGearCount;
   RowBase(TopGearRow, false);
   Text("Gear 5", LabelX, RowTextY(TopGearRow), TextScale, Grey);
-  Text("~b~No Limit~w~ (fixed)", 0.135F, RowTextY(TopGearRow), ValueScale, Grey);
+  Text("~b~No Limit~w~ (fixed)", GearValueX, RowTextY(TopGearRow), ValueScale, Grey);
   Footer(GearCount, "~y~UP/DOWN~w~ Select  ~y~LEFT/RIGHT~w~ Adjust  ~y~BACK~w~ Keys Menu", 0.24F);
 }
 

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Runs the demo commands the README shows, as written, with no LSAN_OPTIONS
+# (the demo player tells LeakSanitizer itself what to leave alone): from a
+# folder that sees the checkout's build and demo folders, so that their
+# outputs (and /tmp's, moved into it) land in the work folder.
+#   readme-demo-test.sh <checkout> <work folder>
+set -euo pipefail
+checkout=$(realpath "$1")
+work=$(realpath -m "$2")
+fail() { echo "readme-demo-test: FAILED: $*" >&2; exit 1; }
+source "$checkout/tools/missing-build.sh"
+[[ -x $checkout/build/linux/halvane_demo ]] ||
+  missing_build "$checkout/build/linux/halvane_demo" "cmake --preset linux && cmake --build --preset linux"
+rm -rf "$work"
+mkdir -p "$work"
+ln -s "$checkout/build" "$checkout/demo" "$work/"
+unset LSAN_OPTIONS ASAN_OPTIONS
+commands=("build/linux/halvane_demo demo/tour.txt out"
+  "HALVANE_CALL_TRACE=/tmp/a.trace build/linux/halvane_demo demo/tour.txt /tmp/out")
+for command in "${commands[@]}"; do
+  grep -qF -- "$command" "$checkout/README.md" || fail "the README no longer shows: $command"
+  (cd "$work" && eval "${command//\/tmp\//$work/}") >"$work/story.txt" 2>"$work/errors.txt" ||
+    fail "$command failed: $(grep -v "ASan doesn't fully support makecontext" "$work/errors.txt" | head -20)"
+  ! grep -v "ASan doesn't fully support makecontext" "$work/errors.txt" | grep -q . ||
+    fail "$command reported: $(head -20 "$work/errors.txt")"
+  echo "readme-demo-test: $command: $(wc -l <"$work/story.txt") lines of story, nothing on standard error but ASan's notice"
+done
+[[ -d $work/out/screenshots ]] || fail "the first command left no out/screenshots"
+[[ -s $work/a.trace ]] || fail "the trace command left no trace"
+echo "readme-demo-test: passed"
