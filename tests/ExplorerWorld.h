@@ -38,12 +38,7 @@ class World {
   // `file`: the settings file the plug-in finds at start-up; none when empty.
   explicit World(const std::string& file = "")
       : root_(MakeFolder()), host(HALVANE_PLUGIN_FILE, root_ / "game") {
-    std::vector<std::uint8_t> image(64 * 1024, 0x90);
-    const std::uint8_t code[] = {
-        0x76, 0x03, 0x0F, 0x28, 0xF0, 0xF3, 0x44, 0x0F, 0x11, 0x83, LimiterOffset & 0xFF, LimiterOffset >> 8,
-        0,    0};
-    std::memcpy(image.data() + 40000, code, sizeof code);
-    host.environment.mainImage = image;
+    host.environment.mainImage = GameImage({LimiterOffset});
     if (!file.empty()) {
       std::filesystem::create_directories(host.Folder());
       std::FILE* out = std::fopen((host.Folder() / "Halvane.ini").c_str(), "wb");

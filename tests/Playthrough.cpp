@@ -16,6 +16,30 @@ std::filesystem::path TemporaryOf(const std::filesystem::path& settingsFile) {
   return settingsFile.string() + "." + std::to_string(getpid()) + ".tmp";
 }
 
+std::vector<std::uint8_t> GameImage(std::initializer_list<std::uint16_t> fieldOffsets) {
+  std::vector<std::uint8_t> image(64 * 1024, 0x90);
+  std::size_t at = fieldOffsets.size() == 1 ? 40000 : 20000;
+  for (const std::uint16_t offset : fieldOffsets) {
+    const std::uint8_t code[] = {0x76,
+                                 0x03,
+                                 0x0F,
+                                 0x28,
+                                 0xF0,
+                                 0xF3,
+                                 0x44,
+                                 0x0F,
+                                 0x11,
+                                 0x83,
+                                 static_cast<std::uint8_t>(offset & 0xFF),
+                                 static_cast<std::uint8_t>(offset >> 8),
+                                 0,
+                                 0};
+    std::memcpy(image.data() + at, code, sizeof code);
+    at += 20000;
+  }
+  return image;
+}
+
 Playthrough::Playthrough() : folder(MakeTestFolder()), host(HALVANE_PLUGIN_FILE, folder / "game") {}
 
 Playthrough::~Playthrough() { std::filesystem::remove_all(folder); }

@@ -7,14 +7,21 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <span>
 #include <string>
+#include <vector>
 
 std::filesystem::path MakeTestFolder();
 // The temporary the plug-in saves `settingsFile` through, as it names it in
 // this process.
 std::filesystem::path TemporaryOf(const std::filesystem::path& settingsFile);
+// A 64 KiB game image of no-ops holding the limiter store once for each
+// field offset given, in order, 20000 bytes apart from byte 20000 (one:
+// at 40000).
+std::vector<std::uint8_t> GameImage(std::initializer_list<std::uint16_t> fieldOffsets);
 
 class Playthrough : public ::testing::Test {
  protected:

@@ -44,12 +44,7 @@ class VehicleTest : public Playthrough {
   // The game image the plug-in searches at start-up holds the limiter
   // store once, with its field offset.
   void SetUp() override {
-    std::vector<std::uint8_t> image(64 * 1024, 0x90);
-    const std::uint8_t code[] = {
-        0x76, 0x03, 0x0F, 0x28, 0xF0, 0xF3, 0x44, 0x0F, 0x11, 0x83, LimiterOffset & 0xFF, LimiterOffset >> 8,
-        0,    0};
-    std::memcpy(image.data() + 40000, code, sizeof code);
-    host.environment.mainImage = image;
+    host.environment.mainImage = GameImage({LimiterOffset});
     Playthrough::SetUp();
   }
   std::int32_t GetIn(bool engineRunning) {

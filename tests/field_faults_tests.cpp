@@ -177,35 +177,11 @@ TEST_F(MenuTest, AnotherProcesssTemporaryIsNeverTakenForOurs) {
   EXPECT_FALSE(std::filesystem::exists(TemporaryOf(file)));
 }
 
-// The game image holding the limiter store twice, naming `first` and
-// `second` as the field.
-std::vector<std::uint8_t> ImageWithTwoStores(std::uint16_t first, std::uint16_t second) {
-  std::vector<std::uint8_t> image(64 * 1024, 0x90);
-  for (const auto& [at, offset] : {std::pair{20000, first}, std::pair{40000, second}}) {
-    const std::uint8_t code[] = {0x76,
-                                 0x03,
-                                 0x0F,
-                                 0x28,
-                                 0xF0,
-                                 0xF3,
-                                 0x44,
-                                 0x0F,
-                                 0x11,
-                                 0x83,
-                                 static_cast<std::uint8_t>(offset & 0xFF),
-                                 static_cast<std::uint8_t>(offset >> 8),
-                                 0,
-                                 0};
-    std::memcpy(image.data() + at, code, sizeof code);
-  }
-  return image;
-}
-
 TEST_F(WeaponsTest, TheLimiterFieldIsWrittenOnlyWhereEveryStoreAgrees) {
   for (const bool agree : {false, true}) {
     SCOPED_TRACE(agree ? "both name 0x8CC" : "0x8CC and 0x1234");
     host.Unload();
-    host.environment.mainImage = ImageWithTwoStores(0x8CC, agree ? 0x8CC : 0x1234);
+    host.environment.mainImage = GameImage({0x8CC, static_cast<std::uint16_t>(agree ? 0x8CC : 0x1234)});
     host.Load();
     Frame();
     const std::int32_t car = host.game.SpawnVehicle(true);
