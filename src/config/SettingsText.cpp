@@ -7,7 +7,6 @@
 #include "platform/Platform.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -48,22 +47,17 @@ void LoadLine(std::string_view line) {
 
 // General notation with six significant digits, as a default output stream
 // writes a number, with a point for the decimal separator whatever the
-// locale of the C library says. From 10000 m/s on, six digits may drop the
-// hundredths the menu shows (and the step between two gears): such a speed,
-// when six digits do not read back as it, keeps two decimals, up to the nine
-// digits a float holds.
+// locale of the C library says. Where six digits do not read back as the
+// very number in use (a limit stepped to 1000.28, or one of millions), the
+// fewest more that do, up to the nine that any float needs.
 std::string SpeedText(float speed) {
   char text[32];
-  int length = std::snprintf(text, sizeof text, "%g", static_cast<double>(speed));
-  if (std::fabs(speed) >= 10000.0F && ReadFloat(text) != speed) {
-    int digits = 6;
-    for (double whole = 10000.0; std::fabs(speed) >= whole && digits < 9; whole *= 10.0) ++digits;
-    length = std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(speed));
-  }
-  std::string written(text,
-                      static_cast<std::size_t>(std::clamp(length, 0, static_cast<int>(sizeof text) - 1)));
-  for (char& c : written) {
-    if (c == ',') c = '.';
+  std::string written;
+  for (int digits = 6; digits <= 9; ++digits) {
+    const int length = std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(speed));
+    written.assign(text, static_cast<std::size_t>(std::clamp(length, 0, static_cast<int>(sizeof text) - 1)));
+    std::replace(written.begin(), written.end(), ',', '.');
+    if (ReadFloat(written) == speed) break;
   }
   return written;
 }

@@ -5,9 +5,24 @@
 #include "menu/Menu.h"
 #include "vehicle/GearDisplay.h"
 
+#include <cmath>
+#include <limits>
 #include <optional>
 
 namespace {
+
+// A step above or below `limit`: GearSpeedStep, or, where the limit is so
+// large that a step no longer changes it, the next number the limit can
+// take. So every press that moves a limit moves it, and gears kept a step
+// apart stay apart, at every magnitude the file can hold.
+float StepAbove(float limit) {
+  const float above = limit + GearSpeedStep;
+  return above != limit ? above : std::nextafter(limit, std::numeric_limits<float>::infinity());
+}
+float StepBelow(float limit) {
+  const float below = limit - GearSpeedStep;
+  return below != limit ? below : std::nextafter(limit, -std::numeric_limits<float>::infinity());
+}
 
 // No press takes a limit lower than this, in m/s.
 constexpr float LowestGearSpeed = 1.0F;
@@ -30,7 +45,7 @@ void KeepGearsApart(bool (*tooClose)(float lower, float higher)) {
   for (std::int32_t g = 2; g <= LimitedGearCount; ++g) {
     if (!HasFigure(GearSpeed(g))) continue;
     if (const std::optional<float> below = NearestFigureBelow(g); below && tooClose(*below, GearSpeed(g))) {
-      GearSpeed(g) = *below + GearSpeedStep;
+      GearSpeed(g) = StepAbove(*below);
     }
   }
 }
@@ -63,7 +78,7 @@ void KeepFirstFigureAboveLowest() {
 // nearest gear below it that has one, else its default.
 float FirstFigure(std::int32_t gear) {
   const std::optional<float> below = NearestFigureBelow(gear);
-  return below ? *below + GearSpeedStep : DefaultConfig.GearSpeeds[static_cast<std::size_t>(gear - 1)];
+  return below ? StepAbove(*below) : DefaultConfig.GearSpeeds[static_cast<std::size_t>(gear - 1)];
 }
 
 }  // namespace
@@ -75,12 +90,12 @@ void KeepPlayersGearsInOrder() {
     if (!HasFigure(GearSpeed(g))) continue;
     if (const std::optional<float> below = NearestFigureBelow(g);
         players && below && GearSpeed(g) <= *below) {
-      GearSpeed(g) = *below + GearSpeedStep;
+      GearSpeed(g) = StepAbove(*below);
       moved[static_cast<std::size_t>(g)] = true;
     }
     const bool pushes = players || moved[static_cast<std::size_t>(g)];
     if (pushes && g < LimitedGearCount && HasFigure(GearSpeed(g + 1)) && GearSpeed(g) >= GearSpeed(g + 1)) {
-      GearSpeed(g + 1) = GearSpeed(g) + GearSpeedStep;
+      GearSpeed(g + 1) = StepAbove(GearSpeed(g));
       moved[static_cast<std::size_t>(g + 1)] = true;
     }
   }
@@ -90,7 +105,7 @@ void KeepPlayersGearsInOrder() {
 void RaiseGearSpeed(std::int32_t gear) {
   if (!HasFigure(GearSpeed(gear))) return;
   AdjustLimits([gear] {
-    GearSpeed(gear) += GearSpeedStep;
+    GearSpeed(gear) = StepAbove(GearSpeed(gear));
     KeepGearsApart([](float lower, float higher) { return lower >= higher; });
   });
 }
@@ -101,9 +116,9 @@ void RaiseGearSpeed(std::int32_t gear) {
 void LowerGearSpeed(std::int32_t gear) {
   const std::array<float, GearCount> before = Config.GearSpeeds;
   AdjustLimits([gear] {
-    GearSpeed(gear) = HasFigure(GearSpeed(gear)) ? GearSpeed(gear) - GearSpeedStep : FirstFigure(gear);
+    GearSpeed(gear) = HasFigure(GearSpeed(gear)) ? StepBelow(GearSpeed(gear)) : FirstFigure(gear);
     KeepFirstFigureAboveLowest();
-    KeepGearsApart([](float lower, float higher) { return lower + GearSpeedStep > higher; });
+    KeepGearsApart([](float lower, float higher) { return StepAbove(lower) > higher; });
   });
   const float was = before[static_cast<std::size_t>(gear - 1)];
   if (HasFigure(was) && GearSpeed(gear) > was) Config.GearSpeeds = before;

@@ -12,9 +12,9 @@
 const std::uint8_t* ScanImage(std::span<const std::uint8_t> image, const std::uint8_t* pattern,
                               const char* mask) {
   const std::size_t length = std::strlen(mask);
-  if (image.size() <= length) return nullptr;
-  // A match must start at or before this, so that it ends before the last byte.
-  const std::size_t lastStart = image.size() - length - 1;
+  if (image.size() < length) return nullptr;
+  // A match may end at the image's last byte.
+  const std::size_t lastStart = image.size() - length;
 
   constexpr std::uint8_t CommonBytes[] = {0x00, 0xFF, 0xCC, 0x90, 0x0F, 0x48, 0x49, 0x4C, 0x8B,
                                           0x89, 0x83, 0x44, 0x24, 0xE8, 0x8D, 0x85, 0xC0, 0x01};

@@ -6,8 +6,8 @@
 #include <span>
 
 // First position in `image` where `pattern` matches under `mask` ('x': the
-// byte must equal, anything else: any byte), or nullptr. A match must end
-// before the last byte of the image.
+// byte must equal, anything else: any byte), or nullptr. A match may end at
+// the image's last byte; what follows it is the caller's to check.
 const std::uint8_t* ScanImage(std::span<const std::uint8_t> image, const std::uint8_t* pattern,
                               const char* mask);
 

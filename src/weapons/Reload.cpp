@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -46,14 +47,28 @@ std::optional<std::int32_t> ReadTotalAmmo(Entity character, WeaponHash weapon) {
 void ForgetMagazine(WeaponRecord& record) {
   record.savedClip.reset();
   record.savedAmmo.reset();
+  record.seenAmmo.reset();
   record.clipEmpty = false;
   record.reloadPending = false;
   record.lost = true;
 }
 
-// While a weapon is Empty its total ammunition is held at what was recorded.
-void RestoreTotalAmmo(Entity character, WeaponHash weapon, const WeaponRecord& record) {
-  if (record.savedAmmo) natives::SetTotalAmmo(character, weapon, *record.savedAmmo);
+// While a weapon is Empty its total ammunition is held: what it gains
+// meanwhile is taken back. The total held is one the game answered on two
+// reads running, so that one wrong answer (a read that fails, nothing, a
+// million) neither gives the player rounds nor takes the reserve; it follows
+// a total that falls the same way. The total is only ever lowered to it,
+// never raised above what the game answers.
+void HoldTotalAmmo(Entity character, WeaponHash weapon, WeaponRecord& record) {
+  const std::optional<std::int32_t> seen = std::exchange(record.seenAmmo, std::nullopt);
+  const std::optional<std::int32_t> total = ReadTotalAmmo(character, weapon);
+  record.seenAmmo = total;
+  if (!total) return;
+  if (!record.savedAmmo || *total < *record.savedAmmo) {
+    if (total == seen) record.savedAmmo = total;
+  } else if (*total > *record.savedAmmo) {
+    natives::SetTotalAmmo(character, weapon, *record.savedAmmo);
+  }
 }
 
 void ShowEmptyNotice(PassMilliseconds now) {
@@ -67,7 +82,7 @@ void HoldEmptyMagazine(Entity character, WeaponHash weapon, WeaponRecord& record
   natives::HideHudComponentThisFrame(HudComponent::WeaponIcon);
   if (count >= 1) {
     natives::SetAmmoInClip(character, weapon, 1);
-    RestoreTotalAmmo(character, weapon, record);
+    HoldTotalAmmo(character, weapon, record);
   }
   BlockFiring();
   const bool trigger = IsKeyDown(fixed_key::LeftMouse);
@@ -81,6 +96,7 @@ void HoldEmptyMagazine(Entity character, WeaponHash weapon, WeaponRecord& record
     natives::SetAmmoInClip(character, weapon, 0);
     record.savedClip.reset();
     record.savedAmmo.reset();
+    record.seenAmmo.reset();
     record.clipEmpty = false;
     record.reloadPending = true;
     natives::SetControlValueNextFrame(Control::Reload, 1.0F);
@@ -104,11 +120,15 @@ void WeaponChangeStep(Entity character, WeaponHash weapon, WeaponRecord& record)
   }
   if (weapon != UnarmedHash) {
     if (!record.clipExempt && record.clipEmpty) {
-      natives::SetAmmoInClip(character, weapon, 1);
-      RestoreTotalAmmo(character, weapon, record);
       natives::DisableControl(Control::Reload);
       natives::DisableControl(Control::Cover);
       ReloadState.emptyNoticeTime = PassTime();
+      // Held at its last cartridge as the hold does it: a last cartridge
+      // that went all the same is not put back.
+      if (ReadClip(character, weapon) >= 1) {
+        natives::SetAmmoInClip(character, weapon, 1);
+        HoldTotalAmmo(character, weapon, record);
+      }
     } else if (record.savedClip) {
       // Never more in the magazine than the weapon holds now: it may have
       // been fired since it was put away, while the menu was open.
@@ -150,6 +170,7 @@ namespace {
   }
   const std::int32_t count = ReadClip(character, weapon);
   if (count < 0) return ClipNotRead(count, record, keysRest);
+  record.lost = false;
   if (record.clipExempt) {
     record.reloadPending = false;
     record.clipEmpty = false;
@@ -180,7 +201,10 @@ namespace {
     }
   }
   record.savedClip = count;
-  if (const std::optional<std::int32_t> total = ReadTotalAmmo(character, weapon)) record.savedAmmo = total;
+  // The total of this very pass, which the hold's first read confirms; a
+  // read that fails leaves nothing to confirm.
+  record.seenAmmo.reset();
+  record.seenAmmo = ReadTotalAmmo(character, weapon);
   ReloadState.reloadKeyLatch = false;
   return record.clipEmpty;
 }
@@ -204,7 +228,15 @@ void LostWeaponStep(Entity character, WeaponHash weapon) {
   if (next.record == nullptr || next.weapon == weapon || next.weapon == UnarmedHash) return;
   WeaponRecord& record = *next.record;
   const bool remembered = record.savedClip || record.savedAmmo || record.clipEmpty || record.reloadPending;
-  if (remembered && ReadClip(character, next.weapon) == NotOwned) ForgetMagazine(record);
+  // A caught weapon found lost is asked about too: given back, it is no
+  // longer lost, so that its catch keeps its record when the table is full.
+  if (!remembered && !(record.lost && record.safetyOn)) return;
+  const std::int32_t count = ReadClip(character, next.weapon);
+  if (count == NotOwned) {
+    ForgetMagazine(record);
+  } else if (count >= 0) {
+    record.lost = false;
+  }
 }
 
 void ResetReload() { ReloadState = {}; }

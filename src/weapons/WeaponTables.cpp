@@ -47,14 +47,24 @@ WeaponSlot FreshSlot(WeaponHash weapon) {
   return slot;
 }
 
-// Whether forgetting the slot's weapon loses nothing the player would miss:
-// the character no longer has it, or nothing is kept of it. Never the
-// weapon in hand or the one just put away, which the pass still works on.
-bool CanMakeRoom(const WeaponSlot& slot) {
-  const WeaponRecord& record = slot.record;
-  const bool nothingKept = !record.safetyOn && !record.reloadPending && !record.clipEmpty &&
-                           !record.savedClip && !record.savedAmmo;
-  return slot.weapon != heldWeapon && slot.weapon != PreviousWeapon && (record.lost || nothingKept);
+bool NothingKept(const WeaponRecord& record) {
+  return !record.safetyOn && !record.reloadPending && !record.clipEmpty && !record.savedClip &&
+         !record.savedAmmo;
+}
+
+// The slot whose weapon can be forgotten losing least: one with nothing
+// kept, else one the character was found not to have (a weapon given back
+// may not have been asked about again yet). Never the weapon in hand or the
+// one just put away, which the pass still works on. Null when none can.
+WeaponSlot* SlotToMakeRoom() {
+  WeaponSlot* lost = nullptr;
+  for (std::size_t i = 0; i < used; ++i) {
+    WeaponSlot& slot = slots[i];
+    if (slot.weapon == heldWeapon || slot.weapon == PreviousWeapon) continue;
+    if (NothingKept(slot.record)) return &slot;
+    if (slot.record.lost && lost == nullptr) lost = &slot;
+  }
+  return lost;
 }
 
 }  // namespace
@@ -72,10 +82,9 @@ WeaponRecord& WeaponRecordOf(WeaponHash weapon) {
     slots[used] = FreshSlot(weapon);
     return slots[used++].record;
   }
-  for (std::size_t i = 0; i < used; ++i) {
-    if (!CanMakeRoom(slots[i])) continue;
-    slots[i] = FreshSlot(weapon);
-    return slots[i].record;
+  if (WeaponSlot* room = SlotToMakeRoom()) {
+    *room = FreshSlot(weapon);
+    return room->record;
   }
   if (unremembered.weapon != weapon) unremembered = FreshSlot(weapon);
   return unremembered.record;

@@ -18,10 +18,15 @@ struct WeaponRecord {
   bool safetyOn;
   bool reloadPending;  // reloaded by key; waiting for the host to refill the magazine
   bool clipEmpty;      // held at its last cartridge until reloaded by key
-  // The magazine count and total ammunition last recorded; the reload key
-  // forgets both, which then read as never stored.
+  // The magazine count last recorded; the reload key forgets it, which then
+  // reads as never stored.
   std::optional<std::int32_t> savedClip;
+  // The total ammunition held while the magazine is held at its last
+  // cartridge: a total the game answered on two passes running, so that one
+  // wrong answer is never held. `seenAmmo` is the total of the last read,
+  // which the next read must confirm.
   std::optional<std::int32_t> savedAmmo;
+  std::optional<std::int32_t> seenAmmo;
   bool lost;  // the character was last found not to have it
 };
 
@@ -30,9 +35,9 @@ struct WeaponRecord {
 inline constexpr std::size_t WeaponRecordCapacity = 256;
 
 // The weapon's record, made (safety off, not empty, nothing saved) the first
-// time the weapon is seen. With the table full, the record of a weapon the
-// character was found not to have, or of one with nothing to remember, makes
-// room; when none can, the weapon is not remembered: it gets a record of its
+// time the weapon is seen. With the table full, the record of a weapon with
+// nothing to remember makes room, or else that of one the character was
+// found not to have; when none can, the weapon is not remembered: it gets a record of its
 // own only while no other weapon that is not remembered is asked for. A
 // record stays where it is for the life of the library; the weapon in hand
 // and the one before it never lose theirs.
