@@ -66,6 +66,7 @@ int main(int argc, char** argv) {
                    {"passenger", Passenger},
                    {"open-menu-world", OpenMenuWorld},
                    {"failing-calls", FailingCalls},
+                   {"limits-of-every-magnitude", LimitsOfEveryMagnitude},
                    {"foreign-clip-section", ForeignClipSection}};
   const auto scenario = argc == 4 ? scenarios.find(argv[1]) : scenarios.end();
   if (scenario == scenarios.end()) {

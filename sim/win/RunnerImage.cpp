@@ -119,6 +119,18 @@ void GuardedImage(const std::filesystem::path& plugin, const std::filesystem::pa
   std::memcpy(&field, session.host.game.Vehicle(car).memory.data() + Offset, sizeof field);
   Check(field == 0.6F, "the start-up scan passes over the closed pages and finds the store behind them");
   session.Finish();
+
+  // A second store ends on the last byte before the closed page, the field
+  // it names behind it: found, it cannot be read, so neither is trusted.
+  Check(VirtualProtect(GuardedPages, Page, PAGE_READWRITE, &protection), "the guard can be lifted");
+  std::memcpy(GuardedPages + Page - 10, store, 10);
+  Session edge(plugin, folder / "edge");
+  if (!edge.Load()) return;
+  edge.Frame();
+  const std::int32_t other = edge.DriveAt(20.0F);
+  std::memcpy(&field, edge.host.game.Vehicle(other).memory.data() + Offset, sizeof field);
+  Check(field == 0.0F, "a store whose field lies behind a closed page is refused, and the other not trusted");
+  edge.Finish();
 }
 
 }  // namespace runner

@@ -9,9 +9,12 @@
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
+#include <fstream>
 #include <iterator>
 #include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace runner {
 
@@ -61,7 +64,69 @@ void FailingCalls(const std::filesystem::path& plugin, const std::filesystem::pa
   session.Tap('R');
   session.Frame();
   Check(game.Weapon(Pistol).clip == 12, "R reloads it once the host answers again");
+
+  // Fired to its last cartridge, the total read throwing on the pass that
+  // finds it there: the total held is the one the game has, never the one
+  // of the pass before (a round from nothing), nor nothing.
+  const auto rounds = [&] { return game.shotsFired + game.Weapon(Pistol).total; };
+  game.GiveWeapon(Pistol, 3, 12, 60);
+  game.shotsFired = 0;
+  session.Frame();
+  session.host.input.keys[VK_LBUTTON] = true;
+  session.Frame();
+  session.Frame();
+  bool once = true;
+  session.host.throwWhen = [&](NativeHash hash, const std::vector<std::uint64_t>&) {
+    return hash == sim::native::GetTotalAmmo && std::exchange(once, false);
+  };
+  for (int pass = 0; pass < 4; ++pass) session.Frame();
+  Check(game.shotsFired == 2 && game.Weapon(Pistol).total == 58 && rounds() == 60,
+        "a total read that throws as the magazine is held holds what the game has: " +
+            std::to_string(game.Weapon(Pistol).total));
+  // Its block failing for a pass, its last cartridge goes; put away and drawn
+  // again, it is not refilled.
+  session.host.throwWhen = [](NativeHash hash, const std::vector<std::uint64_t>&) {
+    return hash == sim::native::DisableControl;
+  };
+  session.Frame();
+  session.host.throwWhen = nullptr;
+  game.Draw(sim::Unarmed);
+  session.Frame();
+  game.Draw(Pistol);
+  for (int pass = 0; pass < 4; ++pass) session.Frame();
+  session.host.input.keys[VK_LBUTTON] = false;
+  Check(rounds() == 60,
+        "a held pistol drawn again after its last cartridge went has no round from nothing: " +
+            std::to_string(rounds()) + " of 60");
   session.Finish();
+}
+
+void LimitsOfEveryMagnitude(const std::filesystem::path& plugin, const std::filesystem::path& folder) {
+  // A No Limit gear 2 lowered over a gear 1 between hundredths keeps its
+  // floor through the file; a limit of millions moves on every press.
+  const auto play = [&](const char* file, auto&& presses) {
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "Halvane.ini", std::ios::binary | std::ios::trunc) << file;
+    Session session(plugin, folder);
+    if (!session.Load()) return std::string();
+    session.Frame();
+    session.Tap(VK_F2);
+    session.Tap(VK_UP);  // the last row: Gear Speeds
+    session.Tap(VK_RETURN);
+    presses(session);
+    session.Finish();
+    return ReadFile(folder / "Halvane.ini");
+  };
+  const std::string lowered = play("Gear1=1000.005\r\nGear2=inf\r\n", [](Session& session) {
+    session.Tap(VK_DOWN);
+    session.Tap(VK_LEFT);
+  });
+  Check(lowered.find("Gear1=1000.005\r\nGear2=1000.2828\r\n") != std::string::npos,
+        "gear 2 is saved a step above gear 1, as in use: " + lowered);
+  const std::string millions =
+      play("Gear1=9000000\r\nGear2=9000001\r\n", [](Session& session) { session.Tap(VK_RIGHT); });
+  Check(millions.find("Gear1=9000001\r\nGear2=9000002\r\n") != std::string::npos,
+        "Right moves a limit of millions and pushes the gear above: " + millions);
 }
 
 void OpenMenuWorld(const std::filesystem::path& plugin, const std::filesystem::path& folder) {

@@ -32,6 +32,7 @@ void GuardedImage(const std::filesystem::path& plugin, const std::filesystem::pa
 void Pad(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 void Passenger(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 void FailingCalls(const std::filesystem::path& plugin, const std::filesystem::path& folder);
+void LimitsOfEveryMagnitude(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 void OpenMenuWorld(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 void ForeignClipSection(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 
