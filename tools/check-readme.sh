@@ -3,7 +3,7 @@
 # count it writes in words (presets, host functions, clips, fuzz targets,
 # seam soak seeds, libfiu rounds), the table of Wine playthroughs against the
 # scenarios CTest runs and the runner's own table, and the layout table
-# against the folders and the files of sim/win.
+# against the folders and the source files of src/, sim/win and playground.
 #   check-readme.sh <checkout>
 set -euo pipefail
 root=$(realpath "$1")
@@ -47,20 +47,24 @@ diff "${TMPDIR:-/tmp}/readme-ctest.$$" "${TMPDIR:-/tmp}/readme-table.$$" >/dev/n
   fail "the README's table of Wine playthroughs does not list exactly the scenarios CTest runs (< only in tests/CMakeLists.txt, > only in the README): $(diff "${TMPDIR:-/tmp}/readme-ctest.$$" "${TMPDIR:-/tmp}/readme-table.$$" | grep '^[<>]' | tr '\n' ' ')"
 
 # The layout table: each folder it names is there, each folder of sources is
-# in it, and its sim/win row names every source file there.
+# in it, and the rows of src/, sim/win and playground name every source
+# file there (src/ its headers too); the playground's files live in
+# playground/, none in sim/.
 layout=$(sed -n '/^| Folder | What is there |/,/^$/p' "$readme")
 folders=$(sed -n 's/^| `\([a-z/]*\)` |.*/\1/p' <<<"$layout")
 for folder in $folders; do [[ -d $root/$folder ]] || fail "the layout table names $folder, which is not there"; done
-for folder in src/* sim sim/win tests tools demo bench fuzz; do
+for folder in src/* sim sim/win playground tests tools demo bench fuzz; do
   folder=${folder#"$root/"}
   [[ -d $root/$folder ]] || continue
   grep -qx "$folder" <<<"$folders" || fail "the layout table has no row for $folder"
 done
-row=$(grep '^| `sim/win` |' <<<"$layout" || true)
-for file in "$root"/sim/win/*.cpp; do
-  stem=$(basename "$file" .cpp)
-  grep -qE "\`$stem(\.|\`)" <<<"$row" || fail "the layout table's sim/win row does not name $stem"
+for file in "$root"/src/*/*.cpp "$root"/src/*/*.h "$root"/sim/win/*.cpp "$root"/playground/*.cpp; do
+  folder=$(dirname "${file#"$root/"}")
+  stem=$(basename "${file%.*}")
+  grep "^| \`$folder\` |" <<<"$layout" | grep -qE "\`$stem(\.|\`)" || fail "the layout table's $folder row does not name $stem"
 done
+playground_in_sim=$(cd "$root" && find sim -iname 'playground*' | tr '\n' ' ')
+[[ -z $playground_in_sim ]] || fail "files of the playground are in sim/: $playground_in_sim"
 
 ((failed == 0)) || exit 1
 echo "check-readme: the README's counts, its table of Wine playthroughs and its layout table match the code"
