@@ -3,7 +3,8 @@
 # count it writes in words (presets, host functions, clips, fuzz targets,
 # seam soak seeds, libfiu rounds), the table of Wine playthroughs against the
 # scenarios CTest runs and the runner's own table, and the layout table
-# against the folders and the source files of src/, sim/win and playground.
+# against the folders and the source files of src/, sim/win and playground;
+# and what the players' guide must tell.
 #   check-readme.sh <checkout>
 set -euo pipefail
 root=$(realpath "$1")
@@ -65,6 +66,19 @@ for file in "$root"/src/*/*.cpp "$root"/src/*/*.h "$root"/sim/win/*.cpp "$root"/
 done
 playground_in_sim=$(cd "$root" && find sim -iname 'playground*' | tr '\n' ' ')
 [[ -z $playground_in_sim ]] || fail "files of the playground are in sim/: $playground_in_sim"
+
+# The players' guide tells how to see that Halvane is loaded (F2 in story
+# mode opens its menu), everything to delete to remove it, and which key
+# each marker of the gear speeds page stands for.
+guide=$(tr -s ' \n' '  ' <"$root/docs/Halvane-Readme.txt")
+grep -qE 'Halvane is loaded, start story mode and press F2: [^.]*menu opens' <<<"$guide" ||
+  fail "the guide does not tell how to see that Halvane is loaded (F2 in story mode opens its menu)"
+remove=$(grep -oE 'To remove Halvane, .*wherever you put them' <<<"$guide" || true)
+for file in 'Halvane\.asi' 'Halvane\.ini ' 'Halvane\.ini\.<number>\.tmp'; do
+  grep -qE "$file" <<<"$remove" || fail "the guide's way to remove Halvane leaves out ${file//\\/}"
+done
+grep -qE 'Right raises [^.]*\(the \[\+\]\), Left lowers it \(the \[-\]\)' <<<"$guide" ||
+  fail "the guide's gear speeds page does not say which key each marker, [+] and [-], stands for"
 
 ((failed == 0)) || exit 1
 echo "check-readme: the README's counts, its table of Wine playthroughs and its layout table match the code"
