@@ -93,7 +93,10 @@ if [[ -d $WINEPREFIX/drive_c ]]; then
   echo "playground: Wine prefix $WINEPREFIX ($whose)"
 else
   echo "playground: making the Wine prefix $WINEPREFIX ($whose), about a minute the first time"
-  "$wine" wineboot -i >/dev/null 2>&1
+  # Wine makes the prefix's own folder, not the folders on the way to it.
+  [[ $WINEPREFIX != "$default_prefix" ]] || mkdir -p "$(dirname "$default_prefix")"
+  "$wine" wineboot -i >/dev/null 2>&1 ||
+    refuse "Wine could not make the prefix $WINEPREFIX: give WINEPREFIX a folder whose parent folder exists and that you may write."
 fi
 
 # Wine's current folder is the one the script was started in, so a relative
