@@ -27,7 +27,7 @@ enable_language(RC)
 configure_file(src/plugin/Version.rc.in ${CMAKE_CURRENT_BINARY_DIR}/Version.rc @ONLY)
 # The guides carry the same version as the DLL's resource, from the same place.
 configure_file(docs/Halvane-Readme.txt ${CMAKE_CURRENT_BINARY_DIR}/Halvane-Readme.txt @ONLY)
-configure_file(docs/Halvane-Playground.txt ${CMAKE_CURRENT_BINARY_DIR}/Halvane-Playground.txt @ONLY)
+configure_file(playground/Halvane-Playground.txt ${CMAKE_CURRENT_BINARY_DIR}/Halvane-Playground.txt @ONLY)
 
 add_library(Halvane SHARED ${HALVANE_SOURCES} src/platform/Win32Platform.cpp ${CMAKE_CURRENT_BINARY_DIR}/Version.rc)
 add_dependencies(Halvane halvane_imports)

@@ -1,7 +1,8 @@
 # The substitute host for the real Halvane.asi on Windows or under Wine: a
 # ScriptHookV.dll exporting the seven decorated names; the runner that loads
 # the plug-in with scripted input and checks what happens; and the
-# playground, the plug-in in a window on the real input. All go to
+# playground (its sources in playground/), the plug-in in a window on the
+# real input. All go to
 # build/windows/wine; the DLL goes into the stand-in folder there, from which
 # the programs load it by its full path.
 set(HALVANE_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
@@ -51,14 +52,17 @@ target_include_directories(halvane_runner PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/ge
 target_link_libraries(halvane_runner PRIVATE psapi)
 target_link_options(halvane_runner PRIVATE -static -s)
 
-# The plug-in's clips and key names, to name what it plays and the keys bound.
-# The program's version resource: what it is, and which Halvane it goes with.
-configure_file(sim/win/PlaygroundVersion.rc.in ${CMAKE_CURRENT_BINARY_DIR}/PlaygroundVersion.rc @ONLY)
-target_sources(halvane_playground PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/PlaygroundVersion.rc)
-target_sources(halvane_playground PRIVATE sim/win/Playground.cpp sim/win/PlaygroundFolder.cpp sim/win/PlaygroundSession.cpp
-                                          sim/win/PlaygroundPanel.cpp sim/win/PlaygroundImports.cpp
-                                          sim/win/PlaygroundHelp.cpp sim/win/PlaygroundView.cpp sim/win/PlaygroundPaint.cpp sim/TextRuns.cpp
+# The playground: its own sources, the plug-in's clips and key names (to
+# name what it plays and the keys bound), and its version resource (what it
+# is, and which Halvane it goes with).
+configure_file(playground/PlaygroundVersion.rc.in ${CMAKE_CURRENT_BINARY_DIR}/PlaygroundVersion.rc @ONLY)
+target_sources(halvane_playground PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/PlaygroundVersion.rc
+                                          playground/Playground.cpp playground/PlaygroundFolder.cpp
+                                          playground/PlaygroundSession.cpp playground/PlaygroundPanel.cpp
+                                          playground/PlaygroundImports.cpp playground/PlaygroundHelp.cpp
+                                          playground/PlaygroundView.cpp playground/PlaygroundPaint.cpp sim/TextRuns.cpp
                                           src/feedback/Clips.cpp src/input/KeyNames.cpp)
+target_include_directories(halvane_playground PRIVATE playground)
 target_link_libraries(halvane_playground PRIVATE gdi32 winmm shell32 bcrypt)
 target_link_options(halvane_playground PRIVATE -static -s -mwindows)
 

@@ -2,8 +2,8 @@
 # The main job: builds what it needs of two presets (the demo player and the
 # plug-in it plays from `linux`; Halvane.asi, the playground and its stand-in
 # host from `windows`), plays the demo tour through the substitute host (the
-# story goes to the terminal, screenshots to out/screenshots) and packs the
-# players' and the playground's zips. The builds' output goes to
+# story goes to the terminal and out/story.txt, screenshots to out/screenshots)
+# and packs the players' and the playground's zips. The builds' output goes to
 # build/main-job.log, one line a preset to the terminal. The test command,
 # scripts/test.sh, builds every preset.
 set -euo pipefail
@@ -35,8 +35,8 @@ mkdir -p out
 # that it follows the game host's context switches only in part is no fault
 # of the tour's, and is kept out of its story (every other line of the
 # sanitizers comes through).
-build/linux/halvane_demo demo/tour.txt out 2> >(grep -v "ASan doesn't fully support makecontext/swapcontext" >&2) |
-  tee out/story.txt
+# The story goes to the terminal (in colour, when it has them) and to out/story.txt.
+build/linux/halvane_demo demo/tour.txt out 2> >(grep -v "ASan doesn't fully support makecontext/swapcontext" >&2)
 cp build/windows/Halvane.asi out/
 tools/pack-players.sh build/windows out "$version"
 tools/pack-playground.sh build/windows out "$version"

@@ -3,7 +3,8 @@
 # count it writes in words (presets, host functions, clips, fuzz targets,
 # seam soak seeds, libfiu rounds), the table of Wine playthroughs against the
 # scenarios CTest runs and the runner's own table, and the layout table
-# against the folders and the files of sim/win.
+# against the folders and the source files of src/, sim/win and playground;
+# and what the players' guide must tell.
 #   check-readme.sh <checkout>
 set -euo pipefail
 root=$(realpath "$1")
@@ -47,20 +48,37 @@ diff "${TMPDIR:-/tmp}/readme-ctest.$$" "${TMPDIR:-/tmp}/readme-table.$$" >/dev/n
   fail "the README's table of Wine playthroughs does not list exactly the scenarios CTest runs (< only in tests/CMakeLists.txt, > only in the README): $(diff "${TMPDIR:-/tmp}/readme-ctest.$$" "${TMPDIR:-/tmp}/readme-table.$$" | grep '^[<>]' | tr '\n' ' ')"
 
 # The layout table: each folder it names is there, each folder of sources is
-# in it, and its sim/win row names every source file there.
+# in it, and the rows of src/, sim/win and playground name every source
+# file there (src/ its headers too); the playground's files live in
+# playground/, none in sim/.
 layout=$(sed -n '/^| Folder | What is there |/,/^$/p' "$readme")
 folders=$(sed -n 's/^| `\([a-z/]*\)` |.*/\1/p' <<<"$layout")
 for folder in $folders; do [[ -d $root/$folder ]] || fail "the layout table names $folder, which is not there"; done
-for folder in src/* sim sim/win tests tools demo bench fuzz; do
+for folder in src/* sim sim/win playground tests tools demo bench fuzz; do
   folder=${folder#"$root/"}
   [[ -d $root/$folder ]] || continue
   grep -qx "$folder" <<<"$folders" || fail "the layout table has no row for $folder"
 done
-row=$(grep '^| `sim/win` |' <<<"$layout" || true)
-for file in "$root"/sim/win/*.cpp; do
-  stem=$(basename "$file" .cpp)
-  grep -qE "\`$stem(\.|\`)" <<<"$row" || fail "the layout table's sim/win row does not name $stem"
+for file in "$root"/src/*/*.cpp "$root"/src/*/*.h "$root"/sim/win/*.cpp "$root"/playground/*.cpp; do
+  folder=$(dirname "${file#"$root/"}")
+  stem=$(basename "${file%.*}")
+  grep "^| \`$folder\` |" <<<"$layout" | grep -qE "\`$stem(\.|\`)" || fail "the layout table's $folder row does not name $stem"
 done
+playground_in_sim=$(cd "$root" && find sim -iname 'playground*' | tr '\n' ' ')
+[[ -z $playground_in_sim ]] || fail "files of the playground are in sim/: $playground_in_sim"
+
+# The players' guide tells how to see that Halvane is loaded (F2 in story
+# mode opens its menu), everything to delete to remove it, and which key
+# each marker of the gear speeds page stands for.
+guide=$(tr -s ' \n' '  ' <"$root/docs/Halvane-Readme.txt")
+grep -qE 'Halvane is loaded, start story mode and press F2: [^.]*menu opens' <<<"$guide" ||
+  fail "the guide does not tell how to see that Halvane is loaded (F2 in story mode opens its menu)"
+remove=$(grep -oE 'To remove Halvane, .*wherever you put them' <<<"$guide" || true)
+for file in 'Halvane\.asi' 'Halvane\.ini ' 'Halvane\.ini\.<number>\.tmp'; do
+  grep -qE "$file" <<<"$remove" || fail "the guide's way to remove Halvane leaves out ${file//\\/}"
+done
+grep -qE 'Right raises [^.]*\(the \[\+\]\), Left lowers it \(the \[-\]\)' <<<"$guide" ||
+  fail "the guide's gear speeds page does not say which key each marker, [+] and [-], stands for"
 
 ((failed == 0)) || exit 1
 echo "check-readme: the README's counts, its table of Wine playthroughs and its layout table match the code"

@@ -3,6 +3,8 @@
 //
 //   halvane_demo <script> <output folder>
 //
+// The story goes to standard output and to story.txt in the output folder.
+//
 // The script has one action a line ('#' starts a comment):
 //   say <text>                    print a line of narration
 //   frames <n> | wait <ms>        let n frames, or ms milliseconds, pass (16 ms a frame)
@@ -23,7 +25,10 @@
 #include "Render.h"
 #include "input/KeyNames.h"
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -31,24 +36,93 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
 
 constexpr std::uint32_t FrameMilliseconds = 16;
 
+// The story, told on standard output and written to a file. The game's
+// colour codes in a text ("~r~", "~y~", ...) are shown as the player sees
+// them: as colours on a terminal that has them, and left out elsewhere
+// (the file, a pipe, a terminal without colours).
+class Story {
+ public:
+  explicit Story(const std::filesystem::path& file) : file_(file), colours_(TerminalHasColours()) {}
+
+  void Print(const std::string& text) {
+    const std::string plain = Shown(text, false);
+    std::fputs(colours_ ? Shown(text, true).c_str() : plain.c_str(), stdout);
+    file_ << plain << std::flush;
+  }
+
+ private:
+  static bool TerminalHasColours() {
+    const char* terminal = std::getenv("TERM");
+    return isatty(STDOUT_FILENO) != 0 && std::getenv("NO_COLOR") == nullptr && terminal != nullptr &&
+           std::string_view(terminal) != "dumb";
+  }
+
+  // The terminal's colour for a code; white (and an unknown code, which the
+  // game shows in white) is the terminal's own colour.
+  static const char* Colour(char code) {
+    switch (code) {
+      case 'r':
+        return "\033[31m";
+      case 'g':
+        return "\033[32m";
+      case 'y':
+        return "\033[33m";
+      case 'o':
+        return "\033[38;5;208m";
+      case 'b':
+        return "\033[34m";
+      case 'c':
+        return "\033[90m";
+      default:
+        return "\033[39m";
+    }
+  }
+
+  // The text without its codes, or with each code as its colour and the
+  // terminal's colours back before the line ends.
+  static std::string Shown(const std::string& text, bool coloured) {
+    std::string shown;
+    bool changed = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '~' && i + 2 < text.size() && text[i + 2] == '~') {
+        if (coloured) shown += Colour(text[i + 1]);
+        changed = coloured;
+        i += 2;
+        continue;
+      }
+      if (text[i] == '\n' && changed) {
+        shown += "\033[0m";
+        changed = false;
+      }
+      shown += text[i];
+    }
+    if (changed) shown += "\033[0m";
+    return shown;
+  }
+
+  std::ofstream file_;
+  bool colours_;
+};
+
 class Demo {
  public:
-  Demo(const std::filesystem::path& output) : output_(output), host_(HALVANE_PLUGIN_FILE, output / "game") {
-    std::filesystem::remove_all(output / "game");  // every play starts from a fresh install
-    std::filesystem::create_directories(output / "screenshots");
-  }
+  Demo(const std::filesystem::path& output)
+      : output_(output),
+        host_(HALVANE_PLUGIN_FILE, output / "game"),
+        story_(Prepared(output) / "story.txt") {}
 
   void Start() {
     host_.Load();
     // The library is this machine's build of the plug-in, from the same
     // source as Halvane.asi, in a game folder the tour makes afresh.
-    std::printf(
+    story_.Print(
         "The demo tour: Halvane, built for this machine from the same source as Halvane.asi, played\n"
         "by the substitute game host.\n");
   }
@@ -64,7 +138,7 @@ class Demo {
     if (command == "say") {
       std::string text;
       for (std::size_t i = 1; i < words.size(); ++i) text += (i > 1 ? " " : "") + words[i];
-      std::printf("\n== %s\n", text.c_str());
+      story_.Print("\n== " + text + "\n");
     } else if (command == "frames") {
       Frames(Number<int>(argument(1), "a frame count"));
     } else if (command == "wait") {
@@ -113,7 +187,7 @@ class Demo {
     } else if (command == "shot") {
       const std::filesystem::path file = output_ / "screenshots" / (argument(1) + ".png");
       if (!sim::RenderFrame(game, file.string())) throw ScriptError{"cannot write " + file.string()};
-      std::printf("%s screenshot %s\n", Stamp().c_str(), file.c_str());
+      Say("screenshot " + file.string());
     } else {
       throw ScriptError{"unknown action '" + command + "'"};
     }
@@ -121,8 +195,8 @@ class Demo {
 
   int Finish() {
     host_.Unload();
-    for (const std::string& error : host_.errors) std::printf("host error: %s\n", error.c_str());
-    std::printf("\nHalvane unloaded after %d frames.\n", host_.frameNumber);
+    for (const std::string& error : host_.errors) story_.Print("host error: " + error + "\n");
+    story_.Print("\nHalvane unloaded after " + std::to_string(host_.frameNumber) + " frames.\n");
     return host_.errors.empty() ? 0 : 1;
   }
 
@@ -187,7 +261,7 @@ class Demo {
     return scene;
   }
 
-  void Say(const std::string& what) const { std::printf("%s %s\n", Stamp().c_str(), what.c_str()); }
+  void Say(const std::string& what) { story_.Print(Stamp() + " " + what + "\n"); }
 
   void Tell() {
     const sim::Game& game = host_.game;
@@ -199,7 +273,8 @@ class Demo {
     }
     notificationsSeen_ = game.notifications.size();
     for (const std::string& line : now.lines) {
-      if (!seen_.lines.contains(line)) Say("shows \"" + line + "\"");
+      // The closing quote in white, the terminal's own colour.
+      if (!seen_.lines.contains(line)) Say("shows \"" + line + "~w~\"");
     }
     if (now.menuOpen != seen_.menuOpen)
       Say(now.menuOpen ? "opens the settings menu" : "closes the settings menu");
@@ -237,8 +312,17 @@ class Demo {
     seen_ = now;
   }
 
+  // The output folder, made ready for a play: a fresh install of the game
+  // folder, and a folder for the screenshots.
+  static const std::filesystem::path& Prepared(const std::filesystem::path& output) {
+    std::filesystem::remove_all(output / "game");
+    std::filesystem::create_directories(output / "screenshots");
+    return output;
+  }
+
   std::filesystem::path output_;
   sim::Host host_;
+  Story story_;
   Scene seen_;
   std::size_t notificationsSeen_ = 0;
   int shots_ = 0;

@@ -6,7 +6,7 @@ windows_path() { local path=${1//\//\\}; echo "Z:$path"; }
 fail() { echo "$test_name: FAILED: $*" >&2; exit 1; }
 pass() { echo "$test_name: $*"; }
 # The window's layout as the playground's view declares it.
-layout() { sed -n "s/^inline constexpr int $1 = \([0-9]*\);.*/\1/p" "$here/../sim/win/PlaygroundView.h"; }
+layout() { sed -n "s/^inline constexpr int $1 = \([0-9]*\);.*/\1/p" "$here/../playground/PlaygroundView.h"; }
 panel_width=$(layout PanelWidth)
 smallest="$(layout SmallestViewWidth)x$(layout SmallestViewHeight)"
 smallest_window="$((${smallest%x*} + panel_width))x${smallest#*x}"

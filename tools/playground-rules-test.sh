@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # The playground's rules, tried as a player meets them on a 1366x768 laptop
-# screen under Xvfb: it writes only where it made the folder or the file
-# (game folders, an existing --record file and a locked folder are refused
-# and left byte for byte), its own folder is its own again once a player's
-# Halvane.asi is moved out of it, a second playground on the same folder
-# says so, the window it opens unasked fits the screen, and
-# scripts/playground.sh passes every option on.
+# screen under Xvfb: every option is checked before anything is made, and a
+# refusal names the option as typed, what was wrong and a way out (game
+# folders, for --folder or --record, an existing --record file, a locked
+# folder, a --size the screen cannot hold, a value missing or not a size),
+# leaving everything byte for byte; its own folder is its own again once a
+# player's Halvane.asi is moved out of it; a second playground on the same
+# folder says so; the window it opens unasked fits the screen; the menu's
+# texts stay inside its panel at the smallest window; and
+# scripts/playground.sh passes every option on, builds only the playground
+# and what it plays, and plays in the player's Wine prefix.
 #   playground-rules-test.sh <windows build folder> <work folder>
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
@@ -16,14 +20,19 @@ work=$(realpath -m "$2")
   missing_build "$build/wine/halvane_playground.exe" "cmake --preset windows && cmake --build --preset windows"
 test_name=playground-rules-test
 
-# A folder the test locks is unlocked again, whatever happens.
-locked=
+# Every folder the test locks is unlocked again, and the Wine runner's time
+# put back, whatever happens.
+locked=()
+unlock() { chattr -i "$1"; locked=("${locked[@]/#$1/}"); }
+runner=$build/wine/halvane_runner.exe
+runner_time=
 [[ -d $work ]] && chattr -R -i "$work" 2>/dev/null || true
 rm -rf "$work"
 mkdir -p "$work"
 screen=1366x768
 source "$here/xvfb.sh" "$work/xvfb.log" playground-rules "${screen}x24"
-trap 'cleanup; [[ -z $locked ]] || chattr -i "$locked"' EXIT
+trap 'cleanup; for folder in "${locked[@]}"; do [[ -z $folder ]] || chattr -i "$folder"; done
+  [[ -z $runner_time ]] || touch -d "@$runner_time" "$runner"' EXIT
 playground_exe=$build/wine/halvane_playground.exe
 source "$here/playground-lib.sh"
 error_box() { at_least "$(share 100 400 700 80 "$1" 'r>0.25 && g<0.1 && b<0.1')" 0.5; }
@@ -35,6 +44,20 @@ refused() {
   if timeout 60 "$here/wine-run.sh" "$playground_exe" "$@" >"$log" 2>&1; then
     fail "the playground ran with $*; it should have refused"
   fi
+}
+# The refusal in the log $1 names the option $2 and matches $3 (what was
+# wrong and a way out); no line says the folder was taken.
+says() {
+  grep -q -- "^playground: $2.*$3" "$work/$1.log" || fail "the refusal of $2 does not say \"$3\": $(cat "$work/$1.log")"
+  ! grep -q 'Halvane.ini is in' "$work/$1.log" || fail "a refusal of $2 follows a line naming its folder: $(cat "$work/$1.log")"
+}
+# scripts/playground.sh started as a player does, from the work folder (its
+# paths relative to it), in the test's Wine prefix given as the player's.
+by_script() {
+  local log=$work/$1.log
+  shift
+  (cd "$work" && unset HALVANE_PLAYGROUND_PREFIX && WINEPREFIX=$HALVANE_WINEPREFIX exec "$here/../scripts/playground.sh" "$@") \
+    >"$log" 2>&1 </dev/null
 }
 
 # A game folder with its own Halvane.asi, and one with the script host and a
@@ -54,29 +77,64 @@ for game in "a game" "a game too"; do
 done
 pass "game folders with and without a Halvane.asi are refused, say why and what to do, and are left byte for byte"
 
-# A window too small for the menu's text to be read: refused, saying the smallest size.
-refused too-small --size 800x450 --folder "$(windows_path "$work/never")"
-grep -q "smaller than the smallest window, $smallest_window" "$work/too-small.log" ||
-  fail "no message naming the smallest window: $(cat "$work/too-small.log")"
-[[ ! -e $work/never ]] || fail "a refused start made its folder"
-pass "--size 800x450 is refused: \"$(tr -d '\r' <"$work/too-small.log")\""
+# Through scripts/playground.sh, paths as the player types them: a refusal
+# names them so, follows no line naming the folder, and nothing is made
+# until every option is accepted, in a game folder above all: neither a
+# folder in it nor a folder on the way to one refused for its record. The
+# script builds only the playground and what it plays: the Wine runner, made
+# older than its objects, is not linked again.
+made() { (cd "$work" && find . ! -name '*.log' ! -name 'before*.txt' | sort); }
+made >"$work/before-made.txt"
+runner_time=$(stat -c %Y "$runner")
+touch -d @946684800 "$runner"
+by_script script-game --folder "a game too" && fail "scripts/playground.sh played in a game folder"
+[[ $(stat -c %Y "$runner") == 946684800 ]] || fail "scripts/playground.sh built the Wine runner too"
+touch -d "@$runner_time" "$runner"
+runner_time=
+says script-game '--folder a game too is not a folder the playground made' 'does not exist yet'
+by_script script-inside --folder "a game too/sub/pg" --size 800x450 && fail "scripts/playground.sh took --size 800x450"
+says script-inside '--size 800x450' 'smaller than the smallest window'
+by_script script-record --folder new/deeper/pg --record "a game too/rec.txt" && fail "scripts/playground.sh wrote a record in a game folder"
+says script-record '--record a game too/rec.txt: it would be written into a game too, a game folder (it holds' \
+  'Name a new file outside it'
+refused folder-inside --folder "$(windows_path "$work/a game/sub/pg")"
+says folder-inside "--folder .*a game.sub.pg: it would be made in .*a game, a game folder (it holds Halvane.asi)" \
+  'name a --folder outside the game folder'
+made | cmp -s - "$work/before-made.txt" || fail "a refused start made something: $(made | diff "$work/before-made.txt" - | grep '^>')"
+grep -q "^playground: Wine prefix $HALVANE_WINEPREFIX (from WINEPREFIX)" "$work/script-game.log" ||
+  fail "scripts/playground.sh does not say it plays in the player's WINEPREFIX: $(cat "$work/script-game.log")"
+pass "scripts/playground.sh: refusals name paths as typed, nothing is made, only the playground is built, the player's prefix is said"
 
-# --record naming a file that is there (another mod's readme in a game
-# folder) is refused, and the file left byte for byte; so is a record in a
-# locked folder, at once. Neither start makes its own folder.
-contents "$work/a game" >"$work/before.txt"
-refused record-exists --folder "$(windows_path "$work/never")" --record "$(windows_path "$work/a game/readme.txt")"
-grep -q 'readme.txt: that file exists already.*Name a file that does not exist yet' "$work/record-exists.log" ||
-  fail "no message saying the record's file exists: $(cat "$work/record-exists.log")"
-contents "$work/a game" | cmp -s - "$work/before.txt" || fail "--record wrote over another mod's readme.txt"
+# Sizes: too small for the menu's text to be read, larger than the screen,
+# or no size at all; a value missing; a record that is a folder, a file
+# that exists, or in a locked folder. Each refused, saying why and what to
+# do; nothing is made, and the file is left byte for byte.
+refused too-small --size 800x450 --folder "$(windows_path "$work/never")"
+says too-small '--size 800x450' "smaller than the smallest window, $smallest_window.*Give a --size of at least that"
+refused too-large --size 1600x720 --folder "$(windows_path "$work/never")"
+says too-large '--size 1600x720' 'larger than this screen has room for: the largest window that fits, frame and all, is [0-9]*x[0-9]*. Give a --size of at most that'
+largest=$(sed -n 's/.*frame and all, is \([0-9]*x[0-9]*\)\..*/\1/p' "$work/too-large.log")
+((${largest%x*} <= ${screen%x*} && ${largest#*x} <= ${screen#*x})) || fail "the largest window named, $largest, is larger than the screen"
+refused no-size --size abc
+says no-size '--size abc' 'is not a size: give .* as WIDTHxHEIGHT .*, as in --size 1344x576, or leave --size out'
+refused no-folder --folder
+says no-folder '--folder' 'needs a value: .*as in --folder .*; or leave --folder out'
+refused record-folder --record "$(windows_path "$work/a game too")" --folder "$(windows_path "$work/never")"
+says record-folder '--record .*a game too' 'is a folder.*Name a file that does not exist yet'
+mkdir -p "$work/notes"
+printf 'A player'"'"'s notes.\r\n' >"$work/notes/notes.txt"
+contents "$work/notes" >"$work/before.txt"
+refused record-exists --folder "$(windows_path "$work/never")" --record "$(windows_path "$work/notes/notes.txt")"
+says record-exists '--record .*notes.txt' 'that file exists already.*Name a file that does not exist yet'
+contents "$work/notes" | cmp -s - "$work/before.txt" || fail "--record wrote over a file that was there"
 mkdir -p "$work/locked"
 chattr +i "$work/locked"
-locked=$work/locked
+locked+=("$work/locked")
 refused record-locked --folder "$(windows_path "$work/never")" --record "$(windows_path "$work/locked/record.txt")"
-grep -q 'record.txt: the record cannot be made there (.*). Name a new file in a folder you may write' \
-  "$work/record-locked.log" || fail "no message for a record that cannot be written: $(cat "$work/record-locked.log")"
-[[ ! -e $work/never ]] || fail "a start refused for its record made its folder"
-pass "--record: an existing file is refused and left byte for byte; a locked folder is named at once"
+says record-locked '--record .*record.txt' 'the record cannot be made there (.*). Name a new file in a folder you may write'
+unlock "$work/locked"
+[[ ! -e $work/never ]] || fail "a refused start made its folder"
+pass "sizes too small ($smallest_window at least), too large (at most $largest) or none, a missing value and records that cannot be are refused, saying why and what to do"
 
 # Started unasked for a size on a laptop screen: the window fits the screen,
 # the game view 16:9 and filling its room beside the panel.
@@ -116,18 +174,20 @@ pass "started with no Halvane.asi: the error shown in its box, the world runs on
 # player can do, not that the build is broken.
 contents "$folder" >"$work/before.txt"
 chattr +i "$folder"
-locked=$folder
+locked+=("$folder")
 record=$work/record-locked.txt
-cp "$build/Halvane.asi" "$work/Halvane.asi"  # a build the folder does not hold yet: Home would install it
-printf '\0' >>"$work/Halvane.asi"
-start_playground "$smallest_window" --plugin "$(windows_path "$work/Halvane.asi")" --folder "$(windows_path "$folder")"
+# A modder's build the folder does not hold yet (Home would install it), in
+# a folder of its own: a folder holding a plug-in is a game's to the playground.
+mkdir -p "$work/modder"
+cp "$build/Halvane.asi" "$work/modder/Halvane.asi"
+printf '\0' >>"$work/modder/Halvane.asi"
+start_playground "$smallest_window" --plugin "$(windows_path "$work/modder/Halvane.asi")" --folder "$(windows_path "$folder")"
 tail -1 "$record" | grep -q "plug-in error: The playground cannot write into its folder .*laptop: .*Make the folder writable" ||
   fail "no message naming the locked folder: $(tail -1 "$record" | sed 's/.*| plug-in/plug-in/')"
-! tail -1 "$record" | grep -q 'Fix the build' || fail "a locked folder is taken for a broken build"
+! tail -1 "$record" | grep -q 'rebuild' || fail "a locked folder is taken for a broken build"
 shot_until locked error_box locked || fail "no error box for a locked folder"
 close_playground
-chattr -i "$folder"
-locked=
+unlock "$folder"
 contents "$folder" | cmp -s - "$work/before.txt" || fail "the locked folder was changed"
 pass "its own folder locked: \"$(tail -1 "$record" | sed 's/.*| plug-in error: //; s/ | world.*//')\""
 
@@ -140,8 +200,9 @@ refused refused-own --folder "$(windows_path "$folder")" --plugin "$(windows_pat
 grep -q 'holds a Halvane.asi the playground did not put there.*move that Halvane.asi out of the folder' \
   "$work/refused-own.log" || fail "no way out named for a Halvane.asi put into its folder: $(cat "$work/refused-own.log")"
 contents "$folder" | cmp -s - "$work/before.txt" || fail "the player's Halvane.asi or its folder was changed"
-mv "$folder/Halvane.asi" "$work/mine.asi"
-cp "$work/mine.asi" "$work/mine.marker"
+mkdir -p "$work/moved"
+mv "$folder/Halvane.asi" "$work/moved/mine.asi"
+cp "$work/moved/mine.asi" "$work/mine.marker"
 record=$work/record-moved.txt
 start_playground "$smallest_window" --plugin "$(windows_path "$build/Halvane.asi")" --folder "$(windows_path "$folder")"
 ! tail -1 "$record" | grep -q 'plug-in error' || fail "its folder is not taken again: $(tail -1 "$record")"
@@ -149,29 +210,55 @@ tail -1 "$record" | grep -q 'load 1' || fail "the plug-in was not loaded: $(tail
 cmp -s "$build/Halvane.asi" "$folder/Halvane.asi" || fail "the build was not installed in its folder"
 [[ $(grep '^put: ' "$folder/halvane-playground.folder") == "put: $(fingerprint "$folder/Halvane.asi")" ]] ||
   fail "the mark does not record the Halvane.asi installed: $(cat "$folder/halvane-playground.folder")"
-cmp -s "$work/mine.asi" "$work/mine.marker" || fail "the player's own Halvane.asi was changed"
-close_playground
+cmp -s "$work/moved/mine.asi" "$work/mine.marker" || fail "the player's own Halvane.asi was changed"
 pass "a player's own Halvane.asi is refused, and once moved out of the folder the playground installs its own and plays"
 
+# At the smallest window, every text of the menu ends inside its panel, on
+# both pages (the gear speeds page's footer is its longest text, [-] its
+# rightmost): nothing bright in a strip right of the panel's edge (0.27 of
+# the view: 0.15 + 0.24 / 2), from the title to the last footer.
+beyond_panel() {
+  box $((view_left + view * 270 / 1000 + 1)) $((view_top + view_height * 170 / 1000)) $((view * 60 / 1000)) \
+    $((view_height * 570 / 1000)) "$1" 'max(r, max(g, b)) > 0.45'
+}
+# The page is on screen (its footer's yellow in the panel, or the red [-]),
+# and nothing of it beyond the panel.
+inside_panel() { at_least "$(share $2 "$1" "$3")" 0.02 && at_least 0 "$(beyond_panel "$1")"; }
+press F2
+shot_until menu-keys inside_panel menu-keys "30 690 60 30" 'r>0.55 && g>0.45 && b<0.4' ||
+  fail "the keybindings page runs past its panel at $smallest_window: $(beyond_panel menu-keys) of the strip beyond it is lit"
+for _ in 1 2 3 4 5 6 7 8; do press Down; done
+press Return
+shot_until menu-gears inside_panel menu-gears "245 255 25 40" 'r>0.6 && g<0.4 && b<0.4' ||
+  fail "the gear speeds page runs past its panel at $smallest_window: $(beyond_panel menu-gears) of the strip beyond it is lit"
+close_playground
+pass "at $smallest_window the menu's texts end inside its panel on both pages"
+
 # scripts/playground.sh: --help says what each option does and its default,
-# and starts nothing; every option is passed on, a relative path taken from
-# where it was started.
+# and every variable the script reads, and starts nothing; every option is
+# passed on, a relative path taken from where it was started; the largest
+# size named above fits the screen; the folder is named, as typed, once taken.
 timeout 60 "$here/../scripts/playground.sh" --help >"$work/help.txt" 2>&1 </dev/null ||
   fail "scripts/playground.sh --help failed: $(cat "$work/help.txt")"
 for option in --plugin --folder --record --size; do
   grep -A2 -- "^  $option " "$work/help.txt" | grep -q 'default' || fail "--help says no default for $option: $(cat "$work/help.txt")"
 done
+for variable in $(grep -oE '\$\{?[A-Z][A-Z_]+' "$here/../scripts/playground.sh" | tr -d '${' | grep -vx 'HOME\|PWD' | sort -u); do
+  grep -q "^  $variable " "$work/help.txt" || fail "--help does not name $variable, which the script reads"
+done
 record=$work/record-script.txt
-# Its paths as a player in the work folder gives them, relative to it.
-(cd "$work" && HALVANE_PLAYGROUND_PREFIX=$HALVANE_WINEPREFIX exec "$here/../scripts/playground.sh" --size 1356x600 \
-  --folder "script folder" --record "$(basename "$record")" --plugin Halvane.asi) >"$work/script.log" 2>&1 &
+by_script script --size "$largest" --folder "script folder" --record "$(basename "$record")" --plugin modder/Halvane.asi &
 playground=$!
 window=$(wait_for_window 120 "Halvane Playground" "$work/script.log" "$playground") || fail "no window from scripts/playground.sh"
 until [[ -s $record ]] && (($(frames) > 30)); do sleep 0.1; done
 measure
-[[ ${WIDTH}x$HEIGHT == 1356x600 ]] || fail "scripts/playground.sh --size 1356x600 opened ${WIDTH}x$HEIGHT"
+[[ ${WIDTH}x$HEIGHT == "$largest" ]] || fail "scripts/playground.sh --size $largest opened ${WIDTH}x$HEIGHT"
+((X >= 0 && Y >= 0 && X + WIDTH <= ${screen%x*} && Y + HEIGHT <= ${screen#*x})) ||
+  fail "the largest window named (${WIDTH}x$HEIGHT at $X,$Y) does not fit the $screen screen"
 [[ -f "$work/script folder/halvane-playground.folder" ]] || fail "scripts/playground.sh did not pass --folder on"
-cmp -s "$work/Halvane.asi" "$work/script folder/Halvane.asi" || fail "scripts/playground.sh did not pass --plugin on"
+cmp -s "$work/modder/Halvane.asi" "$work/script folder/Halvane.asi" || fail "scripts/playground.sh did not pass --plugin on"
+grep -q '^playground: Halvane.ini is in script folder; F1' "$work/script.log" ||
+  fail "scripts/playground.sh does not name the folder, as typed, once taken: $(cat "$work/script.log")"
 close_playground
-pass "scripts/playground.sh passes --size, --folder, --record and --plugin on; --help lists each with its default"
+pass "scripts/playground.sh passes --size $largest (the window fits the screen), --folder, --record and --plugin on; --help lists each with its default, and every variable it reads"
 pass "passed"

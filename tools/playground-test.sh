@@ -14,8 +14,6 @@ keep=${3:-}
   missing_build "$build/wine/halvane_playground.exe" "cmake --preset windows && cmake --build --preset windows"
 test_name=playground-test
 
-# A folder the test locks is unlocked again, whatever happens.
-locked=
 [[ -d $work ]] && chattr -R -i "$work" 2>/dev/null || true
 rm -rf "$work"
 mkdir -p "$work"
@@ -23,13 +21,14 @@ record=$work/record.txt
 
 # Big enough for a 3000-wide and a 2000-high window.
 source "$here/xvfb.sh" "$work/xvfb.log" playground-test 3100x2150x24
-trap 'cleanup; [[ -z $locked ]] || chattr -i "$locked"' EXIT
 playground_exe=$build/wine/halvane_playground.exe
 source "$here/playground-lib.sh"
 
-# A copy of the DLL, as a modder's build output: broken at the end.
-cp "$build/Halvane.asi" "$work/Halvane.asi"
-"$here/wine-run.sh" "$build/wine/halvane_playground.exe" --plugin "$(windows_path "$work/Halvane.asi")" \
+# A copy of the DLL, as a modder's build output (in a folder of its own: a
+# folder holding a plug-in is a game's to the playground): broken at the end.
+mkdir -p "$work/modder"
+cp "$build/Halvane.asi" "$work/modder/Halvane.asi"
+"$here/wine-run.sh" "$build/wine/halvane_playground.exe" --plugin "$(windows_path "$work/modder/Halvane.asi")" \
   --folder "$(windows_path "$work/game")" --record "$(windows_path "$record")" >"$work/playground.log" 2>&1 &
 playground=$!
 window=$(wait_for_window 120 "Halvane Playground" "$work/playground.log") || fail "no playground window"
@@ -180,20 +179,20 @@ pass "F1 lists the bindings in force (K for the engine as saved, Y for surrender
 
 # The DLL gone (renamed away), and Home: the error is shown whole and the
 # world runs on.
-mv "$work/Halvane.asi" "$work/Halvane.asi.away"
+mv "$work/modder/Halvane.asi" "$work/modder/Halvane.asi.away"
 mark=$(frames)
 press Home
 settle "$mark" 12
-tail -1 "$record" | grep -q 'plug-in error: cannot read the plug-in .*Halvane.asi: .*;Fix the build' ||
+tail -1 "$record" | grep -q "plug-in error: cannot read the plug-in .*Halvane.asi: .*;If you unpacked the playground's zip, put its Halvane.asi back .*if you build Halvane yourself, rebuild it" ||
   fail "no load error for a missing DLL: $(tail -1 "$record" | sed 's/.*| plug-in/plug-in/')"
 kill -0 "$playground" 2>/dev/null || fail "the playground closed when the DLL was missing"
 (($(frames) > mark + 12)) || fail "the world stopped when the DLL was missing"
-mv "$work/Halvane.asi.away" "$work/Halvane.asi"
+mv "$work/modder/Halvane.asi.away" "$work/modder/Halvane.asi"
 pass "a missing DLL at Home: the error is shown whole and the world runs on"
 
 # A broken build: Home cannot load it. Its drawing goes, the error is shown
 # whole, and the world runs on without it: F gets out, a click fires.
-head -c 4096 /dev/urandom >"$work/Halvane.asi"
+head -c 4096 /dev/urandom >"$work/modder/Halvane.asi"
 mark=$(frames)
 press Home
 settle "$mark" 12
@@ -221,7 +220,7 @@ grep 'substitute host:' "$work/playground.log" |
 [[ ! -s $work/errors.txt ]] || fail "the substitute host saw errors: $(cat "$work/errors.txt")"
 [[ -z $keep ]] || cp "$work/car.png" "$keep"
 
-cp "$build/Halvane.asi" "$work/Halvane.asi"  # whole again
+cp "$build/Halvane.asi" "$work/modder/Halvane.asi"  # whole again
 # Its own folder again after a restart, at the smallest window: the saved K
 # is read, and the menu's capitals are tall enough to read. The folder is
 # left as an install cut short leaves it: the mark naming the Halvane.asi
@@ -229,16 +228,16 @@ cp "$build/Halvane.asi" "$work/Halvane.asi"  # whole again
 mark_file=$work/game/halvane-playground.folder
 grep -qx "put: $(fingerprint "$work/game/Halvane.asi")" "$mark_file" ||
   fail "the mark does not record the Halvane.asi in the folder: $(cat "$mark_file")"
-{ grep -v '^put: ' "$mark_file"; echo "put: $(fingerprint "$work/game/Halvane.asi")"; echo "put: $(fingerprint "$work/Halvane.asi")"; } >"$work/mark.new"
+{ grep -v '^put: ' "$mark_file"; echo "put: $(fingerprint "$work/game/Halvane.asi")"; echo "put: $(fingerprint "$work/modder/Halvane.asi")"; } >"$work/mark.new"
 mv "$work/mark.new" "$mark_file"
-head -c 1000 "$work/Halvane.asi" >"$work/game/Halvane.asi.new"
+head -c 1000 "$work/modder/Halvane.asi" >"$work/game/Halvane.asi.new"
 # Gear 1 at 50 m/s, 111 mph: three figures beside the gear speeds page's [+].
 sed -i 's/^Gear1=.*/Gear1=50\r/' "$work/game/Halvane.ini"
 record=$work/record-small.txt
-start_playground "$smallest_window" --plugin "$(windows_path "$work/Halvane.asi")" --folder "$(windows_path "$work/game")"
+start_playground "$smallest_window" --plugin "$(windows_path "$work/modder/Halvane.asi")" --folder "$(windows_path "$work/game")"
 ! tail -1 "$record" | grep -q 'plug-in error' || fail "its own folder is not taken again: $(tail -1 "$record")"
 tr -d '\r' <"$work/game/Halvane.ini" | grep -qx 'Engine=K' || fail "the settings saved in its folder are gone"
-cmp -s "$work/Halvane.asi" "$work/game/Halvane.asi" || fail "the build was not installed in its own folder"
+cmp -s "$work/modder/Halvane.asi" "$work/game/Halvane.asi" || fail "the build was not installed in its own folder"
 [[ $(grep '^put: ' "$mark_file") == "put: $(fingerprint "$work/game/Halvane.asi")" ]] ||
   fail "the mark does not record exactly the Halvane.asi installed: $(cat "$mark_file")"
 [[ ! -e $work/game/Halvane.asi.new ]] || fail "the half-written Halvane.asi.new was left in the folder"
@@ -262,7 +261,7 @@ pass "its own folder taken again after a restart cut short mid-install, at $smal
 # a large screen opens with.
 for size in 3000x${smallest#*x} ${smallest_window%x*}x2000 1600x720; do
   record=$work/record-$size.txt
-  start_playground "$size" --plugin "$(windows_path "$work/Halvane.asi")" --folder "$(windows_path "$work/game-$size")"
+  start_playground "$size" --plugin "$(windows_path "$work/modder/Halvane.asi")" --folder "$(windows_path "$work/game-$size")"
   # Gear 1 at 50 m/s, read when Home loads the plug-in again.
   sed -i 's/^Gear1=.*/Gear1=50\r/' "$work/game-$size/Halvane.ini"
   press Home

@@ -2,7 +2,9 @@
 # Runs the demo commands the README shows, as written, with no LSAN_OPTIONS
 # (the demo player tells LeakSanitizer itself what to leave alone): from a
 # folder that sees the checkout's build and demo folders, so that their
-# outputs (and /tmp's, moved into it) land in the work folder.
+# outputs (and /tmp's, moved into it) land in the work folder. The story
+# shows texts as the player sees them: no colour codes in what it prints
+# to a file or in story.txt, and colours on a terminal.
 #   readme-demo-test.sh <checkout> <work folder>
 set -euo pipefail
 checkout=$(realpath "$1")
@@ -26,5 +28,13 @@ for command in "${commands[@]}"; do
   echo "readme-demo-test: $command: $(wc -l <"$work/story.txt") lines of story, nothing on standard error but ASan's notice"
 done
 [[ -d $work/out/screenshots ]] || fail "the first command left no out/screenshots"
+cmp -s "$work/story.txt" "$work/out/story.txt" || fail "out/story.txt is not the story as printed"
+! grep -E '~[a-z]~|'$'\e' "$work/out/story.txt" || fail "the story shows colour codes"
+grep -q 'shows "SAFETY ON' "$work/out/story.txt" || fail "the story does not show SAFETY ON"
+# On a terminal (script's), the codes are colours: SAFETY ON in red.
+(cd "$work" && TERM=xterm script -qec "build/linux/halvane_demo demo/tour.txt terminal" /dev/null) >"$work/terminal.txt" 2>&1
+grep -q 'shows "'$'\e''\[31mSAFETY ON' "$work/terminal.txt" || fail "on a terminal the story shows no colours: $(grep -a -m1 SAFETY "$work/terminal.txt" | cat -v)"
+! grep -E '~[a-z]~|'$'\e' "$work/terminal/story.txt" || fail "the story written beside a terminal's shows colours or codes"
+echo "readme-demo-test: the story shows SAFETY ON in red on a terminal, with no codes in out/story.txt"
 [[ -s $work/a.trace ]] || fail "the trace command left no trace"
 echo "readme-demo-test: passed"

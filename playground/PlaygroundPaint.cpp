@@ -10,6 +10,7 @@
 #include <cwchar>
 #include <initializer_list>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,10 @@ constexpr double FixedPitchWidth = 0.6;
 // em of RaisedTextPixels instead, in a narrow plain face.
 constexpr int SmallestTextPixels = 10;
 constexpr int RaisedTextPixels = 11;
+// A text on a panel ends at least this many pixels before the panel's
+// right edge; to fit, it is drawn as small as this em, and no smaller.
+constexpr int PanelPadding = 2;
+constexpr int SmallestPanelTextPixels = 10;
 
 // The first of `faces` this machine has, or the last when it has none.
 const wchar_t* FirstFace(HDC surface, std::initializer_list<const wchar_t*> faces) {
@@ -104,7 +109,7 @@ void PlaygroundView::Blend(RECT box, const RECT& within, std::int32_t red, std::
   }
 }
 
-void PlaygroundView::PaintRect(const sim::DrawnRect& rect) {
+RECT PlaygroundView::RectBox(const sim::DrawnRect& rect) const {
   const auto x = [this](float fraction) {
     return static_cast<LONG>(view_.left +
                              std::lround(fraction * static_cast<float>(view_.right - view_.left)));
@@ -113,14 +118,21 @@ void PlaygroundView::PaintRect(const sim::DrawnRect& rect) {
     return static_cast<LONG>(view_.top +
                              std::lround(fraction * static_cast<float>(view_.bottom - view_.top)));
   };
-  Blend({x(rect.x - rect.width / 2), y(rect.y - rect.height / 2), x(rect.x + rect.width / 2),
-         y(rect.y + rect.height / 2)},
-        view_, rect.colour[0], rect.colour[1], rect.colour[2], rect.colour[3]);
+  return {x(rect.x - rect.width / 2), y(rect.y - rect.height / 2), x(rect.x + rect.width / 2),
+          y(rect.y + rect.height / 2)};
+}
+
+void PlaygroundView::PaintRect(const sim::DrawnRect& rect) {
+  Blend(RectBox(rect), view_, rect.colour[0], rect.colour[1], rect.colour[2], rect.colour[3]);
 }
 
 // The text's runs in their colours, with a dark outline drawn around each
-// run when the style asks for one; positions give the top of the text.
-void PlaygroundView::PaintText(const sim::DrawnText& drawn) {
+// run when the style asks for one; positions give the top of the text. A
+// text that starts on a box drawn before it (a panel of the menu) ends
+// inside that box: the plug-in lays its texts out for the game's condensed
+// face, and a wider face here would run past the box's edge, so it is
+// drawn smaller (and, past the smallest em that reads, narrower) until it fits.
+void PlaygroundView::PaintText(const sim::DrawnText& drawn, const std::vector<sim::DrawnRect>& rects) {
   // Sized to the screen, as the game sizes its texts.
   const int viewWidth = view_.right - view_.left;
   const int viewHeight = view_.bottom - view_.top;
@@ -132,10 +144,12 @@ void PlaygroundView::PaintText(const sim::DrawnText& drawn) {
   std::vector<std::wstring> texts;
   for (const sim::TextRun& run : runs) texts.push_back(Wide(run.text));
   // The text at the game's size, in the game's weight.
-  HFONT font = GameFont(surface_, pixels, 0, bold ? FW_BOLD : FW_NORMAL, false);
+  const int weight = bold ? FW_BOLD : FW_NORMAL;
+  HFONT font = GameFont(surface_, pixels, 0, weight, false);
   HGDIOBJ previous = SelectObject(surface_, font);
   int width = TextWidth(surface_, texts);
-  if (pixels < SmallestTextPixels && width > 0) {
+  const bool raised = pixels < SmallestTextPixels && width > 0;
+  if (raised) {
     // Raised to be read, in a narrow face, so that it takes about the room
     // the game's size gives it, and plain: a bold one's strokes run
     // together at this size.
@@ -148,6 +162,29 @@ void PlaygroundView::PaintText(const sim::DrawnText& drawn) {
   int x = view_.left + static_cast<int>(std::lround(drawn.x * static_cast<float>(viewWidth))) -
           (drawn.style.centred ? width / 2 : 0);
   const int y = view_.top + static_cast<int>(std::lround(drawn.y * static_cast<float>(viewHeight)));
+  if (const std::optional<RECT> panel = drawn.style.centred ? std::nullopt : PanelUnder(drawn, rects, x, y)) {
+    const int room = static_cast<int>(panel->right) - PanelPadding - x;
+    // A pixel smaller at a time, down to the smallest that reads; then, if
+    // need be, narrower letters (which the face draws less well).
+    const int fontWeight = raised ? FW_NORMAL : weight;
+    int em = raised ? RaisedTextPixels : pixels;
+    int letter = 0;
+    while (width > room && (em > SmallestPanelTextPixels || letter != 1)) {
+      if (em > SmallestPanelTextPixels) {
+        --em;
+      } else {
+        TEXTMETRICW metrics = {};
+        GetTextMetricsW(surface_, &metrics);
+        letter =
+            letter == 0 ? std::max(1, static_cast<int>(metrics.tmAveCharWidth) * room / width) : letter - 1;
+      }
+      SelectObject(surface_, previous);
+      DeleteObject(font);
+      font = GameFont(surface_, em, letter, fontWeight, raised);
+      SelectObject(surface_, font);
+      width = TextWidth(surface_, texts);
+    }
+  }
   // A translucent text is drawn in its colour mixed with what is under it at its position.
   for (std::size_t i = 0; i < runs.size(); ++i) {
     const std::wstring& text = texts[i];
@@ -172,6 +209,19 @@ void PlaygroundView::PaintText(const sim::DrawnText& drawn) {
   }
   SelectObject(surface_, previous);
   DeleteObject(font);
+}
+
+std::optional<RECT> PlaygroundView::PanelUnder(const sim::DrawnText& drawn,
+                                               const std::vector<sim::DrawnRect>& rects, int x, int y) const {
+  // The text's first letter, a few pixels right of where it starts and
+  // below its top.
+  const POINT start = {x + 2, y + 3};
+  std::optional<RECT> under;
+  for (const sim::DrawnRect& rect : rects) {
+    const RECT box = RectBox(rect);
+    if (rect.order < drawn.order && PtInRect(&box, start)) under = box;
+  }
+  return under;
 }
 
 void PlaygroundView::Lines(const std::vector<std::string>& lines, int x, int y, int width, int height,

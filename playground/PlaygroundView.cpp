@@ -16,7 +16,31 @@ constexpr wchar_t WindowClass[] = L"HalvanePlayground";
 constexpr double LayoutHeight = 720.0;
 constexpr COLORREF PanelText = RGB(225, 225, 225);
 
+// The work area of the screen the window opens on (the one under its
+// corner), and the size the window's frame adds to its client area.
+struct ScreenRoom {
+  RECT work;
+  int borderWidth;
+  int borderHeight;
+};
+
+ScreenRoom RoomOnScreen() {
+  MONITORINFO screen = {};
+  screen.cbSize = sizeof screen;
+  const bool known = GetMonitorInfoW(MonitorFromPoint({20, 20}, MONITOR_DEFAULTTOPRIMARY), &screen) != FALSE;
+  RECT border = {0, 0, 0, 0};
+  AdjustWindowRect(&border, WS_OVERLAPPEDWINDOW, FALSE);
+  return {known ? screen.rcWork : RECT{0, 0, 1600, 900}, static_cast<int>(border.right - border.left),
+          static_cast<int>(border.bottom - border.top)};
+}
+
 }  // namespace
+
+SIZE PlaygroundView::LargestWindow() {
+  const ScreenRoom room = RoomOnScreen();
+  return {room.work.right - room.work.left - room.borderWidth,
+          room.work.bottom - room.work.top - room.borderHeight};
+}
 
 bool PlaygroundView::Open(int width, int height) {
   WNDCLASSEXW windowClass = {};
@@ -26,15 +50,7 @@ bool PlaygroundView::Open(int width, int height) {
   windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   windowClass.lpszClassName = WindowClass;
   RegisterClassExW(&windowClass);
-  // The screen it opens on: the one under the window's corner.
-  MONITORINFO screen = {};
-  screen.cbSize = sizeof screen;
-  const bool known = GetMonitorInfoW(MonitorFromPoint({20, 20}, MONITOR_DEFAULTTOPRIMARY), &screen) != FALSE;
-  const RECT work = known ? screen.rcWork : RECT{0, 0, 1600, 900};
-  RECT border = {0, 0, 0, 0};
-  AdjustWindowRect(&border, WS_OVERLAPPEDWINDOW, FALSE);
-  const int borderWidth = border.right - border.left;
-  const int borderHeight = border.bottom - border.top;
+  const auto [work, borderWidth, borderHeight] = RoomOnScreen();
   if (width == 0 || height == 0) {
     // The largest 16:9 view that fits the work area beside the panel.
     const int roomWidth = static_cast<int>(work.right - work.left) - borderWidth - PanelWidth;
@@ -150,7 +166,7 @@ void PlaygroundView::Draw(const sim::Game& game, const std::string& ammoCounter,
     if (text == game.texts.end() || (rect != game.rects.end() && rect->order < text->order)) {
       PaintRect(*rect++);
     } else {
-      PaintText(*text++);
+      PaintText(*text++, game.rects);
     }
   }
   if (!ammoCounter.empty()) PaintAmmoCounter(ammoCounter);

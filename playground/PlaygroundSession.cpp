@@ -90,7 +90,7 @@ bool Playground::LoadPlugin() {
   if (!host_.Loaded()) {
     loadError_.clear();
     for (const std::string& error : host_.errors) loadError_ += error + '\n';
-    loadError_ += "Fix the build, then press Home to load it again.";
+    loadError_ += BrokenPluginAdvice;
     host_.errors.clear();
     return false;
   }

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,9 @@ class PlaygroundView {
   // Opens the window with a client area of the given size, or of the
   // default size for its screen when that is 0 by 0; false when it cannot.
   bool Open(int width, int height);
+  // The largest client area whose window, frame and all, fits the work area
+  // of the screen the window opens on.
+  static SIZE LargestWindow();
   HWND Window() const { return window_; }
   bool Closed() const { return closed_; }
 
@@ -58,8 +62,13 @@ class PlaygroundView {
   // Blends one colour over a box, clipped to `within`.
   void Blend(RECT box, const RECT& within, std::int32_t red, std::int32_t green, std::int32_t blue,
              std::int32_t alpha);
+  RECT RectBox(const sim::DrawnRect& rect) const;  // the rectangle's pixels in the game view
   void PaintRect(const sim::DrawnRect& rect);
-  void PaintText(const sim::DrawnText& text);
+  void PaintText(const sim::DrawnText& text, const std::vector<sim::DrawnRect>& rects);
+  // The last of `rects` drawn before the text under its first letter, whose
+  // top left is at x, y; nothing when it starts on none.
+  std::optional<RECT> PanelUnder(const sim::DrawnText& text, const std::vector<sim::DrawnRect>& rects, int x,
+                                 int y) const;
   // Lines in a fixed-pitch font sized so that all of them fit the box.
   void Lines(const std::vector<std::string>& lines, int x, int y, int width, int height, int largest,
              COLORREF colour);

@@ -59,65 +59,100 @@ std::string Usage() {
          "                 keeps Halvane.ini: a folder that does not exist yet (it makes it)\n"
          "                 or one it made before (default: \"playground\" beside the program)\n"
          "  --record FILE  writes one line a frame (what the plug-in changed, drew and played,\n"
-         "                 and the world) into FILE, a new file: an existing one is refused\n"
-         "                 (default: no record)\n"
+         "                 and the world) into FILE, a new file outside any game folder: an\n"
+         "                 existing file, or one in a game folder, is refused (default: no record)\n"
          "  --size WxH     the window's inside, " +
-         smallest + " at least\n                 (default: the largest that fits the screen, up to " +
+         smallest +
+         " at least and at most what fits the screen\n"
+         "                 (default: the largest that fits the screen, up to " +
          largest +
          ")\n"
          "  --help         this list";
 }
 
-// The options, or nothing with what was wrong with them in `problem`.
+// What each option takes, and an example of it, for a refusal to name.
+struct OptionValue {
+  const wchar_t* option;
+  const char* takes;
+  const char* example;
+};
+constexpr OptionValue OptionValues[] = {
+    {L"--plugin", "the Halvane.asi to load", "--plugin Halvane.asi"},
+    {L"--folder", "the folder to play in (a new one, or one the playground made)", "--folder my-playground"},
+    {L"--record", "a new file to write the record into", "--record record.txt"},
+    {L"--size", "the window's inside as WIDTHxHEIGHT in pixels", "--size 1344x576"},
+};
+
+// The size given, checked against the smallest window that can be read and
+// the largest this screen has room for: nothing when it fits, else why not.
+std::optional<std::string> SizeProblem(const std::string& given, int& width, int& height) {
+  wchar_t rest = 0;
+  const std::wstring wide(given.begin(), given.end());
+  if (std::swscanf(wide.c_str(), L"%dx%d%lc", &width, &height, &rest) != 2 || width <= 0 || height <= 0) {
+    return "playground: --size " + given +
+           " is not a size: give the window's inside as WIDTHxHEIGHT in pixels, as in --size 1344x576, or "
+           "leave --size out (the largest window that fits the screen).";
+  }
+  if (width < SmallestWindowWidth || height < SmallestWindowHeight) {
+    // Below it the menu's text cannot be read.
+    return "playground: --size " + given + " is smaller than the smallest window, " +
+           std::to_string(SmallestWindowWidth) + "x" + std::to_string(SmallestWindowHeight) + " (a " +
+           std::to_string(SmallestViewWidth) + "x" + std::to_string(SmallestViewHeight) +
+           " game view and the panel): in a smaller one the menu's text cannot be read. Give a --size of "
+           "at least that, or none.";
+  }
+  const SIZE largest = PlaygroundView::LargestWindow();
+  if (width > largest.cx || height > largest.cy) {
+    return "playground: --size " + given +
+           " is larger than this screen has room for: the largest window "
+           "that fits, frame and all, is " +
+           std::to_string(largest.cx) + "x" + std::to_string(largest.cy) +
+           ". Give a --size of at most that, or none (the largest 16:9 game view that fits).";
+  }
+  return std::nullopt;
+}
+
+// The options, or nothing with what was wrong with them in `problem`: the
+// option, what was wrong and what to do instead.
 std::optional<Options> ReadOptions(std::string& problem) {
   const std::filesystem::path here = ProgramFolder();
-  std::optional<Options> read = Options{here / sim::PluginFileName, here / "playground", std::nullopt};
+  Options read{here / sim::PluginFileName, here / "playground", std::nullopt};
   int count = 0;
   wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-  for (int i = 1; i < count && read; ++i) {
+  for (int i = 1; i < count && problem.empty(); ++i) {
     const std::wstring option = arguments[i];
     if (option == L"--help" || option == L"-h" || option == L"/?") {
-      read->help = true;
+      read.help = true;
       continue;
     }
+    const OptionValue* known = nullptr;
+    for (const OptionValue& value : OptionValues)
+      if (option == value.option) known = &value;
+    if (known == nullptr) {
+      problem = "playground: unknown option " + Utf8(option) +
+                ". The options are --plugin, --folder, --record, --size and --help (which says what each "
+                "does).";
+      break;
+    }
     if (i + 1 >= count) {
-      read.reset();
+      problem = "playground: " + Utf8(option) + " needs a value: " + known->takes + ", as in " +
+                known->example + "; or leave " + Utf8(option) +
+                " out. --help lists the options and their defaults.";
       break;
     }
     const std::filesystem::path value = arguments[++i];
     if (option == L"--plugin") {
-      read->plugin = value;
+      read.plugin = value;
     } else if (option == L"--folder") {
-      read->folder = value;
+      read.folder = value;
     } else if (option == L"--record") {
-      read->record = value;
-    } else if (option == L"--size") {
-      int width = 0;
-      int height = 0;
-      wchar_t rest = 0;
-      if (std::swscanf(arguments[i], L"%dx%d%lc", &width, &height, &rest) != 2 || width > 10000 ||
-          height > 10000) {
-        read.reset();
-      } else if (width < SmallestWindowWidth || height < SmallestWindowHeight) {
-        // Below it the menu's text cannot be read.
-        problem =
-            "playground: --size " + std::to_string(width) + "x" + std::to_string(height) +
-            " is smaller than the smallest window, " + std::to_string(SmallestWindowWidth) + "x" +
-            std::to_string(SmallestWindowHeight) + " (a " + std::to_string(SmallestViewWidth) + "x" +
-            std::to_string(SmallestViewHeight) +
-            " game view and the panel): in a smaller one the menu's text cannot be read. Give a --size of "
-            "at least that, or none.";
-        read.reset();
-      } else {
-        read->width = width;
-        read->height = height;
-      }
-    } else {
-      read.reset();
+      read.record = value;
+    } else if (const std::optional<std::string> wrong = SizeProblem(Utf8(value), read.width, read.height)) {
+      problem = *wrong;
     }
   }
   LocalFree(arguments);
-  if (!read && problem.empty()) problem = Usage();
+  if (!problem.empty()) return std::nullopt;
   return read;
 }
 
@@ -130,6 +165,30 @@ void Tell(const std::string& message) {
   if (error == nullptr || error == INVALID_HANDLE_VALUE) {
     MessageBoxA(nullptr, message.c_str(), "Halvane Playground", MB_OK | MB_ICONWARNING);
   }
+}
+
+// Checks the record's file without making anything: not a folder, not in
+// a game folder, not a file that exists. Nothing when it may be made.
+std::optional<std::string> RecordProblem(const std::filesystem::path& file) {
+  const std::string named = "playground: --record " + Utf8(file);
+  std::error_code error;
+  if (std::filesystem::is_directory(file, error)) {
+    return named +
+           " is a folder, and the record is a file the playground makes. Name a file that does not exist "
+           "yet, such as record.txt in that folder.";
+  }
+  const std::filesystem::path folder =
+      file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
+  if (const std::optional<std::string> gameFile = playground::GameFile(folder)) {
+    return named + ": it would be written into " + Utf8(folder) + ", a game folder (it holds " + *gameFile +
+           "), and the playground writes nothing into a game folder. Name a new file outside it.";
+  }
+  if (std::filesystem::exists(std::filesystem::symlink_status(file, error))) {
+    return named +
+           ": that file exists already, and the playground writes its record only into a new file, so it "
+           "is left as it is. Name a file that does not exist yet.";
+  }
+  return std::nullopt;
 }
 
 // Makes the record as a new file: the playground writes over no file, so a
@@ -159,7 +218,9 @@ FILE* NewRecord(const std::filesystem::path& file, std::string& problem) {
     else
       _close(descriptor);
     DeleteFileW(file.c_str());
-    problem = "playground: --record " + Utf8(file) + ": the record cannot be opened.";
+    problem = "playground: --record " + Utf8(file) +
+              ": the record cannot be opened. Name a new file in a "
+              "folder you may write.";
   }
   return stream;
 }
@@ -182,8 +243,16 @@ int main() {
     Tell(Usage());
     return 0;
   }
-  // The record first, so that a record it cannot make leaves no folder
-  // behind; and taken back when the folder is refused.
+  // Every option is checked before anything is made: the folder and the
+  // record, then the record made (which alone tells whether its folder may
+  // be written), then the folder; the record is taken back when the folder
+  // cannot be made after all.
+  std::optional<std::string> refused = playground::TakeFolder(options->folder);
+  if (!refused && options->record) refused = RecordProblem(*options->record);
+  if (refused) {
+    Tell(*refused);
+    return 2;
+  }
   FILE* record = nullptr;
   if (options->record) {
     record = NewRecord(*options->record, problem);
@@ -192,14 +261,16 @@ int main() {
       return 2;
     }
   }
-  if (const std::optional<std::string> refused = playground::ClaimFolder(options->folder)) {
+  if (const std::optional<std::string> failed = playground::MakeFolder(options->folder)) {
     if (record != nullptr) {
       std::fclose(record);
       DeleteFileW(options->record->c_str());
     }
-    Tell(*refused);
+    Tell(*failed);
     return 2;
   }
+  std::fprintf(stderr, "playground: Halvane.ini is in %s; F1 in the window lists the keys\n",
+               Utf8(options->folder).c_str());
 
   Playground playground(options->plugin, options->folder);
   playground.Start();

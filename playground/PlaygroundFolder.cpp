@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cwchar>
+#include <cwctype>
 #include <fstream>
 #include <iterator>
 #include <limits>
@@ -120,7 +121,7 @@ std::optional<std::string> RecordedState(const fs::path& folder) {
 HANDLE folderInUse = nullptr;
 
 // Takes the folder's mutex: nothing when taken, otherwise why not.
-std::optional<std::string> TakeFolder(const fs::path& folder) {
+std::optional<std::string> HoldFolder(const fs::path& folder) {
   const HANDLE directory = CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -186,38 +187,67 @@ std::string CannotWrite(const fs::path& folder, const std::string& cause) {
 
 }  // namespace
 
-std::optional<std::string> ClaimFolder(const fs::path& folder) {
+std::optional<std::string> GameFile(const fs::path& folder) {
+  std::error_code error;
+  if (fs::exists(folder / FolderMark, error) || fs::equivalent(folder, ProgramFolder(), error))
+    return std::nullopt;
+  for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+    std::wstring name = entry->path().filename().wstring();
+    for (wchar_t& letter : name) letter = static_cast<wchar_t>(std::towlower(letter));
+    if (name == L"scripthookv.dll" || name == L"dinput8.dll" || name == L"halvane.ini" ||
+        name.ends_with(L".asi"))
+      return Utf8(entry->path().filename());
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> TakeFolder(const fs::path& folder) {
+  const std::string named = "playground: --folder " + Utf8(folder);
   std::error_code error;
   const fs::file_status status = fs::status(folder, error);
   if (error && error != std::errc::no_such_file_or_directory)
-    return "playground: cannot look into " + Utf8(folder) + ": " + error.message() + ". To play, " +
-           ChooseAnother;
+    return named + ": cannot look into it (" + error.message() + "). To play, " + ChooseAnother;
   if (!fs::exists(status)) {
-    if (fs::create_directories(folder, error); error)
-      return "playground: cannot make the folder " + Utf8(folder) + ": " + error.message() +
-             ". Name a --folder in a place you may write.";
-    if (const std::optional<std::string> taken = TakeFolder(folder)) return "playground: " + *taken;
-    if (const std::optional<std::string> failed = WriteMark(folder, {NoPlugin}))
-      return "playground: cannot mark the folder it made: " + *failed +
-             ". Name a --folder in a place you may write.";
+    // The folder it would be made in, the nearest that exists: never a game's.
+    fs::path around = folder;
+    do {
+      const fs::path parent = around.parent_path();
+      around = parent.empty() || parent == around ? fs::path(".") : parent;
+    } while (around != "." && !fs::exists(around, error));
+    if (const std::optional<std::string> file = GameFile(around)) {
+      return named + ": it would be made in " + Utf8(around) + ", a game folder (it holds " + *file +
+             "), and the playground writes nothing into a game folder. To play, name a --folder outside the "
+             "game folder that does not exist yet (it makes it).";
+    }
     return std::nullopt;
   }
-  if (!fs::is_directory(status))
-    return "playground: " + Utf8(folder) + " is a file, not a folder. To play, " + ChooseAnother;
+  if (!fs::is_directory(status)) return named + ": that is a file, not a folder. To play, " + ChooseAnother;
   if (!ReadMark(folder)) {
-    return "playground: " + Utf8(folder) +
+    return named +
            " is not a folder the playground made (it holds no mark of the playground's), and the "
            "playground writes only into a folder it made itself: nothing in it is touched. To play, " +
            ChooseAnother;
   }
-  if (const std::optional<std::string> taken = TakeFolder(folder)) return "playground: " + *taken;
+  if (const std::optional<std::string> taken = HoldFolder(folder)) return "playground: --folder: " + *taken;
   if (!RecordedState(folder)) {
-    return "playground: " + Utf8(folder) +
+    return named +
            " holds a Halvane.asi the playground did not put there (a game's, or one copied in since): "
            "it is left alone. To play, move that Halvane.asi out of the folder (the playground then "
            "installs its own there), or " +
            ChooseAnother;
   }
+  return std::nullopt;
+}
+
+std::optional<std::string> MakeFolder(const fs::path& folder) {
+  if (std::error_code error; fs::exists(folder, error)) return std::nullopt;
+  if (std::error_code error; fs::create_directories(folder, error), error)
+    return "playground: --folder " + Utf8(folder) + ": cannot make the folder (" + error.message() +
+           "). Name a --folder in a place you may write.";
+  if (const std::optional<std::string> taken = HoldFolder(folder)) return "playground: --folder: " + *taken;
+  if (const std::optional<std::string> failed = WriteMark(folder, {NoPlugin}))
+    return "playground: --folder " + Utf8(folder) + ": cannot mark the folder it made (" + *failed +
+           "). Name a --folder in a place you may write.";
   return std::nullopt;
 }
 
@@ -228,8 +258,8 @@ std::optional<std::string> InstallPlugin(const fs::path& plugin, const fs::path&
   const std::optional<std::string> bytes = ReadWhole(plugin, reason);
   const std::optional<std::string> next = bytes ? Fingerprint(*bytes) : std::nullopt;
   if (!next) {
-    return "cannot read the plug-in " + Utf8(plugin) + ": " + (bytes ? "no SHA-256" : reason) +
-           "\nFix the build, then press Home to load it again.";
+    return "cannot read the plug-in " + Utf8(plugin) + ": " + (bytes ? "no SHA-256" : reason) + "\n" +
+           BrokenPluginAdvice;
   }
   if (!ReadMark(folder)) {
     return "The playground's mark in " + Utf8(folder) + " (" + Utf8(FolderMark) +
