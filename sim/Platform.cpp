@@ -254,10 +254,12 @@ NamedFile FileNamedBy(const std::string& path) {
   struct stat name {};
   if (lstat(path.c_str(), &name) != 0) return {errno == ENOENT ? Kind::None : Kind::Unknown, path};
   if (!S_ISLNK(name.st_mode)) {
-    return {S_ISREG(name.st_mode) ? Kind::File : Kind::Unknown, path, S_ISREG(name.st_mode) && name.st_nlink > 1};
+    return {S_ISREG(name.st_mode) ? Kind::File : Kind::Unknown, path,
+            S_ISREG(name.st_mode) && name.st_nlink > 1};
   }
   char* resolved = realpath(path.c_str(), nullptr);
-  if (resolved == nullptr) return {errno == ENOENT || errno == ELOOP ? Kind::DanglingLink : Kind::Unknown, path};
+  if (resolved == nullptr)
+    return {errno == ENOENT || errno == ELOOP ? Kind::DanglingLink : Kind::Unknown, path};
   const std::string file(resolved);
   std::free(resolved);
   struct stat target {};

@@ -205,7 +205,8 @@ TEST_F(SaveCrashTest, WritingInPlaceWhenTheCutFailsAndTheOldBytesGoBack) {
 TEST_F(SaveCrashTest, AnotherProcessSavingInPlaceAtEveryFileCall) {
   for (const std::string& shape : {LongerThanAnyBuffer, LongFile, std::string("Menu=F5\n")}) {
     for (std::size_t call = 0;; ++call) {
-      SCOPED_TRACE("shape of " + std::to_string(shape.size()) + " bytes, rival at call " + std::to_string(call));
+      SCOPED_TRACE("shape of " + std::to_string(shape.size()) + " bytes, rival at call " +
+                   std::to_string(call));
       std::filesystem::create_directory(TemporaryOf(file));  // no temporary can be made
       const std::size_t calls = SaveWatched(shape, ChangeTheGears, true, call);
       std::filesystem::remove(TemporaryOf(file));
@@ -430,7 +431,8 @@ TEST_F(SettingsFileTest, AReplaceKeepsThePermissionBitsAndNeverTakesAFileMadeRea
   const std::string mine = ReadFile(file);
   const ino_t identity = Identity(file);
   host.environment.afterFileCall = [&] {
-    if (std::filesystem::exists(TemporaryOf(file))) std::filesystem::permissions(file, std::filesystem::perms(0444));
+    if (std::filesystem::exists(TemporaryOf(file)))
+      std::filesystem::permissions(file, std::filesystem::perms(0444));
   };
   Config.Engine = 'L';
   EXPECT_FALSE(SaveSettings());
@@ -447,7 +449,8 @@ TEST_F(SettingsFileTest, StartUpRemovesTheTemporariesOfProcessesThatNoLongerRun)
   const auto named = [&](const std::string& middle) { return folder / ("Halvane.ini" + middle + ".tmp"); };
   const std::filesystem::path other = folder / "other.txt";
   WriteFile(other, "another program's file\n");
-  for (const std::string& middle : {std::string(), "." + std::to_string(ended), "." + std::to_string(getpid())})
+  for (const std::string& middle :
+       {std::string(), "." + std::to_string(ended), "." + std::to_string(getpid())})
     WriteFile(named(middle), "left by a crash\n");
   // Kept: a running process's, names of other shapes, and anything but a plain file.
   const std::vector<std::filesystem::path> kept = {named(".1"), named("." + std::to_string(ended) + "x"),
@@ -456,10 +459,10 @@ TEST_F(SettingsFileTest, StartUpRemovesTheTemporariesOfProcessesThatNoLongerRun)
   std::filesystem::create_directory(named(".4000001"));
   std::filesystem::create_symlink(other, named(".4000002"));
   LoadText("Menu=F5\n");
-  EXPECT_THAT(TemporariesBeside(file), ::testing::UnorderedElementsAre(
-                                           named(".1").filename().string(),
-                                           named("." + std::to_string(ended) + "x").filename().string(),
-                                           "Halvane.ini.4000001.tmp", "Halvane.ini.4000002.tmp"));
+  EXPECT_THAT(TemporariesBeside(file),
+              ::testing::UnorderedElementsAre(named(".1").filename().string(),
+                                              named("." + std::to_string(ended) + "x").filename().string(),
+                                              "Halvane.ini.4000001.tmp", "Halvane.ini.4000002.tmp"));
   for (const auto& path : kept) EXPECT_TRUE(std::filesystem::exists(path)) << path;
   EXPECT_EQ(ReadFile(other), "another program's file\n");
   EXPECT_TRUE(std::filesystem::is_directory(named(".4000001")));

@@ -213,7 +213,8 @@ bool Save(Target target) {
 // yet. Only plain files are ever removed.
 void RemoveStaleTemporaries() {
   const std::size_t separator = SettingsPath.find_last_of("\\/");
-  const std::string folder = separator == std::string::npos ? std::string() : SettingsPath.substr(0, separator + 1);
+  const std::string folder =
+      separator == std::string::npos ? std::string() : SettingsPath.substr(0, separator + 1);
   const std::string_view prefix = std::string_view(SettingsPath).substr(folder.size());
   for (const std::string& name : platform::FilesIn(folder)) {
     std::string_view rest(name);

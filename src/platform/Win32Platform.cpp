@@ -270,8 +270,8 @@ bool RunsUnderWine() {
 }
 
 // The marks a file keeps when it is replaced.
-constexpr DWORD KeptMarks =
-    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+constexpr DWORD KeptMarks = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 }  // namespace
 
@@ -290,7 +290,8 @@ bool MoveOver(const std::string& source, const std::string& target) {
       SetLastError(ERROR_ACCESS_DENIED);
       return false;
     }
-    if ((attributes & KeptMarks) != 0 && !SetFileAttributesW(from.c_str(), attributes & KeptMarks)) return false;
+    if ((attributes & KeptMarks) != 0 && !SetFileAttributesW(from.c_str(), attributes & KeptMarks))
+      return false;
     if (!RunsUnderWine()) {
       if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
         return true;
@@ -315,8 +316,8 @@ HANDLE HandleOf(std::FILE* file) { return reinterpret_cast<HANDLE>(_get_osfhandl
 bool LockWholeFile(std::FILE* file) {
   if (std::fflush(file) != 0) return false;
   OVERLAPPED from{};
-  return LockFileEx(HandleOf(file), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD,
-                    &from) != 0;
+  return LockFileEx(HandleOf(file), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
+                    MAXDWORD, &from) != 0;
 }
 
 void UnlockWholeFile(std::FILE* file) {
@@ -343,6 +344,21 @@ std::wstring FinalPath(HANDLE handle) {
     if (length > LongestPath + 8) return {};
     path.resize(length + 1);
   }
+}
+
+// Whether `path` leads to the file `information` describes. Wine spells
+// some paths wrongly (a folder's name that ends in a dot loses it), and a
+// path that leads elsewhere is never written to.
+bool SameFile(const std::wstring& path, const BY_HANDLE_FILE_INFORMATION& information) {
+  HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION other{};
+  const bool known = GetFileInformationByHandle(file, &other) != 0;
+  CloseHandle(file);
+  return known && other.dwVolumeSerialNumber == information.dwVolumeSerialNumber &&
+         other.nFileIndexHigh == information.nFileIndexHigh &&
+         other.nFileIndexLow == information.nFileIndexLow;
 }
 
 // Whether the name `path` is taken by something that cannot be opened nor
@@ -388,7 +404,7 @@ NamedFile FileNamedBy(const std::string& path) {
     const DWORD length = GetFullPathNameW(wide.c_str(), MAX_PATH, full, nullptr);
     if (length > 0 && length < MAX_PATH) given = Prefixed(std::wstring(full, length));
   }
-  if (!final.empty() && !SamePath(final, given)) named.path = Utf8(final);
+  if (!final.empty() && !SamePath(final, given) && SameFile(final, information)) named.path = Utf8(final);
   return named;
 }
 
@@ -396,9 +412,11 @@ std::vector<std::string> FilesIn(const std::string& folder) {
   std::vector<std::string> names;
   WIN32_FIND_DATAW found{};
   const std::wstring pattern = (folder.empty() ? std::wstring() : FilePath(folder)) + L"*";
-  HANDLE listing = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+  HANDLE listing =
+      FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
   if (listing == INVALID_HANDLE_VALUE) return names;
-  constexpr DWORD NoPlainFile = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+  constexpr DWORD NoPlainFile =
+      FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
   do {
     if ((found.dwFileAttributes & NoPlainFile) == 0) names.push_back(Utf8(found.cFileName));
   } while (FindNextFileW(listing, &found));
