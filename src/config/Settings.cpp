@@ -221,17 +221,16 @@ void RemoveStaleTemporaries() {
     if (rest.size() < prefix.size() + 4 || !rest.starts_with(prefix) || !rest.ends_with(".tmp")) continue;
     rest = rest.substr(prefix.size(), rest.size() - prefix.size() - 4);
     bool stale = rest.empty();
-    if (rest.size() >= 2 && rest.front() == '.') {
-      const std::string_view digits = rest.substr(1);
+    const std::string_view digits = rest.substr(std::min<std::size_t>(rest.size(), 1));
+    const bool number =
+        rest.starts_with('.') && !digits.empty() && digits.size() <= 10 &&
+        std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (number) {
       std::uint64_t id = 0;
-      bool number = digits.size() <= 10;
-      for (const char c : digits) {
-        number = number && c >= '0' && c <= '9';
-        id = id * 10 + static_cast<std::uint64_t>(c - '0');
-      }
+      for (const char c : digits) id = id * 10 + static_cast<std::uint64_t>(c - '0');
       // Neither 0 nor an id past 32 bits names a process that can run.
-      stale = number && (id == 0 || id > UINT32_MAX || id == platform::ProcessId() ||
-                         !platform::ProcessRuns(static_cast<std::uint32_t>(id)));
+      stale = id == 0 || id > UINT32_MAX || id == platform::ProcessId() ||
+              !platform::ProcessRuns(static_cast<std::uint32_t>(id));
     }
     if (stale) platform::RemoveFile(folder + name);
   }

@@ -269,9 +269,10 @@ bool RunsUnderWine() {
   return wine;
 }
 
-// The marks a file keeps when it is replaced.
-constexpr DWORD KeptMarks = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+// The marks a file keeps when it is replaced; a new file is marked for the
+// archive already.
+constexpr DWORD KeptMarks =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 }  // namespace
 
@@ -290,8 +291,10 @@ bool MoveOver(const std::string& source, const std::string& target) {
       SetLastError(ERROR_ACCESS_DENIED);
       return false;
     }
-    if ((attributes & KeptMarks) != 0 && !SetFileAttributesW(from.c_str(), attributes & KeptMarks))
+    if ((attributes & KeptMarks) != 0 &&
+        !SetFileAttributesW(from.c_str(), attributes & (KeptMarks | FILE_ATTRIBUTE_ARCHIVE))) {
       return false;
+    }
     if (!RunsUnderWine()) {
       if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
         return true;
@@ -367,6 +370,7 @@ bool SameFile(const std::wstring& path, const BY_HANDLE_FILE_INFORMATION& inform
 bool TakenByDanglingLink(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  if (!RunsUnderWine()) return false;
   // Made only where nothing is, opened for no one else and gone at its close.
   HANDLE probe = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
