@@ -198,6 +198,22 @@ TEST_F(SaveCrashTest, WritingInPlaceWhenTheCutFailsAndTheOldBytesGoBack) {
   EXPECT_EQ(ReadFile(file), LongFile);
 }
 
+TEST_F(SaveCrashTest, ReplacingTheFileASymbolicLinkNames) {
+  std::filesystem::create_directory(folder / "mods");
+  std::filesystem::create_symlink(folder / "mods" / "Halvane.ini", file);
+  SaveWatched(LongFile, ChangeTheGears, true);
+  EXPECT_TRUE(std::filesystem::is_symlink(file));
+  EXPECT_FALSE(std::filesystem::exists(TemporaryOf(folder / "mods" / "Halvane.ini")));
+}
+
+TEST_F(SaveCrashTest, WritingAFileWithASecondNameInPlace) {
+  WriteFile(folder / "backup.ini", "");
+  std::filesystem::create_hard_link(folder / "backup.ini", file);
+  SaveWatched(LongFile, ChangeTheGears, true);
+  EXPECT_EQ(Identity(file), Identity(folder / "backup.ini"));
+  EXPECT_THAT(ReadFile(folder / "backup.ini"), ::testing::HasSubstr("Gear1=6\nGear2=31\n"));
+}
+
 // Two game processes, one file, a folder that takes no temporary: the other
 // process saves in place right after each file call of ours, over every
 // shape of file. Whatever it manages, the file is always one whole text,

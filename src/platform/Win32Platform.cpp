@@ -298,11 +298,18 @@ bool MoveOver(const std::string& source, const std::string& target) {
     if (!RunsUnderWine()) {
       if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
         return true;
+      // Refused (the file is held open, or marked read-only meanwhile): both
+      // files stay as they were. Otherwise the rename stands in: where the
+      // file system has no ReplaceFileW, where the old file has gone, and
+      // where ReplaceFileW removed it but could not move the new one into its
+      // name, which is then free.
       const DWORD error = GetLastError();
       const bool unsupported = error == ERROR_FILE_NOT_FOUND || error == ERROR_NOT_SUPPORTED ||
                                error == ERROR_INVALID_FUNCTION || error == ERROR_INVALID_PARAMETER ||
                                error == ERROR_CALL_NOT_IMPLEMENTED;
-      if (!unsupported) return false;
+      const bool oldGone = error == ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
+                           GetFileAttributesW(to.c_str()) == INVALID_FILE_ATTRIBUTES;
+      if (!unsupported && !oldGone) return false;
     }
   }
   return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
