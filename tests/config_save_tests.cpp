@@ -385,6 +385,7 @@ std::vector<std::string> TemporariesBeside(const std::filesystem::path& file) {
   return names;
 }
 
+// A file with a second name, and the crash points of both: SaveCrashTest.
 TEST_F(SettingsFileTest, ALinkedFileIsSavedThroughItsLinkAndALinkToNothingIsLeftAlone) {
   // A symbolic link into another folder: the file there takes the change,
   // its temporary beside it, and the link stays a link.
@@ -401,24 +402,6 @@ TEST_F(SettingsFileTest, ALinkedFileIsSavedThroughItsLinkAndALinkToNothingIsLeft
   EXPECT_THAT(host.fileLog, ::testing::Contains("move " + TemporaryOf(mods / "Halvane.ini").string() + " " +
                                                 (mods / "Halvane.ini").string()));
   EXPECT_TRUE(TemporariesBeside(file).empty() && TemporariesBeside(mods / "Halvane.ini").empty());
-
-  // A relative link in the same folder, followed at every save.
-  std::filesystem::remove(file);
-  WriteFile(folder / "mine.ini", "Menu=F6\n");
-  std::filesystem::create_symlink("mine.ini", file);
-  LoadText(ReadFile(file));
-  Config.Engine = 'K';
-  EXPECT_TRUE(SaveSettings());
-  EXPECT_EQ(std::filesystem::read_symlink(file), "mine.ini");
-  EXPECT_THAT(ReadFile(folder / "mine.ini"), ::testing::HasSubstr("Menu=F6\nEngine=K\n"));
-
-  // A file with a second name: written in place, so both names see it.
-  std::filesystem::remove(file);
-  std::filesystem::create_hard_link(folder / "mine.ini", file);
-  Config.Engine = 'L';
-  EXPECT_TRUE(SaveSettings());
-  EXPECT_EQ(Identity(file), Identity(folder / "mine.ini"));
-  EXPECT_THAT(ReadFile(folder / "mine.ini"), ::testing::HasSubstr("Engine=L\n"));
 
   // A link to nothing: no first file through it or over it at start-up,
   // and the first save is refused, telling the player.
