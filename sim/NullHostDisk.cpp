@@ -2,10 +2,15 @@
 // targets that go through the file system itself.
 #include "platform/Platform.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 
 namespace platform {
@@ -25,6 +30,30 @@ bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
 bool IsReadOnlyFile(const std::string& path) {
   struct stat info {};
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0;
+}
+bool LockWholeFile(std::FILE* file) { return flock(fileno(file), LOCK_EX | LOCK_NB) == 0; }
+void UnlockWholeFile(std::FILE* file) { flock(fileno(file), LOCK_UN); }
+// No links where these files are kept: a name is a file or nothing.
+NamedFile FileNamedBy(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return {NamedFile::Kind::None, path};
+  return {S_ISREG(info.st_mode) ? NamedFile::Kind::File : NamedFile::Kind::Unknown, path};
+}
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* listing = opendir(folder.empty() ? "." : folder.c_str());
+  if (listing == nullptr) return names;
+  while (const dirent* entry = readdir(listing)) {
+    struct stat info {};
+    if (fstatat(dirfd(listing), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
+      names.emplace_back(entry->d_name);
+  }
+  closedir(listing);
+  return names;
+}
+bool ProcessRuns(std::uint32_t processId) {
+  return processId > 0 && processId <= static_cast<std::uint32_t>(INT32_MAX) &&
+         (kill(static_cast<pid_t>(processId), 0) == 0 || errno != ESRCH);
 }
 std::uint32_t ProcessId() { return static_cast<std::uint32_t>(getpid()); }
 

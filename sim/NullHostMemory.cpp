@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -146,8 +147,22 @@ bool MoveOver(const std::string& source, const std::string& target) {
 
 bool RemoveFile(const std::string& path) { return files.erase(path) == 1; }
 
-// Files in memory carry no read-only mark; one process holds them.
+// Files in memory carry no read-only mark and no links; one process holds them.
 bool IsReadOnlyFile(const std::string&) { return false; }
+bool LockWholeFile(std::FILE*) { return true; }
+void UnlockWholeFile(std::FILE*) {}
+NamedFile FileNamedBy(const std::string& path) {
+  return {files.contains(path) ? NamedFile::Kind::File : NamedFile::Kind::None, path};
+}
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& [path, bytes] : files) {
+    if (path.starts_with(folder) && path.find('/', folder.size()) == std::string::npos)
+      names.push_back(path.substr(folder.size()));
+  }
+  return names;
+}
+bool ProcessRuns(std::uint32_t processId) { return processId == ProcessId(); }
 std::uint32_t ProcessId() { return 1; }
 
 }  // namespace platform

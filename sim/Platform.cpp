@@ -4,8 +4,11 @@
 #include "Allocations.h"
 #include "Host.h"
 
+#include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,11 +16,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -202,9 +207,23 @@ bool MoveToNew(const std::string& source, const std::string& target) {
   return moved;
 }
 
+// The temporary takes the permission bits of the file it replaces, so that
+// a file the player kept to themselves stays so; a file marked read-only is
+// never replaced.
 bool MoveOver(const std::string& source, const std::string& target) {
   const sim::HostCode hostCode;
   if (ActiveHost().environment.replaceFails) return false;
+  struct stat replaced {};
+  if (stat(target.c_str(), &replaced) == 0) {
+    if (S_ISREG(replaced.st_mode) && (replaced.st_mode & 0222) == 0) {
+      errno = EACCES;
+      return false;
+    }
+    const int descriptor = open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const bool marked = descriptor >= 0 && fchmod(descriptor, replaced.st_mode & 07777) == 0;
+    if (descriptor >= 0) close(descriptor);
+    if (!marked) return false;
+  }
   const bool moved = std::rename(source.c_str(), target.c_str()) == 0;
   if (moved) ActiveHost().fileLog.push_back("move " + source + " " + target);
   AfterFileCall();
@@ -216,6 +235,56 @@ bool RemoveFile(const std::string& path) {
   const bool removed = unlink(path.c_str()) == 0;
   AfterFileCall();
   return removed;
+}
+
+bool LockWholeFile(std::FILE* file) {
+  const sim::HostCode hostCode;
+  return std::fflush(file) == 0 && flock(Descriptor(file), LOCK_EX | LOCK_NB) == 0;
+}
+
+void UnlockWholeFile(std::FILE* file) {
+  const sim::HostCode hostCode;
+  std::fflush(file);
+  flock(Descriptor(file), LOCK_UN);
+}
+
+NamedFile FileNamedBy(const std::string& path) {
+  const sim::HostCode hostCode;
+  using Kind = NamedFile::Kind;
+  struct stat name {};
+  if (lstat(path.c_str(), &name) != 0) return {errno == ENOENT ? Kind::None : Kind::Unknown, path};
+  if (!S_ISLNK(name.st_mode)) {
+    return {S_ISREG(name.st_mode) ? Kind::File : Kind::Unknown, path,
+            S_ISREG(name.st_mode) && name.st_nlink > 1};
+  }
+  char* resolved = realpath(path.c_str(), nullptr);
+  if (resolved == nullptr)
+    return {errno == ENOENT || errno == ELOOP ? Kind::DanglingLink : Kind::Unknown, path};
+  const std::string file(resolved);
+  std::free(resolved);
+  struct stat target {};
+  if (stat(file.c_str(), &target) != 0 || !S_ISREG(target.st_mode)) return {Kind::Unknown, path};
+  return {Kind::File, file, target.st_nlink > 1};
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+  const sim::HostCode hostCode;
+  std::vector<std::string> names;
+  DIR* listing = opendir(folder.empty() ? "." : folder.c_str());
+  if (listing == nullptr) return names;
+  while (const dirent* entry = readdir(listing)) {
+    struct stat info {};
+    if (fstatat(dirfd(listing), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
+      names.emplace_back(entry->d_name);
+  }
+  closedir(listing);
+  return names;
+}
+
+bool ProcessRuns(std::uint32_t processId) {
+  const sim::HostCode hostCode;
+  if (processId == 0 || processId > static_cast<std::uint32_t>(INT32_MAX)) return false;
+  return kill(static_cast<pid_t>(processId), 0) == 0 || errno != ESRCH;
 }
 
 // The tests run as root, whom the permission bits do not stop: the mark is

@@ -1,6 +1,11 @@
 // Saving the settings file: a full disk, a crash at any file call, a stale
-// temporary, every save a replace, speeds under a comma locale.
+// temporary, every save a replace, another process saving at once, links,
+// permission bits, the temporaries of ended processes, speeds under a comma
+// locale.
 #include "SettingsFilePlaythrough.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -51,23 +56,45 @@ TEST_F(SettingsFileTest, AFullDiskNeverCostsTheOldFile) {
 // mix, never less.
 class SaveCrashTest : public SettingsFileTest {
  protected:
-  void SaveWatched(const std::string& old, void (*change)(), bool saved) {
+  // With `rivalAt` set, another game process saves its own settings in
+  // place right after that file call of the save (a file call's count, from
+  // 0): the moment it is seen at is then what the disk holds after both.
+  // Returns how many file calls the save made.
+  std::size_t SaveWatched(const std::string& old, void (*change)(), bool saved,
+                          std::optional<std::size_t> rivalAt = std::nullopt) {
     LoadText(old);
     const ConfigRecord before = Config;
     change();
     const ConfigRecord after = Config;
+    // Longer than any text of ours: cut at our length it would lose its tail.
+    ConfigRecord rival = DefaultConfig;
+    rival.GearSpeeds = {9.72123F, 18.0612F, 26.3912F, 34.7212F, 9999.0F};
     std::vector<std::optional<std::string>> left;
+    bool rivalSaving = false;
     host.environment.afterFileCall = [&] {
+      if (rivalSaving) return;
+      if (rivalAt == left.size()) {
+        rivalSaving = true;
+        std::swap(Config, rival);
+        SaveSettings();
+        std::swap(Config, rival);
+        rivalSaving = false;
+      }
       left.push_back(std::filesystem::exists(file) ? std::optional(ReadFile(file)) : std::nullopt);
     };
     EXPECT_EQ(SaveSettings(), saved);
     host.environment.afterFileCall = nullptr;
     EXPECT_GE(left.size(), 2U);
     for (std::size_t call = 0; call < left.size(); ++call) {
-      ASSERT_TRUE(left[call].has_value()) << "no file after file call " << call;
+      if (!left[call].has_value()) {
+        ADD_FAILURE() << "no file after file call " << call;
+        continue;
+      }
       Config = DefaultConfig;
       LoadSettingsText(*left[call]);
-      EXPECT_TRUE(Config == before || Config == after) << "after file call " << call << ":\n" << *left[call];
+      EXPECT_TRUE(Config == before || Config == after || (rivalAt && Config == rival))
+          << "after file call " << call << ":\n"
+          << *left[call];
       // Nor any stray bytes: the old text or a whole new one, each perhaps
       // followed by the blank lines that pad an in-place write.
       std::string text = *left[call];
@@ -78,7 +105,9 @@ class SaveCrashTest : public SettingsFileTest {
       EXPECT_TRUE(text == old || whole) << "after file call " << call << ":\n" << *left[call];
     }
     Config = after;
-    EXPECT_FALSE(std::filesystem::exists(TemporaryOf(folder / "Halvane.ini")));
+    const std::filesystem::path temporary = TemporaryOf(folder / "Halvane.ini");
+    EXPECT_FALSE(std::filesystem::exists(temporary) && !std::filesystem::is_directory(temporary));
+    return left.size();
   }
 };
 
@@ -167,6 +196,40 @@ TEST_F(SaveCrashTest, WritingInPlaceWhenTheCutFailsAndTheOldBytesGoBack) {
       },
       false);
   EXPECT_EQ(ReadFile(file), LongFile);
+}
+
+TEST_F(SaveCrashTest, ReplacingTheFileASymbolicLinkNames) {
+  std::filesystem::create_directory(folder / "mods");
+  std::filesystem::create_symlink(folder / "mods" / "Halvane.ini", file);
+  SaveWatched(LongFile, ChangeTheGears, true);
+  EXPECT_TRUE(std::filesystem::is_symlink(file));
+  EXPECT_FALSE(std::filesystem::exists(TemporaryOf(folder / "mods" / "Halvane.ini")));
+}
+
+TEST_F(SaveCrashTest, WritingAFileWithASecondNameInPlace) {
+  WriteFile(folder / "backup.ini", "");
+  std::filesystem::create_hard_link(folder / "backup.ini", file);
+  SaveWatched(LongFile, ChangeTheGears, true);
+  EXPECT_EQ(Identity(file), Identity(folder / "backup.ini"));
+  EXPECT_THAT(ReadFile(folder / "backup.ini"), ::testing::HasSubstr("Gear1=6\nGear2=31\n"));
+}
+
+// Two game processes, one file, a folder that takes no temporary: the other
+// process saves in place right after each file call of ours, over every
+// shape of file. Whatever it manages, the file is always one whole text,
+// and ours, saved last, is what stays.
+TEST_F(SaveCrashTest, AnotherProcessSavingInPlaceAtEveryFileCall) {
+  for (const std::string& shape : {LongerThanAnyBuffer, LongFile, std::string("Menu=F5\n")}) {
+    for (std::size_t call = 0;; ++call) {
+      SCOPED_TRACE("shape of " + std::to_string(shape.size()) + " bytes, rival at call " +
+                   std::to_string(call));
+      std::filesystem::create_directory(TemporaryOf(file));  // no temporary can be made
+      const std::size_t calls = SaveWatched(shape, ChangeTheGears, true, call);
+      std::filesystem::remove(TemporaryOf(file));
+      EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Gear1=6\nGear2=31\n"));
+      if (HasFailure() || call + 1 >= calls) break;
+    }
+  }
 }
 
 TEST_F(SettingsFileTest, AStaleTemporaryIsNeverWrittenThrough) {
@@ -306,6 +369,102 @@ TEST_F(SettingsFileTest, AFileThatOnlySeemsMissingIsNeverReplacedNorEmptied) {
   Config = DefaultConfig;
   LoadSettings();
   EXPECT_EQ(ReadFile(file), DefaultFile);
+}
+
+}  // namespace
+
+namespace {
+
+// The temporaries beside `file`, named for any process or none.
+std::vector<std::string> TemporariesBeside(const std::filesystem::path& file) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(file.parent_path())) {
+    const std::string name = entry.path().filename().string();
+    if (name.starts_with(file.filename().string() + ".") && name.ends_with(".tmp")) names.push_back(name);
+  }
+  return names;
+}
+
+// A file with a second name, and the crash points of both: SaveCrashTest.
+TEST_F(SettingsFileTest, ALinkedFileIsSavedThroughItsLinkAndALinkToNothingIsLeftAlone) {
+  // A symbolic link into another folder: the file there takes the change,
+  // its temporary beside it, and the link stays a link.
+  const std::filesystem::path mods = folder / "mods";
+  std::filesystem::create_directory(mods);
+  WriteFile(mods / "Halvane.ini", "Menu=F5\n");
+  std::filesystem::create_symlink(mods / "Halvane.ini", file);
+  Config = DefaultConfig;
+  LoadSettings();
+  Config.Engine = 'J';
+  EXPECT_TRUE(SaveSettings());
+  EXPECT_TRUE(std::filesystem::is_symlink(file));
+  EXPECT_THAT(ReadFile(mods / "Halvane.ini"), ::testing::HasSubstr("Menu=F5\nEngine=J\n"));
+  EXPECT_THAT(host.fileLog, ::testing::Contains("move " + TemporaryOf(mods / "Halvane.ini").string() + " " +
+                                                (mods / "Halvane.ini").string()));
+  EXPECT_TRUE(TemporariesBeside(file).empty() && TemporariesBeside(mods / "Halvane.ini").empty());
+
+  // A link to nothing: no first file through it or over it at start-up,
+  // and the first save is refused, telling the player.
+  std::filesystem::remove(file);
+  std::filesystem::create_symlink("nowhere.ini", file);
+  Config = DefaultConfig;
+  LoadSettings();
+  Config.Engine = 'M';
+  EXPECT_FALSE(SaveSettings());
+  EXPECT_TRUE(std::filesystem::is_symlink(file));
+  EXPECT_FALSE(std::filesystem::exists(folder / "nowhere.ini"));
+  EXPECT_TRUE(TemporariesBeside(file).empty());
+}
+
+TEST_F(SettingsFileTest, AReplaceKeepsThePermissionBitsAndNeverTakesAFileMadeReadOnlyMeanwhile) {
+  LoadText("Menu=F5\n");
+  for (const auto permissions : {std::filesystem::perms(0600), std::filesystem::perms(0640)}) {
+    std::filesystem::permissions(file, permissions);
+    const ino_t before = Identity(file);
+    Config.Engine = Config.Engine == 'J' ? 'K' : 'J';
+    EXPECT_TRUE(SaveSettings());
+    EXPECT_NE(Identity(file), before);
+    EXPECT_EQ(std::filesystem::status(file).permissions(), permissions);
+  }
+  // The player marks the file read-only once its temporary is on the disk.
+  const std::string mine = ReadFile(file);
+  const ino_t identity = Identity(file);
+  host.environment.afterFileCall = [&] {
+    if (std::filesystem::exists(TemporaryOf(file)))
+      std::filesystem::permissions(file, std::filesystem::perms(0444));
+  };
+  Config.Engine = 'L';
+  EXPECT_FALSE(SaveSettings());
+  host.environment.afterFileCall = nullptr;
+  EXPECT_EQ(ReadFile(file), mine);
+  EXPECT_EQ(Identity(file), identity);
+  EXPECT_TRUE(TemporariesBeside(file).empty());
+}
+
+TEST_F(SettingsFileTest, StartUpRemovesTheTemporariesOfProcessesThatNoLongerRun) {
+  const pid_t ended = fork();
+  if (ended == 0) _exit(0);
+  waitpid(ended, nullptr, 0);
+  const auto named = [&](const std::string& middle) { return folder / ("Halvane.ini" + middle + ".tmp"); };
+  const std::filesystem::path other = folder / "other.txt";
+  WriteFile(other, "another program's file\n");
+  for (const std::string& middle :
+       {std::string(), "." + std::to_string(ended), "." + std::to_string(getpid())})
+    WriteFile(named(middle), "left by a crash\n");
+  // Kept: a running process's, names of other shapes, and anything but a plain file.
+  const std::vector<std::filesystem::path> kept = {named(".1"), named("." + std::to_string(ended) + "x"),
+                                                   folder / "Other.ini.5.tmp", named(".5") += ".bak"};
+  for (const auto& path : kept) WriteFile(path, "kept\n");
+  std::filesystem::create_directory(named(".4000001"));
+  std::filesystem::create_symlink(other, named(".4000002"));
+  LoadText("Menu=F5\n");
+  EXPECT_THAT(TemporariesBeside(file),
+              ::testing::UnorderedElementsAre(named(".1").filename().string(),
+                                              named("." + std::to_string(ended) + "x").filename().string(),
+                                              "Halvane.ini.4000001.tmp", "Halvane.ini.4000002.tmp"));
+  for (const auto& path : kept) EXPECT_TRUE(std::filesystem::exists(path)) << path;
+  EXPECT_EQ(ReadFile(other), "another program's file\n");
+  EXPECT_TRUE(std::filesystem::is_directory(named(".4000001")));
 }
 
 }  // namespace

@@ -45,4 +45,22 @@ if [[ $scenario == read-only-folder || $scenario == locked-folder-* ]]; then
     exit 1
   fi
 fi
+if [[ $scenario == linked-settings-file ]]; then
+  # As a mod manager deploys files: a symbolic link into another folder, and
+  # one to a file that is not there. The runner makes the hard link itself.
+  mkdir -p "$folder/symlink" "$folder/mods" "$folder/dangling"
+  printf 'Menu=F5\r\n' >"$folder/mods/Halvane.ini"
+  ln -s "$folder/mods/Halvane.ini" "$folder/symlink/Halvane.ini"
+  ln -s nowhere.ini "$folder/dangling/Halvane.ini"
+  status=0
+  "$here/wine-run.sh" "$build/wine/halvane_runner.exe" "$scenario" "$(windows_path "$plugin")" \
+    "$(windows_path "$folder")" || status=$?
+  for link in symlink dangling; do
+    if [[ ! -L $folder/$link/Halvane.ini ]]; then
+      echo "FAILED: $link/Halvane.ini is still a symbolic link" >&2
+      status=1
+    fi
+  done
+  exit $status
+fi
 "$here/wine-run.sh" "$build/wine/halvane_runner.exe" "$scenario" "$(windows_path "$plugin")" "$(windows_path "$folder")"

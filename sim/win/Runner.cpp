@@ -49,6 +49,8 @@ int main(int argc, char** argv) {
                    {"non-ascii-folder", NonAsciiFolder},
                    {"dot-folder", DotFolder},
                    {"stale-temporary", StaleTemporary},
+                   {"linked-settings-file", LinkedSettingsFile},
+                   {"marked-settings-file", MarkedSettingsFile},
                    {"read-only-settings-file", ReadOnlySettingsFile},
                    {"locked-settings-file", LockedSettingsFile},
                    {"file-held-open", FileHeldOpen},

@@ -17,6 +17,8 @@ void FileHeldOpen(const std::filesystem::path& plugin, const std::filesystem::pa
 void FullDisk(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 void ReadOnlySettingsFile(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 void StaleTemporary(const std::filesystem::path& plugin, const std::filesystem::path& folder);
+void LinkedSettingsFile(const std::filesystem::path& plugin, const std::filesystem::path& folder);
+void MarkedSettingsFile(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 void HugeSettingsFile(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 void BomBinaryMode(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 void CommaLocale(const std::filesystem::path& plugin, const std::filesystem::path& folder);

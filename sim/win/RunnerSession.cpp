@@ -25,6 +25,8 @@ std::vector<std::string> afterWrites;
 bool writesWatched = false;
 std::filesystem::path watchedSettingsFile;
 std::function<void(const std::filesystem::path& target)> beforeMove;
+std::function<void(std::uint64_t file)> afterCommit;
+int replaceFileCalls = 0;
 
 namespace {
 
@@ -139,8 +141,9 @@ int __cdecl RecordedCommit(int descriptor) {
   static const auto handleOf = RuntimeFunction<intptr_t(__cdecl*)(int)>("_get_osfhandle");
   const int result = commit(descriptor);
   if (result == 0) {
-    fileEvents.push_back(
-        {FileEvent::Kind::Flush, FileIndexOf(reinterpret_cast<HANDLE>(handleOf(descriptor)))});
+    const std::uint64_t file = FileIndexOf(reinterpret_cast<HANDLE>(handleOf(descriptor)));
+    fileEvents.push_back({FileEvent::Kind::Flush, file});
+    if (afterCommit) afterCommit(file);
   }
   return result;
 }
@@ -149,6 +152,16 @@ BOOL WINAPI RecordedMoveFileEx(LPCWSTR from, LPCWSTR to, DWORD flags) {
   if (beforeMove) beforeMove(to);
   const std::uint64_t file = FileIndex(from);
   const BOOL moved = MoveFileExW(from, to, flags);
+  if (moved) fileEvents.push_back({FileEvent::Kind::Replace, file});
+  return moved;
+}
+
+BOOL WINAPI RecordedReplaceFile(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags,
+                                LPVOID exclude, LPVOID reserved) {
+  ++replaceFileCalls;
+  if (beforeMove) beforeMove(replaced);
+  const std::uint64_t file = FileIndex(replacement);
+  const BOOL moved = ReplaceFileW(replaced, replacement, backup, flags, exclude, reserved);
   if (moved) fileEvents.push_back({FileEvent::Kind::Replace, file});
   return moved;
 }
@@ -172,6 +185,16 @@ BOOL WINAPI RecordedSetEndOfFile(HANDLE file) {
 }  // namespace
 
 std::uint64_t FileIndex(const std::filesystem::path& path) { return FileIndex(path.c_str()); }
+
+std::wstring FinalPath(const std::filesystem::path& path) {
+  HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  wchar_t final[4096] = {};
+  const DWORD length = GetFinalPathNameByHandleW(file, final, 4096, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  CloseHandle(file);
+  return length > 0 && length < 4096 ? std::wstring(final, length) : std::wstring();
+}
 
 // ---- Checks.
 
@@ -233,6 +256,7 @@ bool Session::Load(bool realSound) {
   fileEvents.clear();
   PatchImport(module, "msvcrt.dll", "_commit", 0, reinterpret_cast<void*>(&RecordedCommit));
   PatchImport(module, "KERNEL32.dll", "MoveFileExW", 0, reinterpret_cast<void*>(&RecordedMoveFileEx));
+  PatchImport(module, "KERNEL32.dll", "ReplaceFileW", 0, reinterpret_cast<void*>(&RecordedReplaceFile));
   beforeCuts.clear();
   PatchImport(module, "KERNEL32.dll", "SetEndOfFile", 0, reinterpret_cast<void*>(&RecordedSetEndOfFile));
   // The C runtime's own writes: each system call that reaches the file.

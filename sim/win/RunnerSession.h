@@ -33,6 +33,9 @@ std::string ReadFile(const std::filesystem::path& path);
 std::filesystem::path Temporary(const std::filesystem::path& folder);
 // Which file a name leads to now: a replace gives the name another.
 std::uint64_t FileIndex(const std::filesystem::path& path);
+// The whole path of the file a name leads to, links followed; empty when
+// there is none.
+std::wstring FinalPath(const std::filesystem::path& path);
 // The file the first start writes, with the CR LF line ends of Windows.
 extern const std::string DefaultFile;
 
@@ -64,9 +67,15 @@ extern std::vector<BeforeCut> beforeCuts;
 extern std::vector<std::string> afterWrites;
 extern bool writesWatched;
 extern std::filesystem::path watchedSettingsFile;
-// Called with the target of each MoveFileExW the plug-in makes, just before
-// it is made: another program's moment to put a file there.
+// Called with the target of each MoveFileExW or ReplaceFileW the plug-in
+// makes, just before it is made: another program's moment to put a file
+// there, or to mark the one there.
 extern std::function<void(const std::filesystem::path& target)> beforeMove;
+// How often the plug-in called ReplaceFileW, whatever came of it.
+extern int replaceFileCalls;
+// Called with the file's index after each file the plug-in hands to the disk
+// (_commit): the moment between a temporary's write and its replace.
+extern std::function<void(std::uint64_t file)> afterCommit;
 
 // A loaded plug-in with scripted input, as a player would install it.
 class Session {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -64,14 +65,45 @@ std::FILE* OpenFile(const std::string& path, const char* mode);
 bool FlushToDisk(std::FILE* file);
 // Cuts or extends the file of `file` to `length` bytes; false when that fails.
 bool CutFile(std::FILE* file, std::uint64_t length);
-// Replaces `target` with `source` in one step (the file system's rename);
-// false, with both files left as they were, when that cannot be done.
+// Replaces `target` with `source` in one step, `source` taking the marks of
+// `target` (its hidden and system attributes on Windows; elsewhere its
+// permission bits); false, with both files left as they were, when that
+// cannot be done or `target` is marked read-only.
 bool MoveOver(const std::string& source, const std::string& target);
 // Renames `source` to `target` in one step only while no file has that name;
 // false, with both left as they were, when one has or the rename fails.
 bool MoveToNew(const std::string& source, const std::string& target);
 // Deletes a file (never a folder); false when it cannot.
 bool RemoveFile(const std::string& path);
+// Takes the whole file of `file` for this stream alone until UnlockWholeFile
+// or its close: another process (or another open of it) asking the same is
+// refused at once, never kept waiting. False when the file is taken already
+// or cannot be locked.
+bool LockWholeFile(std::FILE* file);
+void UnlockWholeFile(std::FILE* file);
+// What a path leads to, for writing the file there without breaking a link.
+struct NamedFile {
+  enum class Kind {
+    None,          // nothing has the name
+    File,          // a file: directly, or through symbolic links
+    DanglingLink,  // a symbolic link to nothing (or to itself, round a loop)
+    Unknown,       // a folder, or something that cannot be looked at
+  };
+  Kind kind = Kind::Unknown;
+  // For a File: the path of the file itself, every symbolic link followed;
+  // the path as given when it names the file directly.
+  std::string path;
+  // The file has other names besides (hard links), which must see its changes.
+  bool otherNames = false;
+};
+NamedFile FileNamedBy(const std::string& path);
+// The names of the plain files in `folder` (a path that ends with the
+// separator; empty for the current folder): never a folder, a link or a
+// device. Empty when the folder cannot be listed.
+std::vector<std::string> FilesIn(const std::string& folder);
+// Whether a process with this id runs now. A process that cannot be looked
+// at (another user's) counts as running.
+bool ProcessRuns(std::uint32_t processId);
 // Whether `path` names a file that carries the read-only mark (on Windows
 // its read-only attribute; elsewhere, no write permission for anyone).
 bool IsReadOnlyFile(const std::string& path);

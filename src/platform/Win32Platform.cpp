@@ -171,13 +171,13 @@ std::wstring Wide(const std::string& text) {
 // it Windows refuses a path of MAX_PATH characters or more, and drops a dot
 // or a space that ends a folder's name, leading to another folder. The
 // library's own path, which these paths come from, is already a whole one.
-std::wstring FilePath(const std::string& path) {
-  std::wstring wide = Wide(path);
+std::wstring Prefixed(std::wstring wide) {
   if (wide.starts_with(LR"(\\?\)")) return wide;
   if (wide.size() >= 3 && wide[1] == L':' && wide[2] == L'\\') return LR"(\\?\)" + wide;
   if (wide.starts_with(LR"(\\)")) return LR"(\\?\UNC\)" + wide.substr(2);
   return wide;
 }
+std::wstring FilePath(const std::string& path) { return Prefixed(Wide(path)); }
 
 }  // namespace
 
@@ -255,12 +255,196 @@ bool MoveToNew(const std::string& source, const std::string& target) {
   return MoveFileExW(FilePath(source).c_str(), FilePath(target).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+namespace {
+
+// Wine's ReplaceFileW moves the replaced file out of the way before the new
+// one takes its name, so that a crash between the two leaves no settings file
+// at all, and leaves a file of its own behind when the move out fails. Under
+// Wine the file is replaced by a rename instead.
+bool RunsUnderWine() {
+  static const bool wine = [] {
+    const HMODULE system = GetModuleHandleW(L"ntdll.dll");
+    return system != nullptr && GetProcAddress(system, "wine_get_version") != nullptr;
+  }();
+  return wine;
+}
+
+// The marks a file keeps when it is replaced; a new file is marked for the
+// archive already.
+constexpr DWORD KeptMarks =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+}  // namespace
+
+// ReplaceFileW keeps the replaced file's attributes, security and creation
+// time, and refuses a read-only file. The temporary is given the marks
+// beforehand as well, for the rename that stands in where ReplaceFileW
+// cannot be used (under Wine, on a file system that does not support it, a
+// file gone meanwhile); the read-only mark, which a rename under Wine
+// ignores, is looked at right before.
 bool MoveOver(const std::string& source, const std::string& target) {
-  return MoveFileExW(FilePath(source).c_str(), FilePath(target).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  const std::wstring from = FilePath(source);
+  const std::wstring to = FilePath(target);
+  const DWORD attributes = GetFileAttributesW(to.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return false;
+    }
+    if ((attributes & KeptMarks) != 0 &&
+        !SetFileAttributesW(from.c_str(), attributes & (KeptMarks | FILE_ATTRIBUTE_ARCHIVE))) {
+      return false;
+    }
+    if (!RunsUnderWine()) {
+      if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+        return true;
+      // Refused (the file is held open, or marked read-only meanwhile): both
+      // files stay as they were. Otherwise the rename stands in: where the
+      // file system has no ReplaceFileW, where the old file has gone, and
+      // where ReplaceFileW removed it but could not move the new one into its
+      // name, which is then free.
+      const DWORD error = GetLastError();
+      const bool unsupported = error == ERROR_FILE_NOT_FOUND || error == ERROR_NOT_SUPPORTED ||
+                               error == ERROR_INVALID_FUNCTION || error == ERROR_INVALID_PARAMETER ||
+                               error == ERROR_CALL_NOT_IMPLEMENTED;
+      const bool oldGone = error == ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
+                           GetFileAttributesW(to.c_str()) == INVALID_FILE_ATTRIBUTES;
+      if (!unsupported && !oldGone) return false;
+    }
+  }
+  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool RemoveFile(const std::string& path) { return DeleteFileW(FilePath(path).c_str()) != 0; }
+
+namespace {
+
+HANDLE HandleOf(std::FILE* file) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))); }
+
+}  // namespace
+
+bool LockWholeFile(std::FILE* file) {
+  if (std::fflush(file) != 0) return false;
+  OVERLAPPED from{};
+  return LockFileEx(HandleOf(file), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
+                    MAXDWORD, &from) != 0;
+}
+
+void UnlockWholeFile(std::FILE* file) {
+  std::fflush(file);
+  OVERLAPPED from{};
+  UnlockFileEx(HandleOf(file), 0, MAXDWORD, MAXDWORD, &from);
+}
+
+namespace {
+
+bool SamePath(std::wstring_view a, std::wstring_view b) {
+  return a.size() == b.size() && CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                                      static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// The whole path of the file open as `handle`, links followed, as \\?\ path.
+std::wstring FinalPath(HANDLE handle) {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()),
+                                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0) return {};
+    if (length < path.size()) return path.substr(0, length);
+    if (length > LongestPath + 8) return {};
+    path.resize(length + 1);
+  }
+}
+
+// Whether `path` leads to the file `information` describes. Wine spells
+// some paths wrongly (a folder's name that ends in a dot loses it), and a
+// path that leads elsewhere is never written to.
+bool SameFile(const std::wstring& path, const BY_HANDLE_FILE_INFORMATION& information) {
+  HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION other{};
+  const bool known = GetFileInformationByHandle(file, &other) != 0;
+  CloseHandle(file);
+  return known && other.dwVolumeSerialNumber == information.dwVolumeSerialNumber &&
+         other.nFileIndexHigh == information.nFileIndexHigh &&
+         other.nFileIndexLow == information.nFileIndexLow;
+}
+
+// Whether the name `path` is taken by something that cannot be opened nor
+// seen: a symbolic link to nothing. Windows shows such a link itself; Wine
+// shows nothing there at all, and only refuses a new file under the name.
+bool TakenByDanglingLink(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  if (!RunsUnderWine()) return false;
+  // Made only where nothing is, opened for no one else and gone at its close.
+  HANDLE probe = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (probe != INVALID_HANDLE_VALUE) {
+    CloseHandle(probe);
+    return false;
+  }
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+NamedFile FileNamedBy(const std::string& path) {
+  using Kind = NamedFile::Kind;
+  const std::wstring wide = FilePath(path);
+  HANDLE file = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return {Kind::Unknown, path};
+    return {TakenByDanglingLink(wide) ? Kind::DanglingLink : Kind::None, path};
+  }
+  BY_HANDLE_FILE_INFORMATION information{};
+  const bool known = GetFileInformationByHandle(file, &information) != 0;
+  const std::wstring final = FinalPath(file);
+  CloseHandle(file);
+  if (!known || (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return {Kind::Unknown, path};
+  NamedFile named{Kind::File, path, information.nNumberOfLinks > 1};
+  // Through a link the file has another path. Wine follows its system's
+  // symbolic links without showing them as links, so the paths are compared.
+  std::wstring given = wide;
+  if (!given.starts_with(LR"(\\?\)")) {  // a path relative to the current folder
+    wchar_t full[MAX_PATH];
+    const DWORD length = GetFullPathNameW(wide.c_str(), MAX_PATH, full, nullptr);
+    if (length > 0 && length < MAX_PATH) given = Prefixed(std::wstring(full, length));
+  }
+  if (!final.empty() && !SamePath(final, given) && SameFile(final, information)) named.path = Utf8(final);
+  return named;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found{};
+  const std::wstring pattern = (folder.empty() ? std::wstring() : FilePath(folder)) + L"*";
+  HANDLE listing =
+      FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+  if (listing == INVALID_HANDLE_VALUE) return names;
+  constexpr DWORD NoPlainFile =
+      FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+  do {
+    if ((found.dwFileAttributes & NoPlainFile) == 0) names.push_back(Utf8(found.cFileName));
+  } while (FindNextFileW(listing, &found));
+  FindClose(listing);
+  return names;
+}
+
+// A process that has ended can still be opened while a handle to it is
+// open somewhere; its exit code then tells.
+bool ProcessRuns(std::uint32_t processId) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  if (process == nullptr) return GetLastError() != ERROR_INVALID_PARAMETER;
+  DWORD code = 0;
+  const bool ended = GetExitCodeProcess(process, &code) && code != STILL_ACTIVE;
+  CloseHandle(process);
+  return !ended;
+}
 
 bool IsReadOnlyFile(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(FilePath(path).c_str());
