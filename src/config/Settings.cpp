@@ -117,7 +117,8 @@ bool WriteInPlace(const std::string& path, std::string_view text) {
   const WholeFileLock lock(file.get());
   std::string old;
   if (!lock.Held() || ReadWhole(file.get(), old) != ReadOutcome::Read) return false;
-  std::rewind(file.get());
+  // Back to the start, or nothing is written: a failed seek would append.
+  if (std::fseek(file.get(), 0, SEEK_SET) != 0) return false;
   std::string padded(text);
   if (padded.size() < old.size()) padded.resize(old.size(), '\n');
   if (WriteAll(file.get(), padded) && platform::CutFile(file.get(), text.size()) &&
@@ -128,8 +129,8 @@ bool WriteInPlace(const std::string& path, std::string_view text) {
   // so that even a cut that fails leaves the old settings alone.
   std::string restored(old);
   restored.resize(padded.size(), '\n');
-  std::rewind(file.get());
-  if (WriteAll(file.get(), restored)) platform::CutFile(file.get(), old.size());
+  if (std::fseek(file.get(), 0, SEEK_SET) == 0 && WriteAll(file.get(), restored))
+    platform::CutFile(file.get(), old.size());
   return false;
 }
 

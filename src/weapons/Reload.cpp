@@ -170,7 +170,6 @@ namespace {
   }
   const std::int32_t count = ReadClip(character, weapon);
   if (count < 0) return ClipNotRead(count, record, keysRest);
-  record.lost = false;
   if (record.clipExempt) {
     record.reloadPending = false;
     record.clipEmpty = false;
@@ -201,9 +200,8 @@ namespace {
     }
   }
   record.savedClip = count;
-  // The total of this very pass, which the hold's first read confirms; a
-  // read that fails leaves nothing to confirm.
-  record.seenAmmo.reset();
+  // The total of this pass, which the hold's first read confirms: only a
+  // total the game answered twice running is ever held.
   record.seenAmmo = ReadTotalAmmo(character, weapon);
   ReloadState.reloadKeyLatch = false;
   return record.clipEmpty;
