@@ -1,5 +1,6 @@
 // The null host's files on the disk, for the benchmarks and the fuzz
 // targets that go through the file system itself.
+#include "PlainFiles.h"
 #include "platform/Platform.h"
 
 #include <dirent.h>
@@ -39,18 +40,7 @@ NamedFile FileNamedBy(const std::string& path) {
   if (stat(path.c_str(), &info) != 0) return {NamedFile::Kind::None, path};
   return {S_ISREG(info.st_mode) ? NamedFile::Kind::File : NamedFile::Kind::Unknown, path};
 }
-std::vector<std::string> FilesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  DIR* listing = opendir(folder.empty() ? "." : folder.c_str());
-  if (listing == nullptr) return names;
-  while (const dirent* entry = readdir(listing)) {
-    struct stat info {};
-    if (fstatat(dirfd(listing), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
-      names.emplace_back(entry->d_name);
-  }
-  closedir(listing);
-  return names;
-}
+std::vector<std::string> FilesIn(const std::string& folder) { return sim::PlainFilesIn(folder); }
 bool ProcessRuns(std::uint32_t processId) {
   return processId > 0 && processId <= static_cast<std::uint32_t>(INT32_MAX) &&
          (kill(static_cast<pid_t>(processId), 0) == 0 || errno != ESRCH);

@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "Allocations.h"
 #include "Host.h"
+#include "PlainFiles.h"
 
 #include <dirent.h>
 #include <dlfcn.h>
@@ -269,16 +270,7 @@ NamedFile FileNamedBy(const std::string& path) {
 
 std::vector<std::string> FilesIn(const std::string& folder) {
   const sim::HostCode hostCode;
-  std::vector<std::string> names;
-  DIR* listing = opendir(folder.empty() ? "." : folder.c_str());
-  if (listing == nullptr) return names;
-  while (const dirent* entry = readdir(listing)) {
-    struct stat info {};
-    if (fstatat(dirfd(listing), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
-      names.emplace_back(entry->d_name);
-  }
-  closedir(listing);
-  return names;
+  return sim::PlainFilesIn(folder);
 }
 
 bool ProcessRuns(std::uint32_t processId) {
