@@ -1,7 +1,7 @@
 // A host that lies: for every native whose answer the plug-in uses, and for
 // two answers at once where they meet, sessions of ordinary play in which
 // that answer is nonsense (0, -1, the most negative and most positive
-// integers, NaN, both infinities, a new hash or handle every pass), on every
+// integers, NaN, both infinities, 5, a new hash or handle every pass), on every
 // pass, on every other pass, or only on the passes that matter (the magazine
 // held at its last cartridge, a weapon drawn, a car got into). No sanitizer
 // report, nothing allocated once the session is under way, nothing handed to
@@ -67,6 +67,7 @@ struct Lie {
 };
 const Lie Lies[] = {
     {"0", 0, 0.0F},
+    {"5", 5, 5.0F},  // small, and positive: a count or total that could be true
     {"-1", -1, -1.0F},
     {"most negative", std::numeric_limits<std::int32_t>::min(), std::numeric_limits<float>::lowest()},
     {"most positive", std::numeric_limits<std::int32_t>::max(), std::numeric_limits<float>::max()},
@@ -108,8 +109,8 @@ void PlayStep(World& world, int pass) {
   if (pass == 6 || pass == 12) world.Hold(key::Safety);
   if (at(8, 30)) world.Hold(key::Trigger);
   if (pass == 34 || pass == 50) world.Hold(key::Reload);
-  if (pass == 40) game.Draw(explore::Rifle);
-  if (pass == 44) game.Draw(explore::Pistol);
+  if (pass == 31 || pass == 40) game.Draw(explore::Rifle);  // the pistol put away while held, then not
+  if (pass == 33 || pass == 44) game.Draw(explore::Pistol);
   if (pass == 55) game.character.wantedLevel = 3;
   if (pass == 56) world.Hold('Y');
   if (pass == 62) game.Enter(game.SpawnVehicle(false));
@@ -142,7 +143,7 @@ bool Matters(const World& world, int pass) {
   const sim::Character& character = world.host.game.character;
   const auto held = character.weapons.find(character.weapon);
   const bool lastCartridge = held != character.weapons.end() && held->second.clip == 1;
-  return lastCartridge || pass == 40 || pass == 44 || pass == 62;
+  return lastCartridge || pass == 31 || pass == 33 || pass == 40 || pass == 44 || pass == 62;
 }
 
 // One session of play with the row's natives telling `lie` when `when`

@@ -48,14 +48,29 @@ fi
 if [[ $scenario == linked-settings-file ]]; then
   # As a mod manager deploys files: a symbolic link into another folder, and
   # one to a file that is not there. The runner makes the hard link itself.
-  mkdir -p "$folder/symlink" "$folder/mods" "$folder/dangling"
+  # A link into a folder whose name ends in a dot, which Wine cannot spell;
+  # and leftover temporaries that are links to another program's file.
+  mkdir -p "$folder/symlink" "$folder/mods" "$folder/dangling" "$folder/dotted" "$folder/mods." "$folder/theirs"
   printf 'Menu=F5\r\n' >"$folder/mods/Halvane.ini"
+  printf 'Menu=F5\r\n' >"$folder/mods./Halvane.ini"
+  printf 'theirs\r\n' >"$folder/theirs/file.txt"
   ln -s "$folder/mods/Halvane.ini" "$folder/symlink/Halvane.ini"
   ln -s nowhere.ini "$folder/dangling/Halvane.ini"
+  ln -s "$folder/mods./Halvane.ini" "$folder/dotted/Halvane.ini"
+  ln -s "$folder/theirs/file.txt" "$folder/symlink/Halvane.ini.tmp"
+  ln -s "$folder/theirs/file.txt" "$folder/symlink/Halvane.ini.4000004.tmp"
   status=0
   "$here/wine-run.sh" "$build/wine/halvane_runner.exe" "$scenario" "$(windows_path "$plugin")" \
     "$(windows_path "$folder")" || status=$?
-  for link in symlink dangling; do
+  if [[ $(cat "$folder/theirs/file.txt" 2>/dev/null) != $'theirs\r' ]]; then
+    echo "FAILED: a leftover temporary that links to another program's file took that file with it" >&2
+    status=1
+  fi
+  if ! grep -q HideAmmoHud=1 "$folder/mods./Halvane.ini"; then
+    echo "FAILED: the file a link names in a folder ending in a dot did not take the change" >&2
+    status=1
+  fi
+  for link in symlink dangling dotted; do
     if [[ ! -L $folder/$link/Halvane.ini ]]; then
       echo "FAILED: $link/Halvane.ini is still a symbolic link" >&2
       status=1

@@ -233,7 +233,13 @@ void RemoveStaleTemporaries() {
       stale = id == 0 || id > UINT32_MAX || id == platform::ProcessId() ||
               !platform::ProcessRuns(static_cast<std::uint32_t>(id));
     }
-    if (stale) platform::RemoveFile(folder + name);
+    // A name that leads elsewhere (a link, which Wine lists as a plain file)
+    // or that the file shares with another is left alone.
+    const std::string temporary = folder + name;
+    const platform::NamedFile named = platform::FileNamedBy(temporary);
+    const bool plain =
+        named.kind == platform::NamedFile::Kind::File && named.path == temporary && !named.otherNames;
+    if (stale && plain) platform::RemoveFile(temporary);
   }
 }
 

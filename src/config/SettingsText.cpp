@@ -49,7 +49,7 @@ void LoadLine(std::string_view line) {
 // writes a number, with a point for the decimal separator whatever the
 // locale of the C library says. Where six digits do not read back as the
 // very number in use (a limit stepped to 1000.28, or one of millions), the
-// fewest more that do, up to the nine that any float needs.
+// fewest more that do, up to the nine that any normal float needs.
 std::string SpeedText(float speed) {
   char text[32];
   std::string written;
@@ -57,9 +57,15 @@ std::string SpeedText(float speed) {
     const int length = std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(speed));
     written.assign(text, static_cast<std::size_t>(std::clamp(length, 0, static_cast<int>(sizeof text) - 1)));
     std::replace(written.begin(), written.end(), ',', '.');
-    if (ReadFloat(written) == speed) break;
+    if (ReadFloat(written) == speed) return written;
   }
-  return written;
+  // Below the smallest normal float no decimal reads back exactly; the
+  // hexadecimal form, which is how a file can give such a number, does.
+  const int length = std::snprintf(text, sizeof text, "%a", static_cast<double>(speed));
+  std::string hexadecimal(text,
+                          static_cast<std::size_t>(std::clamp(length, 0, static_cast<int>(sizeof text) - 1)));
+  std::replace(hexadecimal.begin(), hexadecimal.end(), ',', '.');
+  return ReadFloat(hexadecimal) == speed ? hexadecimal : written;
 }
 
 // A setting's value as the file writes it.

@@ -415,7 +415,16 @@ NamedFile FileNamedBy(const std::string& path) {
     const DWORD length = GetFullPathNameW(wide.c_str(), MAX_PATH, full, nullptr);
     if (length > 0 && length < MAX_PATH) given = Prefixed(std::wstring(full, length));
   }
-  if (!final.empty() && !SamePath(final, given) && SameFile(final, information)) named.path = Utf8(final);
+  if (!final.empty() && !SamePath(final, given)) {
+    // Reached through a link: its target by its own path, or, where that
+    // path cannot be spelt, through the name as given, as a file with
+    // another name is (written where it is, never replaced).
+    if (SameFile(final, information)) {
+      named.path = Utf8(final);
+    } else {
+      named.otherNames = true;
+    }
+  }
   return named;
 }
 

@@ -123,12 +123,10 @@ void WeaponChangeStep(Entity character, WeaponHash weapon, WeaponRecord& record)
       natives::DisableControl(Control::Reload);
       natives::DisableControl(Control::Cover);
       ReloadState.emptyNoticeTime = PassTime();
-      // Held at its last cartridge as the hold does it: a last cartridge
-      // that went all the same is not put back.
-      if (ReadClip(character, weapon) >= 1) {
-        natives::SetAmmoInClip(character, weapon, 1);
-        HoldTotalAmmo(character, weapon, record);
-      }
+      // Held at its last cartridge: a last cartridge that went all the same
+      // is not put back. Its total is held by the clip step of this pass:
+      // one read a pass, so that two reads of one pass never confirm a total.
+      if (ReadClip(character, weapon) >= 1) natives::SetAmmoInClip(character, weapon, 1);
     } else if (record.savedClip) {
       // Never more in the magazine than the weapon holds now: it may have
       // been fired since it was put away, while the menu was open.
@@ -226,9 +224,7 @@ void LostWeaponStep(Entity character, WeaponHash weapon) {
   if (next.record == nullptr || next.weapon == weapon || next.weapon == UnarmedHash) return;
   WeaponRecord& record = *next.record;
   const bool remembered = record.savedClip || record.savedAmmo || record.clipEmpty || record.reloadPending;
-  // A caught weapon found lost is asked about too: given back, it is no
-  // longer lost, so that its catch keeps its record when the table is full.
-  if (!remembered && !(record.lost && record.safetyOn)) return;
+  if (!remembered) return;
   const std::int32_t count = ReadClip(character, next.weapon);
   if (count == NotOwned) {
     ForgetMagazine(record);

@@ -53,16 +53,17 @@ bool NothingKept(const WeaponRecord& record) {
 }
 
 // The slot whose weapon can be forgotten losing least: one with nothing
-// kept, else one the character was found not to have (a weapon given back
-// may not have been asked about again yet). Never the weapon in hand or the
-// one just put away, which the pass still works on. Null when none can.
+// kept, else one the character was found not to have and whose catch is
+// off. A catch is never forgotten: a weapon given back may not have been
+// asked about again yet. Never the weapon in hand or the one just put away,
+// which the pass still works on. Null when none can.
 WeaponSlot* SlotToMakeRoom() {
   WeaponSlot* lost = nullptr;
   for (std::size_t i = 0; i < used; ++i) {
     WeaponSlot& slot = slots[i];
     if (slot.weapon == heldWeapon || slot.weapon == PreviousWeapon) continue;
     if (NothingKept(slot.record)) return &slot;
-    if (slot.record.lost && lost == nullptr) lost = &slot;
+    if (slot.record.lost && !slot.record.safetyOn && lost == nullptr) lost = &slot;
   }
   return lost;
 }
