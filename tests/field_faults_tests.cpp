@@ -408,3 +408,70 @@ TEST_F(WeaponsTest, AHeldWeaponWhoseLastCartridgeWentIsNotRefilledWhenDrawnAgain
 }
 
 }  // namespace
+
+// Two lies of a held total on passes that are not running: across a put
+// away, across the open menu, or one too large after the game's total fell.
+TEST(HeldTotalTest, AnswersOnPassesApartNeverMoveTheRounds) {
+  struct Case {
+    const char* name;
+    void (*between)(explore::World&);
+    std::int32_t lie;
+  };
+  const Case cases[] = {
+      {"put away and drawn again",
+       [](explore::World& world) {
+         world.host.game.Draw(explore::Rifle);
+         for (int pass = 0; pass < 30; ++pass) world.Frame();
+         world.host.game.Draw(explore::Pistol);
+       },
+       0},
+      {"the menu opened and closed",
+       [](explore::World& world) {
+         world.Tap(explore::key::Menu);
+         for (int pass = 0; pass < 20; ++pass) world.Frame();
+         world.Hold(explore::key::Menu);
+       },
+       0},
+      {"its total taken while put away",
+       [](explore::World& world) {
+         world.host.game.Draw(explore::Rifle);
+         world.Frame();
+         world.host.game.Weapon(explore::Pistol).total = 30;
+         world.host.game.Draw(explore::Pistol);
+         world.host.game.Weapon(explore::Pistol).clip = 1;
+         world.Frame();
+       },
+       1000},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.name);
+    explore::World world;
+    world.Arm(explore::Rifle, 30, 90);
+    world.Arm(explore::Pistol, 2, 60);
+    world.Frame();
+    world.Tap(explore::key::Trigger);  // one shot: held at the last cartridge, 59 in all
+    world.Frame();
+    ASSERT_EQ(world.host.game.Weapon(explore::Pistol).total, 59);
+    bool lying = false;
+    world.host.lie = [&](NativeHash hash, sim::Invocation& call) {
+      if (lying && hash == sim::native::GetTotalAmmo) call.Return(test.lie);
+    };
+    const long before = promises::TakeWeaponBefore(world.host).rounds;
+    if (test.lie == 0) {
+      lying = true;
+      world.Frame();
+      lying = false;
+    }
+    test.between(world);
+    const long after = promises::TakeWeaponBefore(world.host).rounds;
+    lying = true;
+    world.Frame();
+    lying = false;
+    world.host.input.keys = {};
+    for (int pass = 0; pass < 3; ++pass) world.Frame();
+    EXPECT_TRUE(promises::RoundsKept(world.host, after));
+    if (test.lie == 0) {
+      EXPECT_EQ(promises::TakeWeaponBefore(world.host).rounds, before);
+    }
+  }
+}

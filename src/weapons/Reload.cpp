@@ -54,19 +54,22 @@ void ForgetMagazine(WeaponRecord& record) {
 }
 
 // While a weapon is Empty its total ammunition is held: what it gains
-// meanwhile is taken back. The total held is one the game answered on two
-// reads running, so that one wrong answer (a read that fails, nothing, a
-// million) neither gives the player rounds nor takes the reserve; it follows
-// a total that falls the same way. The total is only ever lowered to it,
-// never raised above what the game answers.
+// meanwhile is taken back. Only what the game answered on two passes
+// running counts: the total held is one it answered twice, and follows a
+// total that falls the same way; a gain is taken back only when the pass
+// before answered no fall. So one wrong answer (a read that fails, nothing,
+// a million) neither gives the player rounds nor takes the reserve, and a
+// total is never raised above what the game answers. `seenAmmo` is the
+// answer of the pass before, cleared on every pass of the weapon that does
+// not read it.
 void HoldTotalAmmo(Entity character, WeaponHash weapon, WeaponRecord& record) {
-  const std::optional<std::int32_t> seen = std::exchange(record.seenAmmo, std::nullopt);
+  const std::optional<std::int32_t> before = std::exchange(record.seenAmmo, std::nullopt);
   const std::optional<std::int32_t> total = ReadTotalAmmo(character, weapon);
   record.seenAmmo = total;
   if (!total) return;
   if (!record.savedAmmo || *total < *record.savedAmmo) {
-    if (total == seen) record.savedAmmo = total;
-  } else if (*total > *record.savedAmmo) {
+    if (total == before) record.savedAmmo = total;
+  } else if (*total > *record.savedAmmo && before && *before >= *record.savedAmmo) {
     natives::SetTotalAmmo(character, weapon, *record.savedAmmo);
   }
 }
@@ -83,6 +86,8 @@ void HoldEmptyMagazine(Entity character, WeaponHash weapon, WeaponRecord& record
   if (count >= 1) {
     natives::SetAmmoInClip(character, weapon, 1);
     HoldTotalAmmo(character, weapon, record);
+  } else {
+    record.seenAmmo.reset();
   }
   BlockFiring();
   const bool trigger = IsKeyDown(fixed_key::LeftMouse);
@@ -111,6 +116,7 @@ void WeaponChangeStep(Entity character, WeaponHash weapon, WeaponRecord& record)
   WeaponRecord* put = previous != UnarmedHash && previous != 0 ? FindWeaponRecord(previous) : nullptr;
   if (put != nullptr) {
     const std::int32_t count = ReadClip(character, previous);
+    put->seenAmmo.reset();  // its next total is read passes from now
     if (count >= 0) {
       if (!put->clipEmpty) put->savedClip = count;
       put->lost = false;
@@ -150,7 +156,9 @@ namespace {
     return false;
   }
   // A count that is no count: nothing learnt. The records stay as they
-  // were, and a magazine held at its last cartridge stays blocked.
+  // were (but for the total seen, which no longer is the last pass's), and
+  // a magazine held at its last cartridge stays blocked.
+  record.seenAmmo.reset();
   if (!record.clipExempt && record.clipEmpty && !keysRest) BlockFiring();
   return !record.clipExempt && record.clipEmpty;
 }
@@ -184,7 +192,11 @@ namespace {
   if (record.reloadPending) {
     // Still reloading.
   } else if (record.clipEmpty) {
-    if (!keysRest) HoldEmptyMagazine(character, weapon, record, count);
+    if (keysRest) {
+      record.seenAmmo.reset();
+    } else {
+      HoldEmptyMagazine(character, weapon, record, count);
+    }
     return record.clipEmpty;
   } else if (count == 1) {
     record.clipEmpty = true;

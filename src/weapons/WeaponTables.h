@@ -23,8 +23,8 @@ struct WeaponRecord {
   std::optional<std::int32_t> savedClip;
   // The total ammunition held while the magazine is held at its last
   // cartridge: a total the game answered on two passes running, so that one
-  // wrong answer is never held. `seenAmmo` is the total of the last read,
-  // which the next read must confirm.
+  // wrong answer is never held. `seenAmmo` is the total the last pass read,
+  // which the next read must confirm; a pass that reads none clears it.
   std::optional<std::int32_t> savedAmmo;
   std::optional<std::int32_t> seenAmmo;
   bool lost;  // the character was last found not to have it
