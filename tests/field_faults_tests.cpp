@@ -326,6 +326,14 @@ TEST_F(WeaponsTest, AWeaponTakenWhilePutAwayAmongManyComesBackAsTheGameGivesIt) 
   EXPECT_EQ(Held().clip, 12);
 }
 
+// The plug-in loaded again, the character holding no weapon and having fired none.
+void StartEmptyHanded(sim::Host& host) {
+  host.Unload();
+  host.Load();
+  host.game.character.weapons.clear();
+  host.game.shotsFired = 0;
+}
+
 // The rounds the character has fired and holds.
 long Rounds(const sim::Host& host) {
   long rounds = host.game.shotsFired;
@@ -339,10 +347,7 @@ TEST_F(WeaponsTest, OneWrongTotalOnThePassAMagazineIsHeldNeitherGivesNorTakesRou
   enum class Wrong { Throws, Negative, Zero, Million };
   for (const Wrong wrong : {Wrong::Throws, Wrong::Negative, Wrong::Zero, Wrong::Million}) {
     SCOPED_TRACE(static_cast<int>(wrong));
-    host.Unload();
-    host.Load();
-    host.game.character.weapons.clear();
-    host.game.shotsFired = 0;
+    StartEmptyHanded(host);
     Arm(Pistol, 3, 12, 60);
     Frame();
     Hold(Trigger);
@@ -390,10 +395,7 @@ TEST_F(WeaponsTest, AHeldWeaponWhoseLastCartridgeWentIsNotRefilledWhenDrawnAgain
 
   // The weapon read answering 0 on every other pass, the trigger held: the
   // pistol may fire on the lying passes, never from a refill.
-  host.Unload();
-  host.Load();
-  host.game.character.weapons.clear();
-  host.game.shotsFired = 0;
+  StartEmptyHanded(host);
   Arm(Pistol, 1, 12, 5);
   Frame();
   Frame();
