@@ -50,21 +50,26 @@ void LoadLine(std::string_view line) {
 // locale of the C library says. Where six digits do not read back as the
 // very number in use (a limit stepped to 1000.28, or one of millions), the
 // fewest more that do, up to the nine that any normal float needs.
-std::string SpeedText(float speed) {
+// `speed` printed with `format` and `precision`, a point for the decimal
+// separator.
+std::string Printed(const char* format, int precision, float speed) {
   char text[32];
+  const int length = std::snprintf(text, sizeof text, format, precision, static_cast<double>(speed));
+  std::string printed(text,
+                      static_cast<std::size_t>(std::clamp(length, 0, static_cast<int>(sizeof text) - 1)));
+  std::replace(printed.begin(), printed.end(), ',', '.');
+  return printed;
+}
+
+std::string SpeedText(float speed) {
   std::string written;
   for (int digits = 6; digits <= 9; ++digits) {
-    const int length = std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(speed));
-    written.assign(text, static_cast<std::size_t>(std::clamp(length, 0, static_cast<int>(sizeof text) - 1)));
-    std::replace(written.begin(), written.end(), ',', '.');
+    written = Printed("%.*g", digits, speed);
     if (ReadFloat(written) == speed) return written;
   }
   // Below the smallest normal float no decimal reads back exactly; the
   // hexadecimal form, which is how a file can give such a number, does.
-  const int length = std::snprintf(text, sizeof text, "%a", static_cast<double>(speed));
-  std::string hexadecimal(text,
-                          static_cast<std::size_t>(std::clamp(length, 0, static_cast<int>(sizeof text) - 1)));
-  std::replace(hexadecimal.begin(), hexadecimal.end(), ',', '.');
+  std::string hexadecimal = Printed("%.*a", -1, speed);
   return ReadFloat(hexadecimal) == speed ? hexadecimal : written;
 }
 

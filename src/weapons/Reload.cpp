@@ -236,13 +236,7 @@ void LostWeaponStep(Entity character, WeaponHash weapon) {
   if (next.record == nullptr || next.weapon == weapon || next.weapon == UnarmedHash) return;
   WeaponRecord& record = *next.record;
   const bool remembered = record.savedClip || record.savedAmmo || record.clipEmpty || record.reloadPending;
-  if (!remembered) return;
-  const std::int32_t count = ReadClip(character, next.weapon);
-  if (count == NotOwned) {
-    ForgetMagazine(record);
-  } else if (count >= 0) {
-    record.lost = false;
-  }
+  if (remembered && ReadClip(character, next.weapon) == NotOwned) ForgetMagazine(record);
 }
 
 void ResetReload() { ReloadState = {}; }

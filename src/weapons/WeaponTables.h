@@ -37,10 +37,11 @@ inline constexpr std::size_t WeaponRecordCapacity = 256;
 // The weapon's record, made (safety off, not empty, nothing saved) the first
 // time the weapon is seen. With the table full, the record of a weapon with
 // nothing to remember makes room, or else that of one the character was
-// found not to have whose catch is off (a catch is never forgotten); when none can, the weapon is not
-// remembered: it gets a record of its own only while no other weapon that is not remembered is asked for. A
-// record stays where it is for the life of the library; the weapon in hand
-// and the one before it never lose theirs.
+// found not to have whose catch is off (a catch is never forgotten); when
+// none can, the weapon is not remembered: it gets a record of its own only
+// while no other weapon that is not remembered is asked for. A record stays
+// where it is for the life of the library; the weapon in hand and the one
+// before it never lose theirs.
 WeaponRecord& WeaponRecordOf(WeaponHash weapon);
 // The weapon's record when the table holds one; null otherwise.
 WeaponRecord* FindWeaponRecord(WeaponHash weapon);
