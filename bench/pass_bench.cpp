@@ -30,6 +30,7 @@ void AnswerTheWorld(bool inVehicle, std::int32_t clip) {
   SetAnswer(EntityExists, IntAnswer(1));
   SetAnswer(IsInAnyVehicle, IntAnswer(inVehicle ? 1 : 0));
   SetAnswer(VehicleOfCharacter, IntAnswer(Car));
+  SetAnswer(IsSeatFree, IntAnswer(0));
   SetAnswer(CharacterInSeat, IntAnswer(0x1001));  // at the wheel
   SetAnswer(EngineRunning, IntAnswer(1));
   SetAnswer(VehicleSpeed, FloatAnswer(30.0F));

@@ -9,6 +9,7 @@ endif()
 add_library(halvane_sim SHARED
   sim/Allocations.cpp
   sim/Fibre.cpp
+  sim/DocumentedNatives.cpp
   sim/Game.cpp
   sim/GameScreen.cpp
   sim/GameWeapons.cpp

@@ -22,6 +22,7 @@ add_library(halvane_game_process STATIC
   sim/win/PluginLoaderWin.cpp
   sim/Host.cpp
   sim/Allocations.cpp
+  sim/DocumentedNatives.cpp
   sim/Game.cpp
   sim/GameScreen.cpp
   sim/GameWeapons.cpp

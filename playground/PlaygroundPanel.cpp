@@ -40,8 +40,8 @@ const char* ControlName(std::int32_t control) {
   switch (static_cast<Control>(control)) {
     case Control::Sprint:
       return "sprint";
-    case Control::Cover:
-      return "cover";
+    case Control::Jump:
+      return "jump";
     case Control::Attack:
       return "attack";
     case Control::Reload:

@@ -25,9 +25,8 @@ Game::Game() {
   DefineOnFootNatives();
 }
 
-void Game::Define(NativeHash hash, std::string name, std::size_t arity,
-                  std::function<void(Invocation&)> run) {
-  natives_[hash] = NativeInfo{std::move(name), arity, std::move(run)};
+void Game::Define(NativeHash hash, std::string name, std::function<void(Invocation&)> run) {
+  natives_[hash] = NativeInfo{std::move(name), std::move(run)};
 }
 
 const NativeInfo* Game::Find(NativeHash hash) const {
@@ -66,17 +65,21 @@ bool Game::EntityExists(std::int32_t handle) const {
 }
 
 void Game::DefineCharacterNatives() {
-  Define(native::PlayerCharacter, "player character", 0,
+  Define(native::PlayerCharacter, "player character",
          [this](Invocation& call) { call.Return(character.handle); });
-  Define(native::CurrentWeapon, "current weapon", 3, [this](Invocation& call) {
+  Define(native::CurrentWeapon, "current weapon", [this](Invocation& call) {
     weaponSlotBeforeCall = *call.Out<std::uint32_t>(1);
     const bool known = IsCharacter(call.Int(0));
     if (known) *call.Out<std::uint32_t>(1) = character.weapon;
     call.Return(known);
   });
-  Define(native::EntityExists, "entity exists", 1,
+  Define(native::EntityModel, "entity model", [this](Invocation& call) {
+    const bool known = IsCharacter(call.Int(0));
+    call.Return(static_cast<std::int32_t>(known ? character.model : 0U));
+  });
+  Define(native::EntityExists, "entity exists",
          [this](Invocation& call) { call.Return(EntityExists(call.Int(0))); });
-  Define(native::EntityIsDead, "entity is dead", 1, [this](Invocation& call) {
+  Define(native::EntityIsDead, "entity is dead", [this](Invocation& call) {
     call.Return(call.Int(0) == character.handle && character.exists && character.dead);
   });
 }

@@ -44,7 +44,6 @@ struct Invocation {
 
 struct NativeInfo {
   std::string name;
-  std::size_t arity;
   std::function<void(Invocation&)> run;
 };
 
@@ -82,6 +81,14 @@ struct VehicleModel {
   // Someone at the wheel while the character sits in another seat (a taxi's
   // driver): 0 for an empty driver's seat.
   std::int32_t otherDriver = 0;
+  // A vehicle of the passing traffic, as parked cars are: asked who sits at
+  // its empty wheel, the game seats a stranger there and answers him.
+  bool ambient = true;
+  std::int32_t vehicleClass =
+      0;  // the game's class: 0 compacts ... 13 cycles, 14 boats, 15 helicopters, 16 planes, 21 trains
+  bool onAllWheels = true;
+  float engineHealth = 1000.0F;  // 1000 a perfect engine; 0 and below on fire or destroyed
+  bool wrecked = false;          // the game no longer lets it be driven (not the undriveable mark)
   Vector3 velocity{0.0F, 0.0F, 0.0F};
   // The game's object behind the handle, as getScriptHandleBaseAddress gives
   // it: large enough for a float at the largest field offset the plug-in
@@ -100,6 +107,7 @@ inline constexpr int Reload = 'R';
 
 struct Character {
   std::int32_t handle = 0x1001;
+  std::uint32_t model = 0x0D7114C9;  // one playable character; another has another model
   bool exists = true;
   bool dead = false;
   std::uint32_t weapon = Unarmed;
@@ -209,7 +217,7 @@ class Game {
   }
 
  private:
-  void Define(NativeHash hash, std::string name, std::size_t arity, std::function<void(Invocation&)> run);
+  void Define(NativeHash hash, std::string name, std::function<void(Invocation&)> run);
   void DefineCharacterNatives();
   void DefineScreenNatives();
   void DefineWeaponNatives();
@@ -225,6 +233,8 @@ class Game {
   void PullTrigger(const Input& input, WeaponModel& weapon);
   std::int32_t pendingWanted_ = -1;
   std::int32_t nextVehicle_ = 0x2001;
+  std::int32_t nextStranger_ = 0x3001;
+  bool SeatTaken(std::int32_t vehicle, std::int32_t seat) const;
   bool ControlDisabled(std::int32_t control) const;
   bool IsCharacter(std::int32_t handle) const { return handle == character.handle && character.exists; }
   WeaponModel* Owned(std::int32_t handle, std::uint32_t hash);

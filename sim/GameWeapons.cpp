@@ -84,37 +84,41 @@ void Game::PullTrigger(const Input& input, WeaponModel& weapon) {
 }
 
 void Game::DefineWeaponNatives() {
-  Define(native::DisableControl, "disable control", 3, [this](Invocation& call) {
+  Define(native::DisableControl, "disable control", [this](Invocation& call) {
     if (call.Int(0) != 0 || call.Int(2) != 1)
       faults.push_back("control disabled outside group 0 or without 1");
     disabledControls.push_back(call.Int(1));
   });
-  Define(native::SetControlValueNextFrame, "set control value next frame", 3, [this](Invocation& call) {
+  Define(native::SetControlValueNextFrame, "set control value next frame", [this](Invocation& call) {
     if (call.Int(0) != 0) faults.push_back("control value set outside group 0");
     if (!std::isfinite(call.Float(2))) faults.push_back("a control value that is not a finite number");
     controlsNextFrame_[call.Int(1)] = call.Float(2);
     call.Return(true);
   });
-  Define(native::GetAmmoInClip, "get ammo in clip", 3, [this](Invocation& call) {
+  Define(native::GetAmmoInClip, "get ammo in clip", [this](Invocation& call) {
     WeaponModel* weapon = Owned(call.Int(0), call.Hash(1));
     if (weapon != nullptr) *call.Out<std::int32_t>(2) = weapon->clip;
     call.Return(weapon != nullptr);
   });
-  Define(native::SetAmmoInClip, "set ammo in clip", 3, [this](Invocation& call) {
+  Define(native::SetAmmoInClip, "set ammo in clip", [this](Invocation& call) {
     if (call.Int(2) < 0) faults.push_back("a magazine set to a negative count");
     if (WeaponModel* weapon = Owned(call.Int(0), call.Hash(1)))
       weapon->clip = std::clamp(call.Int(2), 0, weapon->magazine);
     call.Return(true);
   });
-  Define(native::GetTotalAmmo, "get total ammo", 2, [this](Invocation& call) {
+  Define(native::MaxAmmoInClip, "max ammo in clip", [this](Invocation& call) {
+    WeaponModel* weapon = Owned(call.Int(0), call.Hash(1));
+    call.Return(weapon != nullptr ? weapon->magazine : 0);
+  });
+  Define(native::GetTotalAmmo, "get total ammo", [this](Invocation& call) {
     WeaponModel* weapon = Owned(call.Int(0), call.Hash(1));
     call.Return(weapon != nullptr ? weapon->total : 0);
   });
-  Define(native::SetTotalAmmo, "set total ammo", 3, [this](Invocation& call) {
+  Define(native::SetTotalAmmo, "set total ammo", [this](Invocation& call) {
     if (call.Int(2) < 0) faults.push_back("total ammunition set to a negative amount");
     if (WeaponModel* weapon = Owned(call.Int(0), call.Hash(1))) weapon->total = std::max(0, call.Int(2));
   });
-  Define(native::HideHudComponentThisFrame, "hide HUD component this frame", 1,
+  Define(native::HideHudComponentThisFrame, "hide HUD component this frame",
          [this](Invocation& call) { hiddenHud.insert(call.Int(0)); });
 }
 

@@ -1,6 +1,7 @@
 #include "Host.h"
 
 #include "Allocations.h"
+#include "DocumentedNatives.h"
 #include "PluginLoader.h"
 
 #include <cstdio>
@@ -210,6 +211,9 @@ void Host::OnNativePush(std::uint64_t value) {
     Error("nativePush64 without nativeInit");
     return;
   }
+  // Like the game's, the host's argument slots keep what was pushed into them
+  // until a later push overwrites them: nativeInit only resets the count.
+  if (pending_->args.size() < argumentSlots_.size()) argumentSlots_[pending_->args.size()] = value;
   pending_->args.push_back(value);
 }
 
@@ -224,17 +228,18 @@ std::uint64_t* Host::OnNativeCall() {
   pending_.reset();
   ++nativeCalls;
   const NativeInfo* native = game.Find(call.hash);
-  if (native == nullptr) {
-    Error("unknown native " + Hex(call.hash));
-  } else if (native->arity != call.args.size()) {
-    Error(native->name + " called with " + std::to_string(call.args.size()) + " arguments, expects " +
-          std::to_string(native->arity));
+  const NativeSignature* documented = DocumentedSignature(call.hash);
+  if (std::string fault = CheckAgainstDocumentation(call.hash, call.args); !fault.empty()) Error(fault);
+  if (native == nullptr || documented == nullptr) {
+    if (native == nullptr) Error("unknown native " + Hex(call.hash) + ": the game model does not answer it");
   } else if (call.hash == throwingNative || nativeCalls == throwingCall ||
              (throwWhen && throwWhen(call.hash, call.args))) {
     if (nativeCalls == throwingCall) throwingCall = 0;
     throw std::runtime_error("the native " + native->name + " threw");
-  } else {
-    invocation_.args = call.args;
+  } else if (const std::span<const std::uint64_t> slots(argumentSlots_.data(), documented->args.size());
+             AddressesSound(*documented, slots)) {
+    // The game reads as many slots as the native takes, pushed or not.
+    invocation_.args = slots;
     native->run(invocation_);
     if (lie) lie(call.hash, invocation_);
   }

@@ -148,6 +148,7 @@ class Host {
   std::unique_ptr<Fibre> fibre_;
   Fibre* running_ = nullptr;  // the fibre of the frame being run
   std::optional<NativeCallRecord> pending_;
+  std::array<std::uint64_t, 32> argumentSlots_{};
   Invocation invocation_;
 };
 

@@ -25,6 +25,7 @@ struct LiedNative {
   NativeHash hash;
   Answer answer;
   std::size_t slot = 0;
+  const char* what = "";  // told apart from another row of the same native
 };
 // One native lying, or two at once.
 struct LiedRow {
@@ -42,7 +43,9 @@ const LiedRow LiedRows[] = {
     {{sim::native::IsInAnyVehicle, Answer::Int}},
     {{sim::native::VehicleOfCharacter, Answer::Int}},
     {{sim::native::CharacterInSeat, Answer::Int}},
+    {{sim::native::IsSeatFree, Answer::Int}},
     {AmmoInClip},
+    {{sim::native::GetAmmoInClip, Answer::Int, 0, " read"}},  // whether it read a count
     {TotalAmmo},
     {{sim::native::EngineRunning, Answer::Int}},
     {{sim::native::ControlJustPressed, Answer::Int}},
@@ -151,8 +154,8 @@ bool Matters(const World& world, int pass) {
 void PlaySession(const LiedRow& row, const Lie& lie, When when) {
   World world;
   sim::Game& game = world.host.game;
-  std::string name = game.NameOf(row.first.hash);
-  if (row.second.hash != 0) name += " and " + game.NameOf(row.second.hash);
+  std::string name = game.NameOf(row.first.hash) + row.first.what;
+  if (row.second.hash != 0) name += " and " + game.NameOf(row.second.hash) + row.second.what;
   SCOPED_TRACE(name + " answer " + lie.name + " " + WhenNames[static_cast<int>(when)]);
   bool lying = false;
   world.host.lie = [&](NativeHash hash, sim::Invocation& call) {
@@ -211,9 +214,9 @@ TEST_P(LyingHost, NonsenseHandsTheGameNothingUnsoundAllocatesNothingAndKeepsTheR
 INSTANTIATE_TEST_SUITE_P(Natives, LyingHost, ::testing::ValuesIn(LiedRows),
                          [](const ::testing::TestParamInfo<LiedRow>& info) {
                            sim::Game game;
-                           std::string name = game.NameOf(info.param.first.hash);
+                           std::string name = game.NameOf(info.param.first.hash) + info.param.first.what;
                            if (info.param.second.hash != 0)
-                             name += "_and_" + game.NameOf(info.param.second.hash);
+                             name += "_and_" + game.NameOf(info.param.second.hash) + info.param.second.what;
                            for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
                            return name;
                          });

@@ -32,7 +32,7 @@ TEST_F(FeedbackTest, StatusLineIsTheEightCallSequenceWithTheTextUnchanged) {
       {sim::native::SetTextCentre, {1}},
       {sim::native::BeginTextCommand, {host.frameCalls[5].args.at(0)}},
       {sim::native::AddText, {reinterpret_cast<std::uintptr_t>(text)}},
-      {sim::native::DrawText, {0x3F000000, 0x3F6B851F}},
+      {sim::native::DrawText, {0x3F000000, 0x3F6B851F, 0}},
   };
   for (std::size_t i = 0; i < 16; ++i) {
     const auto& [hash, args] = expected[i % 8];
@@ -69,7 +69,7 @@ TEST_F(FeedbackTest, ScreenTextDrawsFromItsPositionWithEveryStyleCallRepeated) {
   EXPECT_THAT(menu.style.colour, ElementsAre(255, 220, 0, 255));
   EXPECT_FALSE(menu.style.centred);
   EXPECT_TRUE(menu.style.outline);
-  EXPECT_EQ(host.frameCalls[7].args, (std::vector<std::uint64_t>{Bits(0.055F), Bits(0.26F)}));
+  EXPECT_EQ(host.frameCalls[7].args, (std::vector<std::uint64_t>{Bits(0.055F), Bits(0.26F), 0}));
   const sim::DrawnText& label = host.game.texts[1];
   EXPECT_EQ(label.style.font, 4);
   EXPECT_TRUE(label.style.centred);

@@ -44,6 +44,7 @@ TEST_F(VehicleTest, APassengerLeavesTheCarToItsDriver) {
   // The same car at the wheel: gear 1 holds it, and it shows.
   host.game.Vehicle(taxi).otherDriver = 0;
   host.game.Vehicle(taxi).engineRunning = true;
+  host.game.Vehicle(taxi).velocity = {};  // taken standing
   host.game.Enter(taxi);
   Frame();
   host.game.Vehicle(taxi).velocity = {20.0F, 0.0F, 0.0F};
@@ -55,6 +56,7 @@ TEST_F(VehicleTest, APassengerLeavesTheCarToItsDriver) {
 
 TEST_F(VehicleTest, TheLimiterPullsTheCarBackToTheGearsLimit) {
   const std::int32_t car = GetIn(true);
+  Frame();
   host.game.Vehicle(car).velocity = {12.0F, 5.0F, -1.0F};
   Frame();
   const float speed = std::sqrt(144.0F + 25.0F + 1.0F);

@@ -160,10 +160,11 @@ TEST_F(VehicleTest, GettingOutAndBackInStartsAgainInGearOne) {
   Frame();
   ASSERT_EQ(host.game.character.vehicle, 0);
   host.game.Enter(car);
-  host.game.Vehicle(car).velocity = {20.0F, 0.0F, 0.0F};
   Frame(2000);
   EXPECT_EQ(ShownGear(), 1);
   EXPECT_EQ(Banner(), "~r~GEAR 1  ~w~| Max ~y~21 mph");
+  host.game.Vehicle(car).velocity = {20.0F, 0.0F, 0.0F};
+  Frame();
   EXPECT_EQ(host.game.Vehicle(car).velocity.x, 9.72F);
 }
 

@@ -113,8 +113,8 @@ TEST_F(WeaponsTest, OnlyACountOfExactlyOneMakesAWeaponEmpty) {
     EXPECT_EQ(TimesPlayed(DryFireClip), 0) << std::hex << exempt;
     EXPECT_THAT(host.game.disabledControls, IsEmpty()) << std::hex << exempt;
   }
-  host.game.GiveWeapon(Rifle, 1, 1, 5);
-  host.game.Draw(Rifle);
+  host.game.GiveWeapon(Rifle, 1, 30, 5);
+  host.game.character.weapon = Rifle;
   Frame();
   EXPECT_EQ(TimesPlayed(DryFireClip), 1);
 }

@@ -15,7 +15,7 @@ using WeaponHash = std::uint32_t;
 // Host controls, always addressed in control group 0.
 enum class Control : std::int32_t {
   Sprint = 21,
-  Cover = 22,
+  Jump = 22,  // a roll while aiming, which reloads; climbing
   Attack = 24,
   Reload = 45,
   VehicleAttack = 69,
@@ -32,8 +32,8 @@ enum class Control : std::int32_t {
 };
 
 enum class HudComponent : std::int32_t {
-  WeaponIcon = 2,  // with the magazine count
-  WeaponWheelStats = 20,
+  WeaponIcon = 2,         // with the magazine count
+  WeaponWheelStats = 20,  // the weapon wheel's stats panel
 };
 
 namespace natives {
@@ -53,22 +53,37 @@ inline void GetCurrentWeapon(Entity character, WeaponHash* weapon) {
   CallNative(0x3A87E44BB9A01D54, character, weapon, 1);
 }
 inline bool EntityExists(Entity entity) { return CallNative<bool>(0x7239B21A38F536BA, entity); }
-inline bool EntityIsDead(Entity entity) { return CallNative<bool>(0x5F9532F3B5CC2551, entity); }
+inline bool EntityIsDead(Entity entity) { return CallNative<bool>(0x5F9532F3B5CC2551, entity, false); }
+// The model of a character or vehicle.
+inline std::uint32_t EntityModel(Entity entity) {
+  return static_cast<std::uint32_t>(CallNative<std::int32_t>(0x9F47B058362C84B5, entity));
+}
 inline bool IsInAnyVehicle(Entity character) { return CallNative<bool>(0x997ABD671D25CA0B, character, 0); }
 inline Entity VehicleOfCharacter(Entity character) {
   return CallNative<Entity>(0x9A9112A0FE9A4713, character, 0);
 }
-// Who sits in `seat` of `vehicle` (-1: the driver's seat); 0 for nobody.
 inline constexpr std::int32_t DriverSeat = -1;
+// Whether nobody sits in `seat` of `vehicle` (-1: the driver's seat).
+inline bool IsSeatFree(Entity vehicle, std::int32_t seat) {
+  return CallNative<bool>(0x22AC59A870E6A669, vehicle, seat, false);
+}
+// Who sits in `seat` of `vehicle`; 0 for nobody. Asked about an empty seat
+// of a vehicle of the passing traffic, the game seats a stranger there: ask
+// only about a seat IsSeatFree says is taken.
 inline Entity CharacterInSeat(Entity vehicle, std::int32_t seat) {
   return CallNative<Entity>(0xBB40DD2270B65366, vehicle, seat, false);
 }
 
 // ---- Magazines and ammunition.
 
-// Writes nothing when the character has no such weapon.
-inline void GetAmmoInClip(Entity character, WeaponHash weapon, std::int32_t* count) {
-  CallNative(0x2E1202248937775C, character, weapon, count);
+// Writes the magazine's count into `count`; false, and nothing written, when
+// the character has no such weapon.
+inline bool GetAmmoInClip(Entity character, WeaponHash weapon, std::int32_t* count) {
+  return CallNative<bool>(0x2E1202248937775C, character, weapon, count);
+}
+// What a full magazine of the weapon holds.
+inline std::int32_t MaxAmmoInClip(Entity character, WeaponHash weapon) {
+  return CallNative<std::int32_t>(0xA38DCFFCEA8962FA, character, weapon, true);
 }
 inline void SetAmmoInClip(Entity character, WeaponHash weapon, std::int32_t count) {
   CallNative(0xDCD2A934D65CB497, character, weapon, count);
@@ -77,7 +92,7 @@ inline std::int32_t GetTotalAmmo(Entity character, WeaponHash weapon) {
   return CallNative<std::int32_t>(0x015A522136D7F951, character, weapon);
 }
 inline void SetTotalAmmo(Entity character, WeaponHash weapon, std::int32_t amount) {
-  CallNative(0x14E56BC5B5DB6A19, character, weapon, amount);
+  CallNative(0x14E56BC5B5DB6A19, character, weapon, amount, false);
 }
 
 // ---- Controls.
@@ -109,12 +124,23 @@ inline void SetEngineOn(Entity vehicle, bool on, bool instantly, bool disableAut
 inline void SetUndriveable(Entity vehicle, bool undriveable) {
   CallNative(0x8ABA6AF54B942B95, vehicle, undriveable);
 }
+// The game's class of the vehicle: 13 cycles, 14 boats, 15 helicopters, 16
+// planes, 21 trains; road vehicles below 13 and from 17 to 20.
+inline std::int32_t VehicleClass(Entity vehicle) {
+  return CallNative<std::int32_t>(0x29439776AAA00A62, vehicle);
+}
+inline bool IsOnAllWheels(Entity vehicle) { return CallNative<bool>(0xB104CD1BABF302E2, vehicle); }
+// 1000 for a perfect engine; 0 and below for one on fire or destroyed.
+inline float EngineHealth(Entity vehicle) { return CallNative<float>(0xC45D23BAF168AAB8, vehicle); }
+// Whether the game still lets the vehicle be driven (not wrecked, not drowned).
+inline bool IsDriveable(Entity vehicle) { return CallNative<bool>(0x4C241E39B23DF959, vehicle, false); }
 inline float VehicleSpeed(Entity vehicle) { return CallNative<float>(0xD5037BA82E12416F, vehicle); }
 inline Vector3 VehicleVelocity(Entity vehicle) { return CallNative<Vector3>(0x4805D2B1D8CF94A9, vehicle); }
 inline void SetVehicleVelocity(Entity vehicle, float x, float y, float z) {
   CallNative(0x1C99BB7B6E96D16F, vehicle, x, y, z);
 }
-// The task of getting out; `flags` 256 leaves the engine running.
+// The task of getting out; `flags` 256 is a normal exit that leaves the door
+// open.
 inline void TaskLeaveVehicle(Entity character, Entity vehicle, std::int32_t flags) {
   CallNative(0xD3DBCE61A490BE02, character, vehicle, flags);
 }
@@ -145,7 +171,7 @@ inline void HideHudComponentThisFrame(HudComponent component) {
 // A filled rectangle this frame, by its centre and size.
 inline void DrawRect(float x, float y, float width, float height, std::int32_t red, std::int32_t green,
                      std::int32_t blue, std::int32_t alpha) {
-  CallNative(0x3A618A217E5154F0, x, y, width, height, red, green, blue, alpha);
+  CallNative(0x3A618A217E5154F0, x, y, width, height, red, green, blue, alpha, false);
 }
 inline void SetTextFont(std::int32_t font) { CallNative(0x66E0276CC5F6B9DA, font); }
 inline void SetTextScale(float scaleX, float scaleY) { CallNative(0x07C837F9A01C34C9, scaleX, scaleY); }
@@ -157,7 +183,7 @@ inline void SetTextCentre(bool centred) { CallNative(0xC02F4DBFB51D988B, centred
 inline void BeginTextCommandDisplayText(const char* kind) { CallNative(0x25FBB336DF1804CB, kind); }
 // Adds text to the open text command or notification.
 inline void AddTextComponentString(const char* text) { CallNative(0x6C188BE134E074AA, text); }
-inline void EndTextCommandDisplayText(float x, float y) { CallNative(0xCD015E5BB0D96A57, x, y); }
+inline void EndTextCommandDisplayText(float x, float y) { CallNative(0xCD015E5BB0D96A57, x, y, 0); }
 inline void BeginTextCommandNotification(const char* kind) { CallNative(0x202709F4C58A0424, kind); }
 inline std::int32_t EndTextCommandPostNotification() {
   return CallNative<std::int32_t>(0x2ED7843F8F801023, 0, 0);

@@ -52,8 +52,10 @@ void RunFramePass() {
   const Entity character = natives::PlayerCharacter();
   WeaponHash weapon = 0;
   natives::GetCurrentWeapon(character, &weapon);
+  CharacterChangeStep(character);
   WeaponRecord& held = HeldWeaponRecord(weapon);
   PassWeapon = {character, weapon, &held, true};
+  MagazineSizeStep(character, weapon, held);
 
   MenuToggleStep();
   if (MenuState.open) {

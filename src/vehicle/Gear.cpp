@@ -38,12 +38,13 @@ bool VelocityAgrees(const Vector3& velocity, float speed) {
 // At or above the gear's limit the accelerator is taken away, the velocity
 // pulled back to the limit and the limiter field written. A limit or speed
 // that is not a finite number means none of it that frame; a velocity that
-// does not agree with the speed is not pulled back.
-void LimitSpeed(Entity vehicle, float limit) {
+// does not agree with the speed is not pulled back, nor that of a wheeled
+// vehicle off its wheels (leaving a ramp: the game makes it fall).
+void LimitSpeed(Entity vehicle, float limit, bool wheeled) {
   const float speed = natives::VehicleSpeed(vehicle);
   if (!(speed >= limit) || !std::isfinite(speed)) return;
   natives::SetControlValueNextFrame(Control::Accelerate, 0.0F);
-  if (speed > limit) {
+  if (speed > limit && (!wheeled || natives::IsOnAllWheels(vehicle))) {
     const Vector3 velocity = natives::VehicleVelocity(vehicle);
     const float k = limit / speed;
     if (VelocityAgrees(velocity, speed))
@@ -54,9 +55,13 @@ void LimitSpeed(Entity vehicle, float limit) {
 
 }  // namespace
 
-void GearEntryReset() {
+void GearEntryReset(Entity vehicle) {
   GearState.gear = 1;
   GearState.gearChangeTime = PassTime();
+  // A vehicle taken over at speed (a switch to a driving character, a
+  // mission) is not braked at once: the first gear that holds its speed.
+  const float speed = natives::VehicleSpeed(vehicle);
+  while (GearState.gear < GearCount && speed > GearSpeed(GearState.gear)) ++GearState.gear;
 }
 
 void ResetGears() { GearState = GearsAtLoad; }
@@ -66,7 +71,7 @@ void ClearGearLatches() {
   GearState.gearDownLatch = false;
 }
 
-void GearStep(Entity vehicle) {
+void GearStep(Entity vehicle, bool wheeled) {
   const bool upFires = KeyFires(GearState.gearUpLatch, Config.GearUp);
   const bool downFires = KeyFires(GearState.gearDownLatch, Config.GearDown);
   if (upFires && GearState.gear < GearCount) {
@@ -79,7 +84,7 @@ void GearStep(Entity vehicle) {
     GearState.gearChangeTime = PassTime();
     PlayClip(GearShiftClip);
   }
-  if (GearState.gear < GearCount) LimitSpeed(vehicle, GearSpeed(GearState.gear));
+  if (GearState.gear < GearCount) LimitSpeed(vehicle, GearSpeed(GearState.gear), wheeled);
   DrawGearIndicator(GearState.gear);
   if (WithinWindow(GearState.gearChangeTime, PassTime(), BannerWindow)) DrawGearBanner(GearState.gear);
 }

@@ -15,12 +15,14 @@ struct GearStateRecord {
 };
 extern GearStateRecord GearState;
 
-// Getting into a vehicle: gear 1, and the banner shows anew.
-void GearEntryReset();
+// Getting into a vehicle: the lowest gear whose limit holds the vehicle's
+// speed (gear 1 standing still), and the banner shows anew.
+void GearEntryReset(Entity vehicle);
 // A binding held across getting in counts as a fresh press.
 void ClearGearLatches();
-// One pass of shifting, limiting and drawing for the vehicle driven.
-void GearStep(Entity vehicle);
+// One pass of shifting, limiting and drawing for the vehicle driven; a
+// `wheeled` one in the air keeps its velocity.
+void GearStep(Entity vehicle, bool wheeled);
 
 // Gear 1, latches clear, the field not found: the state at load.
 void ResetGears();

@@ -9,11 +9,37 @@
 
 namespace {
 
-constexpr std::int32_t LeaveWithoutStoppingFlag = 256;
+// A normal exit that leaves the door open. The engine runs on because the
+// on-foot pass holds a vehicle left running.
+constexpr std::int32_t LeaveDoorOpenFlag = 256;
 constexpr std::uint32_t StallRecoveryDelay = 3000;
+
+// What Halvane runs of a vehicle, by the game's class of it.
+enum class VehicleKind : std::uint8_t {
+  Road,      // cars, motorcycles, vans...: the engine and the gears
+  Boat,      // the engine and the gears; no wheels to be on
+  Cycle,     // no engine: the gears alone
+  Aircraft,  // helicopters, planes (G is their landing gear) and trains: nothing
+};
+
+VehicleKind KindOf(std::int32_t vehicleClass) {
+  switch (vehicleClass) {
+    case 13:
+      return VehicleKind::Cycle;
+    case 14:
+      return VehicleKind::Boat;
+    case 15:
+    case 16:
+    case 21:
+      return VehicleKind::Aircraft;
+    default:
+      return VehicleKind::Road;
+  }
+}
 
 struct EngineStateRecord {
   Entity trackedVehicle;  // the vehicle the player was last found in; 0: none yet
+  VehicleKind kind;       // the tracked vehicle's
   bool engineOn;
   bool engineKeyLatch;
   EventTick engineOnTime;  // the last switch-on by the binding
@@ -22,6 +48,21 @@ struct EngineStateRecord {
 constinit EngineStateRecord EngineState = {};
 
 void SetDriveable(Entity vehicle, bool driveable) { natives::SetUndriveable(vehicle, !driveable); }
+
+bool HasEngine() { return EngineState.kind == VehicleKind::Road || EngineState.kind == VehicleKind::Boat; }
+
+// Whether the game has not killed the engine (destroyed, burning, drowned):
+// only such an engine is started again without the player's key.
+bool EngineAlive(Entity vehicle) {
+  return natives::EngineHealth(vehicle) > 0.0F && natives::IsDriveable(vehicle);
+}
+
+// Whether `character` sits at the wheel of `vehicle`. Who sits there is asked
+// only of a taken seat: asked of an empty one, the game seats a stranger.
+bool AtTheWheel(Entity character, Entity vehicle) {
+  return !natives::IsSeatFree(vehicle, natives::DriverSeat) &&
+         natives::CharacterInSeat(vehicle, natives::DriverSeat) == character;
+}
 
 void EngineKeyStep(Entity vehicle) {
   if (!KeyFires(EngineState.engineKeyLatch, Config.Engine)) return;
@@ -36,12 +77,9 @@ void EngineKeyStep(Entity vehicle) {
   }
 }
 
-void DriverSequence(Entity character, Entity vehicle) {
-  if (vehicle != EngineState.trackedVehicle) {
-    EngineState.trackedVehicle = vehicle;
-    EngineState.engineOn = natives::IsEngineRunning(vehicle);
-  }
-  if (!EngineState.wasInVehicle) GearEntryReset();
+// The engine switch, its hold, the stall restart and the exit that leaves the
+// engine running: for a vehicle with an engine.
+void EngineSequence(Entity character, Entity vehicle) {
   if (!EngineState.engineOn) {
     natives::SetEngineOn(vehicle, false, true, true);
     SetDriveable(vehicle, false);
@@ -49,19 +87,41 @@ void DriverSequence(Entity character, Entity vehicle) {
   EngineKeyStep(vehicle);
   // A stalled engine is restarted, though not in the first seconds after the
   // binding switched it on; with no switch-on yet there is nothing to wait for.
+  // An engine the game killed stays off, and the switch with it.
   if (EngineState.engineOn && !WithinWindow(EngineState.engineOnTime, PassTime(), StallRecoveryDelay + 1) &&
       !natives::IsEngineRunning(vehicle)) {
-    natives::SetEngineOn(vehicle, true, true, true);
-    SetDriveable(vehicle, true);
+    if (EngineAlive(vehicle)) {
+      natives::SetEngineOn(vehicle, true, true, true);
+      SetDriveable(vehicle, true);
+    } else {
+      EngineState.engineOn = false;
+    }
   }
-  // The game's own exit would stop the engine; the plug-in's leave task does not.
+  // The game's own exit would stop the engine; after the plug-in's leave
+  // task the on-foot pass keeps it running.
   if (natives::IsControlJustPressed(Control::LeaveVehicle) ||
       natives::IsDisabledControlJustPressed(Control::LeaveVehicle)) {
     natives::DisableControl(Control::LeaveVehicle);
-    natives::TaskLeaveVehicle(character, vehicle, LeaveWithoutStoppingFlag);
+    natives::TaskLeaveVehicle(character, vehicle, LeaveDoorOpenFlag);
   }
+}
+
+void DriverSequence(Entity character, Entity vehicle) {
+  if (vehicle != EngineState.trackedVehicle) {
+    EngineState.kind = KindOf(natives::VehicleClass(vehicle));
+    EngineState.trackedVehicle = vehicle;
+    EngineState.engineOn = natives::IsEngineRunning(vehicle);
+  }
+  if (EngineState.kind == VehicleKind::Aircraft) {
+    // The game flies it as it is: no engine switch, gears or limiter.
+    EngineState.wasInVehicle = true;
+    ClearGearLatches();
+    return;
+  }
+  if (!EngineState.wasInVehicle) GearEntryReset(vehicle);
+  if (HasEngine()) EngineSequence(character, vehicle);
   if (Config.GearSystem) {
-    GearStep(vehicle);
+    GearStep(vehicle, EngineState.kind != VehicleKind::Boat);
   } else {
     ClearGearLatches();
   }
@@ -74,10 +134,15 @@ bool TrackedVehicleExists() {
 
 void OnFootSequence(Entity character) {
   WalkPaceStep(character);
-  // A vehicle left running keeps running while the player is away from it.
-  if (TrackedVehicleExists() && EngineState.engineOn) {
-    natives::SetEngineOn(EngineState.trackedVehicle, true, true, true);
-    SetDriveable(EngineState.trackedVehicle, true);
+  // A vehicle left running keeps running while the player is away from it,
+  // unless the game kills its engine meanwhile.
+  if (HasEngine() && EngineState.engineOn && TrackedVehicleExists()) {
+    if (EngineAlive(EngineState.trackedVehicle)) {
+      natives::SetEngineOn(EngineState.trackedVehicle, true, true, true);
+      SetDriveable(EngineState.trackedVehicle, true);
+    } else {
+      EngineState.engineOn = false;
+    }
   }
   EngineState.wasInVehicle = false;
   ClearGearLatches();
@@ -97,7 +162,7 @@ void VehicleStep(Entity character) {
   bool driving = false;
   if (natives::IsInAnyVehicle(character)) {
     const Entity vehicle = natives::VehicleOfCharacter(character);
-    driving = natives::CharacterInSeat(vehicle, natives::DriverSeat) == character;
+    driving = AtTheWheel(character, vehicle);
     if (driving) {
       DriverSequence(character, vehicle);
     } else {
@@ -107,7 +172,7 @@ void VehicleStep(Entity character) {
     OnFootSequence(character);
   }
   // The cheap tests first: on foot, or with the engine on, the host is not asked.
-  if (driving && !EngineState.engineOn && TrackedVehicleExists()) {
+  if (driving && HasEngine() && !EngineState.engineOn && TrackedVehicleExists()) {
     natives::DisableControl(Control::Accelerate);
   }
 }
@@ -118,8 +183,7 @@ void VehicleWatchStep(Entity character) {
     return;
   }
   const Entity vehicle = natives::VehicleOfCharacter(character);
-  if (vehicle != EngineState.trackedVehicle ||
-      natives::CharacterInSeat(vehicle, natives::DriverSeat) != character) {
+  if (vehicle != EngineState.trackedVehicle || !AtTheWheel(character, vehicle)) {
     EngineState.wasInVehicle = false;
   }
 }

@@ -20,18 +20,21 @@ struct ReloadStateRecord {
   EventTick emptyNoticeTime;  // the last empty-magazine event
   bool reloadKeyLatch;
   WeaponHash lastAsked;  // the weapon LostWeaponStep asked about last
+  Entity character;      // the character handle whose model was read last
+  std::uint32_t model;   // that character's model; 0 before the first
 };
 constinit ReloadStateRecord ReloadState = {};
 
-// What a read of the weapon's magazine left in its variable: the count; or
-// NotOwned, left there when the game wrote nothing, as the character no
-// longer has the weapon. Any other negative number is no count: it is
-// neither remembered nor acted on.
+// What a read of the weapon's magazine gives: the count; NotOwned when the
+// game answers that it read none, as the character no longer has the
+// weapon; NoCount for a read the game calls good that left no count (a
+// negative number, or nothing written): neither remembered nor acted on.
 constexpr std::int32_t NotOwned = -1;
+constexpr std::int32_t NoCount = -2;
 std::int32_t ReadClip(Entity character, WeaponHash weapon) {
-  std::int32_t count = NotOwned;
-  natives::GetAmmoInClip(character, weapon, &count);
-  return count;
+  std::int32_t count = NoCount;
+  if (!natives::GetAmmoInClip(character, weapon, &count)) return NotOwned;
+  return count < 0 ? NoCount : count;
 }
 
 // The weapon's total ammunition, or nothing for a negative answer.
@@ -110,6 +113,22 @@ void HoldEmptyMagazine(Entity character, WeaponHash weapon, WeaponRecord& record
 
 }  // namespace
 
+void CharacterChangeStep(Entity character) {
+  if (character == ReloadState.character) return;
+  const std::uint32_t model = natives::EntityModel(character);
+  // No model is no character to compare: asked again on the next pass.
+  if (model == 0) return;
+  if (ReloadState.model != 0 && model != ReloadState.model) ForgetEveryMagazine();
+  ReloadState.character = character;
+  ReloadState.model = model;
+}
+
+void MagazineSizeStep(Entity character, WeaponHash weapon, WeaponRecord& record) {
+  if (record.sized || weapon == UnarmedHash) return;
+  if (!record.clipExempt && natives::MaxAmmoInClip(character, weapon) == 1) record.clipExempt = true;
+  record.sized = true;
+}
+
 void WeaponChangeStep(Entity character, WeaponHash weapon, WeaponRecord& record) {
   const WeaponHash previous = PreviousWeapon;
   // A weapon put away that the table had no room for leaves nothing to keep.
@@ -127,7 +146,7 @@ void WeaponChangeStep(Entity character, WeaponHash weapon, WeaponRecord& record)
   if (weapon != UnarmedHash) {
     if (!record.clipExempt && record.clipEmpty) {
       natives::DisableControl(Control::Reload);
-      natives::DisableControl(Control::Cover);
+      natives::DisableControl(Control::Jump);  // a roll would reload
       ReloadState.emptyNoticeTime = PassTime();
       // Held at its last cartridge: a last cartridge that went all the same
       // is not put back. Its total is held by the clip step of this pass:

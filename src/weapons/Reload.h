@@ -5,6 +5,13 @@
 
 #include <cstdint>
 
+// On a pass whose character handle differs from the last: when the game
+// says the character is another (another model, not a respawn), forgets
+// every weapon's magazine memory; catches stay.
+void CharacterChangeStep(Entity character);
+// The first time a weapon is in hand: one whose magazine holds a single
+// cartridge is never held at it (it could never fire), only its count kept.
+void MagazineSizeStep(Entity character, WeaponHash weapon, WeaponRecord& record);
 // On a weapon change: saves the magazine of the weapon put away and restores
 // the one drawn.
 void WeaponChangeStep(Entity character, WeaponHash weapon, WeaponRecord& record);
@@ -19,5 +26,5 @@ void ClipWatchStep(Entity character, WeaponHash weapon, WeaponRecord& record);
 // lost while put away (an arrest, a script) and got again comes out as the
 // game gives it. Only for a character that exists and is alive.
 void LostWeaponStep(Entity character, WeaponHash weapon);
-// No empty notice lately, the key released.
+// No empty notice lately, the key released, no character seen.
 void ResetReload();

@@ -21,7 +21,8 @@ constexpr Control FireControls[] = {
     Control::MeleeAttack1,
     Control::MeleeAttack2,
     Control::Reload,
-    Control::Cover,
+    // Jumping too: a jump while aiming is a roll, and the roll reloads.
+    Control::Jump,
 };
 
 constexpr std::uint32_t SafetyOnWindow = 600;

@@ -117,6 +117,19 @@ bool AnyRecord(bool (*test)(WeaponHash weapon, const WeaponRecord& record)) {
   return false;
 }
 
+void ForgetEveryMagazine() {
+  const auto forget = [](WeaponRecord& record) {
+    record.savedClip.reset();
+    record.savedAmmo.reset();
+    record.seenAmmo.reset();
+    record.clipEmpty = false;
+    record.reloadPending = false;
+  };
+  for (std::size_t i = 0; i < used; ++i) forget(slots[i].record);
+  forget(unremembered.record);
+  PreviousWeapon = 0;
+}
+
 void ResetWeaponTables() {
   slots = {};
   used = 0;

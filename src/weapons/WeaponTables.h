@@ -27,7 +27,8 @@ struct WeaponRecord {
   // which the next read must confirm; a pass that reads none clears it.
   std::optional<std::int32_t> savedAmmo;
   std::optional<std::int32_t> seenAmmo;
-  bool lost;  // the character was last found not to have it
+  bool lost;   // the character was last found not to have it
+  bool sized;  // the game was asked what its magazine holds
 };
 
 // Records are kept for this many weapons: every weapon a character can carry,
@@ -67,6 +68,11 @@ bool AnyRecord(bool (*test)(WeaponHash weapon, const WeaponRecord& record));
 extern WeaponHash PreviousWeapon;
 // Whether the left mouse button was down on the last pass that looked at it.
 extern bool TriggerLatch;
+
+// Every record's magazine memory forgotten (counts, totals, holds, Empty
+// and Reloading), catches kept, and no weapon seen before the next: another
+// character has taken over, whose weapons of the same types are his own.
+void ForgetEveryMagazine();
 
 // Every record gone, no weapon seen: the state at load.
 void ResetWeaponTables();
