@@ -41,7 +41,8 @@ foreach(program runner playground)
 endforeach()
 
 target_sources(halvane_runner PRIVATE sim/win/Runner.cpp sim/win/RunnerSession.cpp sim/win/RunnerLoading.cpp
-                                      sim/win/RunnerSettingsFiles.cpp sim/win/RunnerFolders.cpp
+                                      sim/win/RunnerSettingsFiles.cpp sim/win/RunnerSettingsLinks.cpp
+                                      sim/win/RunnerSettingsContent.cpp sim/win/RunnerFolders.cpp
                                       sim/win/RunnerImage.cpp sim/win/RunnerInput.cpp sim/win/RunnerOpenMenu.cpp
                                       src/feedback/Clips.cpp)
 # The one default settings file, which the runner expects the first start to write.
