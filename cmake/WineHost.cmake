@@ -58,10 +58,11 @@ target_link_options(halvane_runner PRIVATE -static -s)
 # is, and which Halvane it goes with).
 configure_file(playground/PlaygroundVersion.rc.in ${CMAKE_CURRENT_BINARY_DIR}/PlaygroundVersion.rc @ONLY)
 target_sources(halvane_playground PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/PlaygroundVersion.rc
-                                          playground/Playground.cpp playground/PlaygroundFolder.cpp
-                                          playground/PlaygroundSession.cpp playground/PlaygroundPanel.cpp
-                                          playground/PlaygroundImports.cpp playground/PlaygroundHelp.cpp
-                                          playground/PlaygroundView.cpp playground/PlaygroundPaint.cpp sim/TextRuns.cpp
+                                          playground/Playground.cpp playground/PlaygroundOptions.cpp
+                                          playground/PlaygroundFolder.cpp playground/PlaygroundSession.cpp
+                                          playground/PlaygroundPanel.cpp playground/PlaygroundImports.cpp
+                                          playground/PlaygroundHelp.cpp playground/PlaygroundView.cpp
+                                          playground/PlaygroundPaint.cpp sim/TextRuns.cpp
                                           src/feedback/Clips.cpp src/input/KeyNames.cpp)
 target_include_directories(halvane_playground PRIVATE playground)
 target_link_libraries(halvane_playground PRIVATE gdi32 winmm shell32 bcrypt)
