@@ -17,7 +17,8 @@ add_library(halvane_sim SHARED
   sim/Host.cpp
   sim/HostFunctions.cpp
   sim/PluginLoaderPosix.cpp
-  sim/Platform.cpp)
+  sim/Platform.cpp
+  sim/PlatformFileStore.cpp)
 target_include_directories(halvane_sim PUBLIC src sim)
 target_compile_options(halvane_sim PRIVATE ${HALVANE_WARNINGS})
 target_link_libraries(halvane_sim PUBLIC ${CMAKE_DL_LIBS})

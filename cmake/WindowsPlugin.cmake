@@ -29,7 +29,9 @@ configure_file(src/plugin/Version.rc.in ${CMAKE_CURRENT_BINARY_DIR}/Version.rc @
 configure_file(docs/Halvane-Readme.txt ${CMAKE_CURRENT_BINARY_DIR}/Halvane-Readme.txt @ONLY)
 configure_file(playground/Halvane-Playground.txt ${CMAKE_CURRENT_BINARY_DIR}/Halvane-Playground.txt @ONLY)
 
-add_library(Halvane SHARED ${HALVANE_SOURCES} src/platform/Win32Platform.cpp ${CMAKE_CURRENT_BINARY_DIR}/Version.rc)
+add_library(Halvane SHARED ${HALVANE_SOURCES} src/platform/Win32Platform.cpp src/platform/Win32ClipCopies.cpp
+                           src/platform/Win32FileStore.cpp src/platform/Win32FileNames.cpp src/platform/Win32Paths.cpp
+                           ${CMAKE_CURRENT_BINARY_DIR}/Version.rc)
 add_dependencies(Halvane halvane_imports)
 set_target_properties(Halvane PROPERTIES PREFIX "" SUFFIX ".asi" OUTPUT_NAME Halvane)
 target_include_directories(Halvane PRIVATE src)

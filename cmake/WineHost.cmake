@@ -41,10 +41,11 @@ foreach(program runner playground)
   add_dependencies(halvane_${program} ScriptHookV Halvane)
 endforeach()
 
-target_sources(halvane_runner PRIVATE sim/win/Runner.cpp sim/win/RunnerSession.cpp sim/win/RunnerLoading.cpp
-                                      sim/win/RunnerSettingsFiles.cpp sim/win/RunnerFolders.cpp
-                                      sim/win/RunnerImage.cpp sim/win/RunnerInput.cpp sim/win/RunnerOpenMenu.cpp
-                                      src/feedback/Clips.cpp)
+target_sources(halvane_runner PRIVATE sim/win/Runner.cpp sim/win/RunnerSession.cpp sim/win/RunnerFileCalls.cpp
+                                      sim/win/RunnerLoading.cpp sim/win/RunnerSettingsFiles.cpp
+                                      sim/win/RunnerSettingsLinks.cpp sim/win/RunnerSettingsContent.cpp
+                                      sim/win/RunnerFolders.cpp sim/win/RunnerImage.cpp sim/win/RunnerInput.cpp
+                                      sim/win/RunnerOpenMenu.cpp src/feedback/Clips.cpp)
 # The one default settings file, which the runner expects the first start to write.
 file(READ ${PROJECT_SOURCE_DIR}/tests/data/default-settings.ini HALVANE_DEFAULT_SETTINGS)
 configure_file(cmake/default-settings.h.in ${CMAKE_CURRENT_BINARY_DIR}/generated/DefaultSettings.h @ONLY)
@@ -58,10 +59,11 @@ target_link_options(halvane_runner PRIVATE -static -s)
 # is, and which Halvane it goes with).
 configure_file(playground/PlaygroundVersion.rc.in ${CMAKE_CURRENT_BINARY_DIR}/PlaygroundVersion.rc @ONLY)
 target_sources(halvane_playground PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/PlaygroundVersion.rc
-                                          playground/Playground.cpp playground/PlaygroundFolder.cpp
-                                          playground/PlaygroundSession.cpp playground/PlaygroundPanel.cpp
-                                          playground/PlaygroundImports.cpp playground/PlaygroundHelp.cpp
-                                          playground/PlaygroundView.cpp playground/PlaygroundPaint.cpp sim/TextRuns.cpp
+                                          playground/Playground.cpp playground/PlaygroundOptions.cpp
+                                          playground/PlaygroundFolder.cpp playground/PlaygroundSession.cpp
+                                          playground/PlaygroundPanel.cpp playground/PlaygroundImports.cpp
+                                          playground/PlaygroundHelp.cpp playground/PlaygroundView.cpp
+                                          playground/PlaygroundPaint.cpp sim/TextRuns.cpp
                                           src/feedback/Clips.cpp src/input/KeyNames.cpp)
 target_include_directories(halvane_playground PRIVATE playground)
 target_link_libraries(halvane_playground PRIVATE gdi32 winmm shell32 bcrypt)

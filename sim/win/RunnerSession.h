@@ -76,6 +76,10 @@ extern int replaceFileCalls;
 // Called with the file's index after each file the plug-in hands to the disk
 // (_commit): the moment between a temporary's write and its replace.
 extern std::function<void(std::uint64_t file)> afterCommit;
+// Points the file calls of the plug-in loaded as `module` (and the C
+// runtime's writes) at the recorders above, what was noted before cleared
+// (RunnerFileCalls.cpp).
+void NoteFileCalls(HMODULE module);
 
 // A loaded plug-in with scripted input, as a player would install it.
 class Session {
