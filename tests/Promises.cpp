@@ -29,8 +29,9 @@ WeaponBefore TakeWeaponBefore(const sim::Host& host) {
   const auto held = character.weapons.find(character.weapon);
   if (held == character.weapons.end())
     return {character.weapon, false, -1, host.game.shotsFired, Rounds(host)};
-  // The plug-in's own weapon groups, looked up in this program's copy.
-  const bool tracked = !WeaponRecordOf(character.weapon).clipExempt;
+  // The plug-in's own weapon groups, looked up in this program's copy; a
+  // magazine that holds one cartridge is never held at it.
+  const bool tracked = !WeaponRecordOf(character.weapon).clipExempt && held->second.magazine != 1;
   return {character.weapon, tracked, held->second.clip, host.game.shotsFired, Rounds(host)};
 }
 

@@ -136,6 +136,7 @@ TEST_F(VehicleTest, AFieldOffsetOf64KiBOrMoreIsNoField) {
     host.environment.mainImage = ImageWithStore(64 * 1024, 40000, displacement);
     host.Load();
     const std::int32_t car = GetIn(true);
+    Frame();  // got in standing
     host.game.Vehicle(car).velocity = {20.0F, 0.0F, 0.0F};
     Frame();
     EXPECT_EQ(host.game.Vehicle(car).velocity.x, 9.72F);  // the limiter itself still works
@@ -156,6 +157,7 @@ TEST_F(VehicleTest, TheScanReadsOnlyPagesThatCanBeRead) {
   host.environment.noAccessPages = {1, 2};
   host.Load();
   const std::int32_t car = GetIn(true);
+  Frame();  // got in standing
   host.game.Vehicle(car).velocity = {20.0F, 0.0F, 0.0F};
   Frame();
   EXPECT_EQ(LimiterField(car), 0.6F);
@@ -169,6 +171,7 @@ TEST_F(VehicleTest, TheScanReadsOnlyPagesThatCanBeRead) {
     host.environment.noAccessPages = {2, 5};
     host.Load();
     const std::int32_t other = GetIn(true);
+    Frame();  // got in standing
     host.game.Vehicle(other).velocity = {20.0F, 0.0F, 0.0F};
     Frame();
     EXPECT_EQ(host.game.Vehicle(other).velocity.x, 9.72F);
@@ -186,6 +189,7 @@ TEST_F(VehicleTest, TheScanReadsOnlyPagesThatCanBeRead) {
   host.environment.noAccessPages = {2};
   host.Load();
   const std::int32_t car2 = GetIn(true);
+  Frame();  // got in standing
   host.game.Vehicle(car2).velocity = {20.0F, 0.0F, 0.0F};
   Frame();
   EXPECT_EQ(LimiterField(car2), 0.0F) << "a store beside one that could not be read was trusted";
@@ -196,6 +200,7 @@ TEST_F(VehicleTest, WithoutThePatternTheLimiterWorksButWritesNoField) {
   host.environment.mainImage.assign(4096, 0x90);
   host.Load();
   const std::int32_t car = GetIn(true);
+  Frame();  // got in standing
   host.game.Vehicle(car).velocity = {20.0F, 0.0F, 0.0F};
   Frame();
   EXPECT_EQ(host.game.Vehicle(car).velocity.x, 9.72F);

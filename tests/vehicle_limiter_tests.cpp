@@ -113,6 +113,7 @@ class GearSystemOffTest : public VehicleSettingsTest {
 
 TEST_F(GearSystemOffTest, NoLimitNoIndicatorAndTheGearKeysDoNothing) {
   const std::int32_t car = GetIn(true);
+  Frame();  // got in standing
   host.game.Vehicle(car).velocity = {40.0F, 0.0F, 0.0F};
   Frame();
   Tap(GearUpKey);
@@ -129,6 +130,7 @@ class BadLimitTest : public VehicleSettingsTest {
 TEST_F(BadLimitTest, ALimitThatIsNoPositiveNumberKeepsItsDefaultAndInfinityLimitsNothing) {
   // A car doing 10 m/s backwards is held at gear 1's 9.72, still backwards.
   const std::int32_t car = GetIn(true);
+  Frame();  // got in standing
   host.game.Vehicle(car).velocity = {-10.0F, 0.0F, 0.0F};
   Frame();
   EXPECT_EQ(host.game.Vehicle(car).velocity.x, -9.72F);

@@ -54,6 +54,7 @@ void ForgetMagazine(WeaponRecord& record) {
   record.clipEmpty = false;
   record.reloadPending = false;
   record.lost = true;
+  record.sized = false;  // asked again of the one got again
 }
 
 // While a weapon is Empty its total ammunition is held: what it gains
@@ -125,7 +126,7 @@ void CharacterChangeStep(Entity character) {
 
 void MagazineSizeStep(Entity character, WeaponHash weapon, WeaponRecord& record) {
   if (record.sized || weapon == UnarmedHash) return;
-  if (!record.clipExempt && natives::MaxAmmoInClip(character, weapon) == 1) record.clipExempt = true;
+  record.oneCartridge = !record.clipExempt && natives::MaxAmmoInClip(character, weapon) == 1;
   record.sized = true;
 }
 
@@ -144,7 +145,7 @@ void WeaponChangeStep(Entity character, WeaponHash weapon, WeaponRecord& record)
     }
   }
   if (weapon != UnarmedHash) {
-    if (!record.clipExempt && record.clipEmpty) {
+    if (MagazineTracked(record) && record.clipEmpty) {
       natives::DisableControl(Control::Reload);
       natives::DisableControl(Control::Jump);  // a roll would reload
       ReloadState.emptyNoticeTime = PassTime();
@@ -178,8 +179,8 @@ namespace {
   // were (but for the total seen, which no longer is the last pass's), and
   // a magazine held at its last cartridge stays blocked.
   record.seenAmmo.reset();
-  if (!record.clipExempt && record.clipEmpty && !keysRest) BlockFiring();
-  return !record.clipExempt && record.clipEmpty;
+  if (MagazineTracked(record) && record.clipEmpty && !keysRest) BlockFiring();
+  return MagazineTracked(record) && record.clipEmpty;
 }
 
 // Tracks the magazine in hand and keeps its record; returns whether it counts
@@ -195,7 +196,7 @@ namespace {
   }
   const std::int32_t count = ReadClip(character, weapon);
   if (count < 0) return ClipNotRead(count, record, keysRest);
-  if (record.clipExempt) {
+  if (!MagazineTracked(record)) {
     record.reloadPending = false;
     record.clipEmpty = false;
     ReloadState.reloadKeyLatch = false;

@@ -43,7 +43,7 @@ bool CarriesNoSafety(WeaponHash weapon, const WeaponRecord& record) {
 // its magazine is held at its last cartridge.
 bool CannotFire(WeaponHash weapon, const WeaponRecord& record) {
   const bool caught = !CarriesNoSafety(weapon, record) && record.safetyOn;
-  const bool held = !record.clipExempt && record.clipEmpty;
+  const bool held = MagazineTracked(record) && record.clipEmpty;
   return caught || held;
 }
 

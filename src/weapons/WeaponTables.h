@@ -27,9 +27,15 @@ struct WeaponRecord {
   // which the next read must confirm; a pass that reads none clears it.
   std::optional<std::int32_t> savedAmmo;
   std::optional<std::int32_t> seenAmmo;
-  bool lost;   // the character was last found not to have it
-  bool sized;  // the game was asked what its magazine holds
+  bool lost;          // the character was last found not to have it
+  bool sized;         // the game was asked what its magazine holds
+  bool oneCartridge;  // it holds one: tracked as the clip-exempt weapons are
 };
+
+// Whether the weapon's magazine is held at its last cartridge when it gets
+// there: not for the clip-exempt weapons nor one whose magazine holds one,
+// which could then never fire.
+inline bool MagazineTracked(const WeaponRecord& record) { return !record.clipExempt && !record.oneCartridge; }
 
 // Records are kept for this many weapons: every weapon a character can carry,
 // several times over. The table never grows, so a pass never allocates.
