@@ -45,7 +45,7 @@ target_sources(halvane_runner PRIVATE sim/win/Runner.cpp sim/win/RunnerSession.c
                                       sim/win/RunnerLoading.cpp sim/win/RunnerSettingsFiles.cpp
                                       sim/win/RunnerSettingsLinks.cpp sim/win/RunnerSettingsContent.cpp
                                       sim/win/RunnerFolders.cpp sim/win/RunnerImage.cpp sim/win/RunnerInput.cpp
-                                      sim/win/RunnerOpenMenu.cpp src/feedback/Clips.cpp)
+                                      sim/win/RunnerOpenMenu.cpp sim/win/RunnerCharacters.cpp src/feedback/Clips.cpp)
 # The one default settings file, which the runner expects the first start to write.
 file(READ ${PROJECT_SOURCE_DIR}/tests/data/default-settings.ini HALVANE_DEFAULT_SETTINGS)
 configure_file(cmake/default-settings.h.in ${CMAKE_CURRENT_BINARY_DIR}/generated/DefaultSettings.h @ONLY)

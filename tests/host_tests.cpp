@@ -54,6 +54,7 @@ TEST_F(HostTest, RegistersOnceOnAttachAndUnregistersTheSameModuleOnDetach) {
 
 TEST_F(HostTest, FirstFrameRunsStartUpAndTheFirstPassWithOneWaitAtTheEnd) {
   host.game.character.handle = -5;  // handles travel zero-extended
+  host.game.GiveWeapon(0x1B06D571, 12, 12, 60);
   host.game.character.weapon = 0x1B06D571;
   host.Frame();
 

@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
                    {"open-menu-world", OpenMenuWorld},
                    {"failing-calls", FailingCalls},
                    {"limits-of-every-magnitude", LimitsOfEveryMagnitude},
-                   {"foreign-clip-section", ForeignClipSection}};
+                   {"foreign-clip-section", ForeignClipSection},
+                   {"another-character", AnotherCharacter}};
   const auto scenario = argc == 4 ? scenarios.find(argv[1]) : scenarios.end();
   if (scenario == scenarios.end()) {
     std::fprintf(stderr, "usage: halvane_runner <scenario> <Halvane.asi> <folder>; scenarios:");

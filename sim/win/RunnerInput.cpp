@@ -91,8 +91,9 @@ void Passenger(const std::filesystem::path& plugin, const std::filesystem::path&
   float field;
   std::memcpy(&field, game.Vehicle(taxi).memory.data() + LimiterOffset, sizeof field);
   Check(field == 0.0F, "no limiter field written for a passenger");
-  // Moved over to the wheel: the car is the player's, in gear 1.
+  // Moved over to the wheel of the stopped car: the player's, in gear 1.
   game.Vehicle(taxi).otherDriver = 0;
+  game.Vehicle(taxi).velocity = {};
   game.Enter(taxi);
   session.Frame();
   game.Vehicle(taxi).velocity = {20.0F, 0.0F, 0.0F};
@@ -101,6 +102,13 @@ void Passenger(const std::filesystem::path& plugin, const std::filesystem::path&
         "at the wheel gear 1 holds the car at 9.72 m/s and shows");
   session.Tap('G');
   Check(!game.Vehicle(taxi).engineRunning, "at the wheel the engine key stops the engine");
+  // In the passenger seat of a parked car of the traffic, whose wheel the
+  // game fills with a stranger for whoever asks who sits there.
+  const std::int32_t parked = game.SpawnVehicle(false);
+  game.Enter(parked, 0);
+  session.Frame();
+  session.Tap('G');
+  Check(game.Vehicle(parked).otherDriver == 0, "no stranger is seated at the wheel of a parked car");
   session.Finish();
 }
 

@@ -36,6 +36,7 @@ void Passenger(const std::filesystem::path& plugin, const std::filesystem::path&
 void FailingCalls(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 void LimitsOfEveryMagnitude(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 void OpenMenuWorld(const std::filesystem::path& plugin, const std::filesystem::path& folder);
+void AnotherCharacter(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 void ForeignClipSection(const std::filesystem::path& plugin, const std::filesystem::path& folder);
 
 }  // namespace runner

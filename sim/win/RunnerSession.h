@@ -114,10 +114,12 @@ class Session {
     host.input.rightTrigger = 0;
     Frame();
   }
-  // Into a running car that moves at `speed` m/s, for one frame of gear 1.
+  // Into a running car got into standing, in gear 1, then moving at
+  // `speed` m/s for one frame.
   std::int32_t DriveAt(float speed) {
     const std::int32_t car = host.game.SpawnVehicle(true);
     host.game.Enter(car);
+    Frame();
     host.game.Vehicle(car).velocity = {speed, 0.0F, 0.0F};
     Frame();
     return car;

@@ -126,8 +126,10 @@ void CharacterChangeStep(Entity character) {
 
 void MagazineSizeStep(Entity character, WeaponHash weapon, WeaponRecord& record) {
   if (record.sized || weapon == UnarmedHash) return;
-  record.oneCartridge = !record.clipExempt && natives::MaxAmmoInClip(character, weapon) == 1;
-  record.sized = true;
+  const std::int32_t size = natives::MaxAmmoInClip(character, weapon);
+  record.oneCartridge = !record.clipExempt && size == 1;
+  // No size is no answer (a weapon the character has not): asked again.
+  record.sized = size > 0;
 }
 
 void WeaponChangeStep(Entity character, WeaponHash weapon, WeaponRecord& record) {
