@@ -2,6 +2,8 @@
 // taken over at speed, one leaving a ramp, and an engine the game killed.
 #include "VehiclePlaythrough.h"
 
+#include <utility>
+
 namespace {
 
 constexpr std::int32_t Cycles = 13;
@@ -82,6 +84,38 @@ TEST_F(VehicleTest, ACarTakenOverAtSpeedStartsInTheLowestGearThatHoldsItsSpeed) 
     host.game.Enter(0);
     Frame();
   }
+}
+
+TEST_F(VehicleTest, AWheelTakenStraightFromAnotherOrWithASpeedNotReadIsNotBraked) {
+  // From one wheel (a car, a helicopter) straight to another's, as a switch
+  // between two driving characters does.
+  for (const std::int32_t firstClass : {0, Helicopters}) {
+    SCOPED_TRACE(firstClass);
+    const std::int32_t first = GetIn(true);
+    host.game.Vehicle(first).vehicleClass = firstClass;
+    Frame();
+    const std::int32_t second = host.game.SpawnVehicle(true);
+    host.game.Vehicle(second).velocity = {0.0F, 30.0F, 0.0F};
+    host.game.Enter(second);
+    Frame();
+    EXPECT_EQ(ShownGear(), 4);
+    EXPECT_EQ(Speed(host.game.Vehicle(second)), 30.0F) << "braked on taking over";
+    host.game.Enter(0);
+    Frame();
+  }
+  // One speed read that is no number on the pass of getting in.
+  const std::int32_t car = host.game.SpawnVehicle(true);
+  host.game.Vehicle(car).velocity = {0.0F, 30.0F, 0.0F};
+  bool once = true;
+  host.lie = [&once](NativeHash hash, sim::Invocation& call) {
+    if (hash == sim::native::VehicleSpeed && std::exchange(once, false))
+      call.Return(std::numeric_limits<float>::quiet_NaN());
+  };
+  host.game.Enter(car);
+  Frame();
+  Frame();
+  EXPECT_EQ(ShownGear(), 4);
+  EXPECT_EQ(Speed(host.game.Vehicle(car)), 30.0F) << "braked on getting in";
 }
 
 TEST_F(VehicleTest, ACarOffItsWheelsFallsAsTheGameMakesItAndIsHeldOnLanding) {

@@ -148,6 +148,9 @@ void WatchWeaponAfterFailedPass() {
     HoldFire(PassWeapon.weapon, *PassWeapon.record);
     ReadPassWeaponOrKeepLast();
   }
+  // A character the pass did not get to tell from the last one is handed
+  // nothing remembered of the last one's magazines.
+  if (!CharacterKnown(PassWeapon.character)) ForgetEveryMagazine();
   WatchWeapon(PassWeapon.character, PassWeapon.weapon, *PassWeapon.record);
 }
 

@@ -55,13 +55,16 @@ void LimitSpeed(Entity vehicle, float limit, bool wheeled) {
 
 }  // namespace
 
-void GearEntryReset(Entity vehicle) {
-  GearState.gear = 1;
-  GearState.gearChangeTime = PassTime();
+bool GearEntryReset(Entity vehicle, bool keepGear) {
   // A vehicle taken over at speed (a switch to a driving character, a
   // mission) is not braked at once: the first gear that holds its speed.
   const float speed = natives::VehicleSpeed(vehicle);
+  if (!std::isfinite(speed)) return false;
+  const std::int32_t kept = GearState.gear;
+  if (!keepGear) GearState.gear = 1;
   while (GearState.gear < GearCount && speed > GearSpeed(GearState.gear)) ++GearState.gear;
+  if (!keepGear || GearState.gear != kept) GearState.gearChangeTime = PassTime();
+  return true;
 }
 
 void ResetGears() { GearState = GearsAtLoad; }

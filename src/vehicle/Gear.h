@@ -16,8 +16,12 @@ struct GearStateRecord {
 extern GearStateRecord GearState;
 
 // Getting into a vehicle: the lowest gear whose limit holds the vehicle's
-// speed (gear 1 standing still), and the banner shows anew.
-void GearEntryReset(Entity vehicle);
+// speed (gear 1 standing still), and the banner shows anew. Straight from
+// another wheel (`keepGear`) the gear is kept, raised only as far as the
+// speed needs (the banner shows if it was). False, and the gears left alone
+// this pass, when the speed is no finite number: a wrong answer neither
+// brakes a car nor frees it.
+bool GearEntryReset(Entity vehicle, bool keepGear);
 // A binding held across getting in counts as a fresh press.
 void ClearGearLatches();
 // One pass of shifting, limiting and drawing for the vehicle driven; a

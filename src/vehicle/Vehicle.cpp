@@ -107,10 +107,15 @@ void EngineSequence(Entity character, Entity vehicle) {
 }
 
 void DriverSequence(Entity character, Entity vehicle) {
-  if (vehicle != EngineState.trackedVehicle) {
+  // Another wheel straight from this one (a switch to another driving
+  // character) keeps the gear, raised as far as the new vehicle's speed needs.
+  const bool otherVehicle = vehicle != EngineState.trackedVehicle;
+  const bool straightFromAWheel = otherVehicle && EngineState.wasInVehicle;
+  if (otherVehicle) {
+    EngineState.wasInVehicle = false;
     EngineState.kind = KindOf(natives::VehicleClass(vehicle));
-    EngineState.trackedVehicle = vehicle;
     EngineState.engineOn = natives::IsEngineRunning(vehicle);
+    EngineState.trackedVehicle = vehicle;
   }
   if (EngineState.kind == VehicleKind::Aircraft) {
     // The game flies it as it is: no engine switch, gears or limiter.
@@ -118,14 +123,15 @@ void DriverSequence(Entity character, Entity vehicle) {
     ClearGearLatches();
     return;
   }
-  if (!EngineState.wasInVehicle) GearEntryReset(vehicle);
+  // Got in once the speed could be read; until then the gears rest.
+  const bool geared = EngineState.wasInVehicle || GearEntryReset(vehicle, straightFromAWheel);
   if (HasEngine()) EngineSequence(character, vehicle);
-  if (Config.GearSystem) {
+  if (Config.GearSystem && geared) {
     GearStep(vehicle, EngineState.kind != VehicleKind::Boat);
   } else {
     ClearGearLatches();
   }
-  EngineState.wasInVehicle = true;
+  EngineState.wasInVehicle = geared;
 }
 
 bool TrackedVehicleExists() {

@@ -114,21 +114,41 @@ void HoldEmptyMagazine(Entity character, WeaponHash weapon, WeaponRecord& record
 
 }  // namespace
 
+namespace {
+
+// The answer of a read that only refines the records, or `fallback` when the
+// host fails it: the pass goes on without it, gears and menu included.
+template <typename Read>
+auto ReadOr(Read read, decltype(read()) fallback) noexcept {
+  try {
+    return read();
+  } catch (...) {
+    return fallback;
+  }
+}
+
+}  // namespace
+
+bool CharacterKnown(Entity character) { return character == ReloadState.character; }
+
 void CharacterChangeStep(Entity character) {
-  if (character == ReloadState.character) return;
-  const std::uint32_t model = natives::EntityModel(character);
-  // No model is no character to compare: asked again on the next pass.
-  if (model == 0) return;
-  if (ReloadState.model != 0 && model != ReloadState.model) ForgetEveryMagazine();
+  if (CharacterKnown(character)) return;
+  // A new handle: the same character respawned or loaded, or another one.
+  // Unless the game names the same model as before, nothing remembered of
+  // the last one's magazines is his: forgetting takes no round from anyone,
+  // handing him another's hold or total would.
+  const std::uint32_t model = ReadOr([character] { return natives::EntityModel(character); }, 0U);
+  if (model == 0 || model != ReloadState.model) ForgetEveryMagazine();
   ReloadState.character = character;
-  ReloadState.model = model;
+  if (model != 0) ReloadState.model = model;
 }
 
 void MagazineSizeStep(Entity character, WeaponHash weapon, WeaponRecord& record) {
   if (record.sized || weapon == UnarmedHash) return;
-  const std::int32_t size = natives::MaxAmmoInClip(character, weapon);
+  const std::int32_t size = ReadOr([&] { return natives::MaxAmmoInClip(character, weapon); }, 0);
   record.oneCartridge = !record.clipExempt && size == 1;
-  // No size is no answer (a weapon the character has not): asked again.
+  // No size is no answer (a weapon the character has not, a failed read):
+  // tracked as any weapon meanwhile, and asked again.
   record.sized = size > 0;
 }
 

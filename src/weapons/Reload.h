@@ -9,6 +9,8 @@
 // says the character is another (another model, not a respawn), forgets
 // every weapon's magazine memory; catches stay.
 void CharacterChangeStep(Entity character);
+// Whether `character` is the handle CharacterChangeStep last settled.
+bool CharacterKnown(Entity character);
 // The first time a weapon is in hand: one whose magazine holds a single
 // cartridge is never held at it (it could never fire), only its count kept.
 void MagazineSizeStep(Entity character, WeaponHash weapon, WeaponRecord& record);
