@@ -216,21 +216,40 @@ pass "a player's own Halvane.asi is refused, and once moved out of the folder th
 # At the smallest window, every text of the menu ends inside its panel, on
 # both pages (the gear speeds page's footer is its longest text, [-] its
 # rightmost): nothing bright in a strip right of the panel's edge (0.27 of
-# the view: 0.15 + 0.24 / 2), from the title to the last footer.
+# the view: 0.15 + 0.24 / 2), from the title to the footer, both where the
+# record says the plug-in drew them.
 beyond_panel() {
-  box $((view_left + view * 270 / 1000 + 1)) $((view_top + view_height * 170 / 1000)) $((view * 60 / 1000)) \
-    $((view_height * 570 / 1000)) "$1" 'max(r, max(g, b)) > 0.45'
+  local top bottom
+  top=$(($(drawn_at '~y~Halvane' | cut -d' ' -f2) - 12))
+  bottom=$(($(drawn_at '~y~UP/DOWN' | cut -d' ' -f2) + 42))
+  box $((view_left + view * 270 / 1000 + 1)) $((view_top + view_height * top / 1000)) $((view * 60 / 1000)) \
+    $((view_height * (bottom - top) / 1000)) "$1" 'max(r, max(g, b)) > 0.45'
 }
-# The page is on screen (its footer's yellow in the panel, or the red [-]),
-# and nothing of it beyond the panel.
-inside_panel() { at_least "$(share $2 "$1" "$3")" 0.02 && at_least 0 "$(beyond_panel "$1")"; }
+# In the shot $1, the text drawn starting with $2 is lit as $7 (2 % of a box
+# of $5 by $6 thousandths of the view, $3 and $4 from where the record says
+# the plug-in drew it): the page is on screen.
+lit_where_drawn() {
+  local x y
+  read -r x y <<<"$(drawn_at "$2")"
+  [[ -n $y ]] && at_least "$(share $((x + $3)) $((y + $4)) "$5" "$6" "$1" "$7")" 0.02
+}
+# The page is on screen (its footer's yellow, or the red [-], where they were
+# drawn), and nothing of it beyond the panel.
+menu_page() {
+  local shot=$1 page=$2 text=$3 name
+  shift 3
+  name=$(sed 's/~[a-z]~//g' <<<"$text")
+  [[ -n $(drawn_at "$text") ]] || fail "the $page page's $name is not among the texts drawn: $(page_texts)"
+  shot_until "$shot" lit_where_drawn "$shot" "$text" "$@" ||
+    fail "the $page page's $name is not in the shot at $smallest_window where the plug-in drew it, at $(drawn_at "$text") thousandths of the view"
+  at_least 0 "$(beyond_panel "$shot")" ||
+    fail "the $page page runs past its panel at $smallest_window: $(beyond_panel "$shot") of the strip beyond it is lit"
+}
 press F2
-shot_until menu-keys inside_panel menu-keys "30 690 60 30" 'r>0.55 && g>0.45 && b<0.4' ||
-  fail "the keybindings page runs past its panel at $smallest_window: $(beyond_panel menu-keys) of the strip beyond it is lit"
-for _ in 1 2 3 4 5 6 7 8; do press Down; done
+menu_page menu-keys keybindings '~y~UP/DOWN' -8 -8 60 30 'r>0.55 && g>0.45 && b<0.4'
+select_row "Gear Speeds"
 press Return
-shot_until menu-gears inside_panel menu-gears "245 255 25 40" 'r>0.6 && g<0.4 && b<0.4' ||
-  fail "the gear speeds page runs past its panel at $smallest_window: $(beyond_panel menu-gears) of the strip beyond it is lit"
+menu_page menu-gears "gear speeds" '~r~[-]' -7 -5 25 40 'r>0.6 && g<0.4 && b<0.4'
 close_playground
 pass "at $smallest_window the menu's texts end inside its panel on both pages"
 
