@@ -40,6 +40,10 @@ struct Options {
   std::filesystem::path plugin;
   std::filesystem::path folder;
   std::optional<std::filesystem::path> record;
+  // Whether the player typed --plugin, --folder: a refusal names only an
+  // option that was typed.
+  bool pluginTyped = false;
+  bool folderTyped = false;
   // The window's client area; 0 by 0 fits it to the screen (PlaygroundView::Open).
   int width = 0;
   int height = 0;
@@ -64,9 +68,12 @@ std::string Usage() {
          "  --size WxH     the window's inside, " +
          smallest +
          " at least and at most what fits the screen\n"
-         "                 (default: the largest that fits the screen, up to " +
+         "                 with the window's frame (default: the largest that fits, up to " +
          largest +
          ")\n"
+         "  --default-plugin FILE, --default-folder DIR\n"
+         "                 the defaults of a script that starts the playground: as --plugin\n"
+         "                 and --folder, but a refusal names the file or folder, not the option\n"
          "  --help         this list";
 }
 
@@ -81,6 +88,8 @@ constexpr OptionValue OptionValues[] = {
     {L"--folder", "the folder to play in (a new one, or one the playground made)", "--folder my-playground"},
     {L"--record", "a new file to write the record into", "--record record.txt"},
     {L"--size", "the window's inside as WIDTHxHEIGHT in pixels", "--size 1344x576"},
+    {L"--default-plugin", "the Halvane.asi to load unless --plugin is given", "--default-plugin Halvane.asi"},
+    {L"--default-folder", "the folder to play in unless --folder is given", "--default-folder my-playground"},
 };
 
 // The size given, checked against the smallest window that can be read and
@@ -104,8 +113,8 @@ std::optional<std::string> SizeProblem(const std::string& given, int& width, int
   const SIZE largest = PlaygroundView::LargestWindow();
   if (width > largest.cx || height > largest.cy) {
     return "playground: --size " + given +
-           " is larger than this screen has room for: the largest window "
-           "that fits, frame and all, is " +
+           " is larger than this screen has room for: the largest --size that fits (the window's inside, "
+           "with its frame around it) is " +
            std::to_string(largest.cx) + "x" + std::to_string(largest.cy) +
            ". Give a --size of at most that, or none (the largest 16:9 game view that fits).";
   }
@@ -141,10 +150,12 @@ std::optional<Options> ReadOptions(std::string& problem) {
       break;
     }
     const std::filesystem::path value = arguments[++i];
-    if (option == L"--plugin") {
-      read.plugin = value;
-    } else if (option == L"--folder") {
-      read.folder = value;
+    if (option == L"--plugin" || option == L"--default-plugin") {
+      if (!read.pluginTyped) read.plugin = value;
+      read.pluginTyped = read.pluginTyped || option == L"--plugin";
+    } else if (option == L"--folder" || option == L"--default-folder") {
+      if (!read.folderTyped) read.folder = value;
+      read.folderTyped = read.folderTyped || option == L"--folder";
     } else if (option == L"--record") {
       read.record = value;
     } else if (const std::optional<std::string> wrong = SizeProblem(Utf8(value), read.width, read.height)) {
@@ -173,9 +184,22 @@ std::optional<std::string> RecordProblem(const std::filesystem::path& file) {
   const std::string named = "playground: --record " + Utf8(file);
   std::error_code error;
   if (std::filesystem::is_directory(file, error)) {
+    // A file in that folder is advised only where it would be taken.
+    const std::filesystem::path inside = file / "record.txt";
+    if (const std::optional<std::string> gameFile = playground::GameFile(file)) {
+      return named + " is a game folder (it holds " + *gameFile +
+             "), and the record is a file the playground makes, never in a game folder. Name a new file "
+             "outside it.";
+    }
+    if (std::filesystem::exists(std::filesystem::symlink_status(inside, error))) {
+      return named +
+             " is a folder, and the record is a file the playground makes. Name a file that does not "
+             "exist yet.";
+    }
     return named +
            " is a folder, and the record is a file the playground makes. Name a file that does not exist "
-           "yet, such as record.txt in that folder.";
+           "yet, such as --record " +
+           Utf8(inside) + ".";
   }
   const std::filesystem::path folder =
       file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
@@ -188,6 +212,26 @@ std::optional<std::string> RecordProblem(const std::filesystem::path& file) {
            ": that file exists already, and the playground writes its record only into a new file, so it "
            "is left as it is. Name a file that does not exist yet.";
   }
+  return std::nullopt;
+}
+
+// Checks a --plugin the player typed: a file that can be read. Nothing when
+// it can (whether it loads is for the window to say, and Home tries again).
+std::optional<std::string> PluginProblem(const std::filesystem::path& plugin) {
+  const std::string named = "playground: --plugin " + Utf8(plugin);
+  const std::string wayOut =
+      " Name the Halvane.asi to load, as in --plugin Halvane.asi, or leave --plugin out (the Halvane.asi "
+      "beside the program).";
+  std::error_code error;
+  if (std::filesystem::is_directory(plugin, error)) return named + " is a folder, not a plug-in." + wayOut;
+  const HANDLE file =
+      CreateFileW(plugin.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return named + ": it cannot be read (" +
+           std::system_category().message(static_cast<int>(GetLastError())) + ")." + wayOut;
+  }
+  CloseHandle(file);
   return std::nullopt;
 }
 
@@ -243,11 +287,13 @@ int main() {
     Tell(Usage());
     return 0;
   }
-  // Every option is checked before anything is made: the folder and the
-  // record, then the record made (which alone tells whether its folder may
-  // be written), then the folder; the record is taken back when the folder
-  // cannot be made after all.
-  std::optional<std::string> refused = playground::TakeFolder(options->folder);
+  // Every option is checked before anything is made: the plug-in typed,
+  // the folder and the record, then the record made (which alone tells
+  // whether its folder may be written), then the folder; the record is
+  // taken back when the folder cannot be made after all.
+  std::optional<std::string> refused;
+  if (options->pluginTyped) refused = PluginProblem(options->plugin);
+  if (!refused) refused = playground::TakeFolder(options->folder, options->folderTyped);
   if (!refused && options->record) refused = RecordProblem(*options->record);
   if (refused) {
     Tell(*refused);
@@ -261,7 +307,8 @@ int main() {
       return 2;
     }
   }
-  if (const std::optional<std::string> failed = playground::MakeFolder(options->folder)) {
+  if (const std::optional<std::string> failed =
+          playground::MakeFolder(options->folder, options->folderTyped)) {
     if (record != nullptr) {
       std::fclose(record);
       DeleteFileW(options->record->c_str());
@@ -272,7 +319,7 @@ int main() {
   std::fprintf(stderr, "playground: Halvane.ini is in %s; F1 in the window lists the keys\n",
                Utf8(options->folder).c_str());
 
-  Playground playground(options->plugin, options->folder);
+  Playground playground(options->plugin, options->folder, options->pluginTyped);
   playground.Start();
   if (!playground.LoadError().empty())
     std::fprintf(stderr, "playground: %s\n", playground.LoadError().c_str());

@@ -111,6 +111,13 @@ xdotool keyup t
 sleep 0.3
 grep -q '"~r~SAFETY ON  ~y~"' "$record" || fail "the plug-in did not answer T in the unpacked playground"
 grep -q 'load 1' "$record" || fail "the plug-in was not loaded"
+# Started again from the same folder while it runs: refused, naming its
+# folder and no option, as none was typed.
+if (cd "$unpacked" && exec timeout 60 "$here/wine-run.sh" ./halvane_playground.exe) >"$work/second.log" 2>&1; then
+  fail "a second playground started on the folder in use"
+fi
+grep -q '^playground: another playground is using the folder .*playground ' "$work/second.log" ||
+  fail "a second playground from the unpacked folder does not say another one uses its folder, naming no option: $(cat "$work/second.log")"
 xdotool key Escape
 for _ in $(seq 100); do kill -0 "$playground" 2>/dev/null || break; sleep 0.1; done
 [[ -f $unpacked/playground/Halvane.ini ]] || fail "no Halvane.ini in the unpacked playground folder"

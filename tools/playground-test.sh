@@ -182,7 +182,7 @@ mv "$work/modder/Halvane.asi" "$work/modder/Halvane.asi.away"
 mark=$(frames)
 press Home
 settle "$mark" 12
-tail -1 "$record" | grep -q "plug-in error: cannot read the plug-in .*Halvane.asi: .*;If you unpacked the playground's zip, put its Halvane.asi back .*if you build Halvane yourself, rebuild it" ||
+tail -1 "$record" | grep -q "plug-in error: cannot read the plug-in .*Halvane.asi (--plugin): .*;It is the plug-in --plugin named: if you build Halvane yourself, rebuild it" ||
   fail "no load error for a missing DLL: $(tail -1 "$record" | sed 's/.*| plug-in/plug-in/')"
 kill -0 "$playground" 2>/dev/null || fail "the playground closed when the DLL was missing"
 (($(frames) > mark + 12)) || fail "the world stopped when the DLL was missing"
