@@ -47,7 +47,7 @@ TEST_F(SettingsFileTest, AFullDiskNeverCostsTheOldFile) {
   SaveSettings();
   EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Menu=F5\nEngine=G\n"));
   EXPECT_THAT(ReadFile(file), ::testing::EndsWith("Gear4=34.72\n"));
-  EXPECT_EQ(ReadFile(file).size(), DefaultFile.size());
+  EXPECT_EQ(ReadFile(file).size(), DefaultFile().size());
   std::filesystem::remove(temporary);
 }
 
@@ -101,7 +101,7 @@ class SaveCrashTest : public SettingsFileTest {
       while (text.ends_with("\n\n")) text.pop_back();
       const bool whole = text.starts_with("[Keybindings]\n") && text.ends_with("\n") &&
                          std::count(text.begin(), text.end(), '\n') ==
-                             std::count(DefaultFile.begin(), DefaultFile.end(), '\n');
+                             std::count(DefaultFile().begin(), DefaultFile().end(), '\n');
       EXPECT_TRUE(text == old || whole) << "after file call " << call << ":\n" << *left[call];
     }
     Config = after;
@@ -258,9 +258,9 @@ TEST_F(SettingsFileTest, AStaleTemporaryIsNeverWrittenThrough) {
 }
 
 TEST_F(SettingsFileTest, EverySaveReplacesTheFileAfterPuttingTheNewOneOnTheDisk) {
-  LoadText(DefaultFile);
+  LoadText(DefaultFile());
   const std::string temporary = TemporaryOf(std::filesystem::canonical(folder) / "Halvane.ini").string();
-  std::string previous = DefaultFile;
+  std::string previous = DefaultFile();
   for (KeyCode menu : {116, 117, 118}) {
     SCOPED_TRACE(menu);
     const ino_t before = Identity(file);
@@ -368,7 +368,7 @@ TEST_F(SettingsFileTest, AFileThatOnlySeemsMissingIsNeverReplacedNorEmptied) {
   std::filesystem::remove(file);
   Config = DefaultConfig;
   LoadSettings();
-  EXPECT_EQ(ReadFile(file), DefaultFile);
+  EXPECT_EQ(ReadFile(file), DefaultFile());
 }
 
 }  // namespace
