@@ -2,8 +2,9 @@
 # The texts that go into the zips, checked where they are edited, so that a
 # mistake is named by its own file and line: both guides fit an 80-column
 # window as the player gets them (the version put in), open with their
-# version and have no other placeholder; the playground's guide warns
-# against the game folder first; CHANGELOG.md has this version's section,
+# version and have no other placeholder; the players' guide names every row
+# of the menu's keybindings page; the playground's guide warns against the
+# game folder first; CHANGELOG.md has this version's section,
 # and both changelogs made from it are plain text within 80 columns, this
 # version first, the players' one without the playground's items.
 #   check-guides.sh <checkout>
@@ -27,6 +28,13 @@ for guide in docs/Halvane-Readme.txt playground/Halvane-Playground.txt; do
     fail "$guide:$number: a placeholder other than @PROJECT_VERSION@, which the build would fill or empty: $text"
   done < <(grep -n '@[A-Za-z_]*@' "$root/$guide" | grep -v '@PROJECT_VERSION@' || true)
 done
+# Every row of the keybindings page, by its label in the settings table, is
+# in the players' guide's part on the menu.
+menu=$(awk '/^THE SETTINGS MENU/ { f = 1 } /^THE SETTINGS FILE/ { f = 0 } f' "$root/docs/Halvane-Readme.txt" | tr -s ' \n' '  ')
+while IFS= read -r label; do
+  grep -qF -- "$label" <<<"$menu" ||
+    fail "docs/Halvane-Readme.txt: THE SETTINGS MENU does not name the row \"$label\" (src/config/SettingsTable.h)"
+done < <(sed -n 's/^ *settings_table::\(Binding\|Switch\)("[A-Za-z0-9]*", "\([^"]*\)".*/\2/p' "$root/src/config/SettingsTable.h")
 head -12 "$root/playground/Halvane-Playground.txt" | grep -qi 'not unpack .* game folder' ||
   fail "playground/Halvane-Playground.txt: its first 12 lines do not warn against unpacking it into the game folder"
 
