@@ -58,9 +58,22 @@ std::optional<std::string> RecordProblem(const std::filesystem::path& file) {
   const std::string named = "playground: --record " + Utf8(file);
   std::error_code error;
   if (std::filesystem::is_directory(file, error)) {
+    // A file in that folder is advised only where it would be taken.
+    const std::filesystem::path inside = file / "record.txt";
+    if (const std::optional<std::string> gameFile = playground::GameFile(file)) {
+      return named + " is a game folder (it holds " + *gameFile +
+             "), and the record is a file the playground makes, never in a game folder. Name a new file "
+             "outside it.";
+    }
+    if (std::filesystem::exists(std::filesystem::symlink_status(inside, error))) {
+      return named +
+             " is a folder, and the record is a file the playground makes. Name a file that does not "
+             "exist yet.";
+    }
     return named +
            " is a folder, and the record is a file the playground makes. Name a file that does not exist "
-           "yet, such as record.txt in that folder.";
+           "yet, such as --record " +
+           Utf8(inside) + ".";
   }
   const std::filesystem::path folder =
       file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
@@ -73,6 +86,26 @@ std::optional<std::string> RecordProblem(const std::filesystem::path& file) {
            ": that file exists already, and the playground writes its record only into a new file, so it "
            "is left as it is. Name a file that does not exist yet.";
   }
+  return std::nullopt;
+}
+
+// Checks a --plugin the player typed: a file that can be read. Nothing when
+// it can (whether it loads is for the window to say, and Home tries again).
+std::optional<std::string> PluginProblem(const std::filesystem::path& plugin) {
+  const std::string named = "playground: --plugin " + Utf8(plugin);
+  const std::string wayOut =
+      " Name the Halvane.asi to load, as in --plugin Halvane.asi, or leave --plugin out (the Halvane.asi "
+      "beside the program).";
+  std::error_code error;
+  if (std::filesystem::is_directory(plugin, error)) return named + " is a folder, not a plug-in." + wayOut;
+  const HANDLE file =
+      CreateFileW(plugin.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return named + ": it cannot be read (" +
+           std::system_category().message(static_cast<int>(GetLastError())) + ")." + wayOut;
+  }
+  CloseHandle(file);
   return std::nullopt;
 }
 
@@ -128,11 +161,13 @@ int main() {
     Tell(Usage());
     return 0;
   }
-  // Every option is checked before anything is made: the folder and the
-  // record, then the record made (which alone tells whether its folder may
-  // be written), then the folder; the record is taken back when the folder
-  // cannot be made after all.
-  std::optional<std::string> refused = playground::TakeFolder(options->folder);
+  // Every option is checked before anything is made: the plug-in typed,
+  // the folder and the record, then the record made (which alone tells
+  // whether its folder may be written), then the folder; the record is
+  // taken back when the folder cannot be made after all.
+  std::optional<std::string> refused;
+  if (options->pluginTyped) refused = PluginProblem(options->plugin);
+  if (!refused) refused = playground::TakeFolder(options->folder, options->folderTyped);
   if (!refused && options->record) refused = RecordProblem(*options->record);
   if (refused) {
     Tell(*refused);
@@ -146,7 +181,8 @@ int main() {
       return 2;
     }
   }
-  if (const std::optional<std::string> failed = playground::MakeFolder(options->folder)) {
+  if (const std::optional<std::string> failed =
+          playground::MakeFolder(options->folder, options->folderTyped)) {
     if (record != nullptr) {
       std::fclose(record);
       DeleteFileW(options->record->c_str());
@@ -157,7 +193,7 @@ int main() {
   std::fprintf(stderr, "playground: Halvane.ini is in %s; F1 in the window lists the keys\n",
                Utf8(options->folder).c_str());
 
-  Playground playground(options->plugin, options->folder);
+  Playground playground(options->plugin, options->folder, options->pluginTyped);
   playground.Start();
   if (!playground.LoadError().empty())
     std::fprintf(stderr, "playground: %s\n", playground.LoadError().c_str());

@@ -201,8 +201,18 @@ std::optional<std::string> GameFile(const fs::path& folder) {
   return std::nullopt;
 }
 
-std::optional<std::string> TakeFolder(const fs::path& folder) {
-  const std::string named = "playground: --folder " + Utf8(folder);
+namespace {
+
+// How a refusal names the folder: by its option only when it was typed.
+std::string Named(const fs::path& folder, bool typed) {
+  return (typed ? "playground: --folder " : "playground: the playground's folder ") + Utf8(folder);
+}
+std::string Taken(bool typed) { return typed ? "playground: --folder: " : "playground: "; }
+
+}  // namespace
+
+std::optional<std::string> TakeFolder(const fs::path& folder, bool typed) {
+  const std::string named = Named(folder, typed);
   std::error_code error;
   const fs::file_status status = fs::status(folder, error);
   if (error && error != std::errc::no_such_file_or_directory)
@@ -228,7 +238,7 @@ std::optional<std::string> TakeFolder(const fs::path& folder) {
            "playground writes only into a folder it made itself: nothing in it is touched. To play, " +
            ChooseAnother;
   }
-  if (const std::optional<std::string> taken = HoldFolder(folder)) return "playground: --folder: " + *taken;
+  if (const std::optional<std::string> taken = HoldFolder(folder)) return Taken(typed) + *taken;
   if (!RecordedState(folder)) {
     return named +
            " holds a Halvane.asi the playground did not put there (a game's, or one copied in since): "
@@ -239,27 +249,27 @@ std::optional<std::string> TakeFolder(const fs::path& folder) {
   return std::nullopt;
 }
 
-std::optional<std::string> MakeFolder(const fs::path& folder) {
+std::optional<std::string> MakeFolder(const fs::path& folder, bool typed) {
   if (std::error_code error; fs::exists(folder, error)) return std::nullopt;
   if (std::error_code error; fs::create_directories(folder, error), error)
-    return "playground: --folder " + Utf8(folder) + ": cannot make the folder (" + error.message() +
+    return Named(folder, typed) + ": cannot make the folder (" + error.message() +
            "). Name a --folder in a place you may write.";
-  if (const std::optional<std::string> taken = HoldFolder(folder)) return "playground: --folder: " + *taken;
+  if (const std::optional<std::string> taken = HoldFolder(folder)) return Taken(typed) + *taken;
   if (const std::optional<std::string> failed = WriteMark(folder, {NoPlugin}))
-    return "playground: --folder " + Utf8(folder) + ": cannot mark the folder it made (" + *failed +
+    return Named(folder, typed) + ": cannot mark the folder it made (" + *failed +
            "). Name a --folder in a place you may write.";
   return std::nullopt;
 }
 
-std::optional<std::string> InstallPlugin(const fs::path& plugin, const fs::path& folder) {
+std::optional<std::string> InstallPlugin(const fs::path& plugin, const fs::path& folder, bool typed) {
   const fs::path installed = folder / sim::PluginFileName;
   if (std::error_code error; fs::equivalent(plugin, installed, error)) return std::nullopt;
   std::string reason;
   const std::optional<std::string> bytes = ReadWhole(plugin, reason);
   const std::optional<std::string> next = bytes ? Fingerprint(*bytes) : std::nullopt;
   if (!next) {
-    return "cannot read the plug-in " + Utf8(plugin) + ": " + (bytes ? "no SHA-256" : reason) + "\n" +
-           BrokenPluginAdvice;
+    return "cannot read the plug-in " + Utf8(plugin) + (typed ? " (--plugin)" : "") + ": " +
+           (bytes ? "no SHA-256" : reason) + "\n" + PluginAdvice(typed);
   }
   if (!ReadMark(folder)) {
     return "The playground's mark in " + Utf8(folder) + " (" + Utf8(FolderMark) +

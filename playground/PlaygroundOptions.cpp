@@ -36,9 +36,12 @@ std::string Usage() {
          "  --size WxH     the window's inside, " +
          smallest +
          " at least and at most what fits the screen\n"
-         "                 (default: the largest that fits the screen, up to " +
+         "                 with the window's frame (default: the largest that fits, up to " +
          largest +
          ")\n"
+         "  --default-plugin FILE, --default-folder DIR\n"
+         "                 the defaults of a script that starts the playground: as --plugin\n"
+         "                 and --folder, but a refusal names the file or folder, not the option\n"
          "  --help         this list";
 }
 
@@ -55,6 +58,8 @@ constexpr OptionValue OptionValues[] = {
     {L"--folder", "the folder to play in (a new one, or one the playground made)", "--folder my-playground"},
     {L"--record", "a new file to write the record into", "--record record.txt"},
     {L"--size", "the window's inside as WIDTHxHEIGHT in pixels", "--size 1344x576"},
+    {L"--default-plugin", "the Halvane.asi to load unless --plugin is given", "--default-plugin Halvane.asi"},
+    {L"--default-folder", "the folder to play in unless --folder is given", "--default-folder my-playground"},
 };
 
 // The size given, checked against the smallest window that can be read and
@@ -78,8 +83,8 @@ std::optional<std::string> SizeProblem(const std::string& given, int& width, int
   const SIZE largest = PlaygroundView::LargestWindow();
   if (width > largest.cx || height > largest.cy) {
     return "playground: --size " + given +
-           " is larger than this screen has room for: the largest window "
-           "that fits, frame and all, is " +
+           " is larger than this screen has room for: the largest --size that fits (the window's inside, "
+           "with its frame around it) is " +
            std::to_string(largest.cx) + "x" + std::to_string(largest.cy) +
            ". Give a --size of at most that, or none (the largest 16:9 game view that fits).";
   }
@@ -117,10 +122,12 @@ std::optional<Options> ReadOptions(std::string& problem) {
       break;
     }
     const std::filesystem::path value = arguments[++i];
-    if (option == L"--plugin") {
-      read.plugin = value;
-    } else if (option == L"--folder") {
-      read.folder = value;
+    if (option == L"--plugin" || option == L"--default-plugin") {
+      if (!read.pluginTyped) read.plugin = value;
+      read.pluginTyped = read.pluginTyped || option == L"--plugin";
+    } else if (option == L"--folder" || option == L"--default-folder") {
+      if (!read.folderTyped) read.folder = value;
+      read.folderTyped = read.folderTyped || option == L"--folder";
     } else if (option == L"--record") {
       read.record = value;
     } else if (const std::optional<std::string> wrong = SizeProblem(Utf8(value), read.width, read.height)) {

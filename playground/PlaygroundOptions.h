@@ -12,6 +12,10 @@ struct Options {
   std::filesystem::path plugin;
   std::filesystem::path folder;
   std::optional<std::filesystem::path> record;
+  // Whether the player typed --plugin, --folder: a refusal names only an
+  // option that was typed.
+  bool pluginTyped = false;
+  bool folderTyped = false;
   // The window's client area; 0 by 0 fits it to the screen (PlaygroundView::Open).
   int width = 0;
   int height = 0;

@@ -206,8 +206,14 @@ std::string Playground::RecordLine() const {
     }
     line += ')';
   }
+  // Each text with where the plug-in drew it (screen fractions, x and y), so
+  // that a check can find a row by its label and the footer by its place.
   line += " | texts:";
-  for (const sim::DrawnText& text : game.texts) line += " \"" + text.text + "\"";
+  for (const sim::DrawnText& text : game.texts) {
+    char at[40];
+    std::snprintf(at, sizeof at, "@%.3f,%.3f", static_cast<double>(text.x), static_cast<double>(text.y));
+    line += " \"" + text.text + "\"" + at;
+  }
   line += " | sounds:";
   for (const PlayedClip& clip : framePlayed)
     line += std::string(" \"") + clip.name + (clip.accepted ? "\" accepted" : "\" refused");

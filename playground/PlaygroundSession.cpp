@@ -47,6 +47,14 @@ void Playground::Start() {
     LoadLibraryA(library);
   realPlaySound = reinterpret_cast<PlaySoundFunction>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("winmm.dll"), "PlaySoundA")));
+  // Said once: with no device the clips are listed by name but not heard.
+  if (waveOutGetNumDevs() == 0) {
+    std::fprintf(stderr,
+                 "playground: no sound device was found: Halvane's sounds are listed in the window by name, "
+                 "but not heard\n");
+    std::fflush(stderr);
+    Log("no sound device: sounds not heard");
+  }
   LoadPlugin();
 }
 
@@ -82,7 +90,7 @@ bool Playground::LoadPlugin() {
     loadError_ = error + "\nUnpack the playground's zip again: its stand-in folder is part of it.";
     return false;
   }
-  if (const std::optional<std::string> failed = InstallPlugin(plugin_, folder_)) {
+  if (const std::optional<std::string> failed = InstallPlugin(plugin_, folder_, pluginTyped_)) {
     loadError_ = *failed;
     return false;
   }
@@ -90,7 +98,7 @@ bool Playground::LoadPlugin() {
   if (!host_.Loaded()) {
     loadError_.clear();
     for (const std::string& error : host_.errors) loadError_ += error + '\n';
-    loadError_ += BrokenPluginAdvice;
+    loadError_ += PluginAdvice(pluginTyped_);
     host_.errors.clear();
     return false;
   }

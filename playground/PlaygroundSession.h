@@ -115,10 +115,14 @@ float Speed(const sim::VehicleModel& car);
 
 class Playground {
  public:
-  // `folder` is one ClaimFolder took: the plug-in is installed there from
-  // `plugin` on each load, and runs from there.
-  Playground(const std::filesystem::path& plugin, const std::filesystem::path& folder)
-      : host_(folder / sim::PluginFileName, folder), plugin_(plugin), folder_(folder) {}
+  // `folder` is one TakeFolder took: the plug-in is installed there from
+  // `plugin` on each load, and runs from there. `pluginTyped`: the player
+  // named it with --plugin, which a load error then names.
+  Playground(const std::filesystem::path& plugin, const std::filesystem::path& folder, bool pluginTyped)
+      : host_(folder / sim::PluginFileName, folder),
+        plugin_(plugin),
+        folder_(folder),
+        pluginTyped_(pluginTyped) {}
 
   // The world, then the plug-in. When the plug-in cannot be loaded the world
   // runs without it and the window shows why.
@@ -169,6 +173,7 @@ class Playground {
   sim::Host host_;
   std::filesystem::path plugin_;
   std::filesystem::path folder_;
+  bool pluginTyped_;
   std::string loadError_;
   KeyEdges edges_;
   std::int32_t car_ = 0;

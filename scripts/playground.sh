@@ -32,6 +32,8 @@ Environment:
                              (now: ${WINEPREFIX:-unset}; with neither, $default_prefix,
                              made on first use)
   DISPLAY                    the X display the window opens on (now: ${DISPLAY:-unset})
+  XDG_RUNTIME_DIR            where a sound server's socket is looked for: with none there and
+                             no sound card, Wine's sound drivers are left out (now: ${XDG_RUNTIME_DIR:-unset})
 USAGE
 }
 # Says what was wrong with the options, with a way out, and stops.
@@ -41,6 +43,10 @@ refuse() {
 }
 declare -A takes=([--plugin]=FILE [--folder]=DIR [--record]=FILE [--size]=WxH)
 plugin=$root/build/windows/Halvane.asi
+# The script's defaults go to the playground as defaults, so that a refusal
+# names only an option the player typed.
+plugin_option=--default-plugin
+folder_option=--default-folder
 record=
 size=()
 while (($#)); do
@@ -53,8 +59,8 @@ while (($#)); do
       (($# >= 2)) && [[ -n $2 ]] ||
         refuse "$1 needs a value, as in $1 ${takes[$1]}; or leave $1 out. --help lists the options and their defaults."
       case $1 in
-        --plugin) plugin=$2 ;;
-        --folder) folder=$2 ;;
+        --plugin) plugin=$2 plugin_option=--plugin ;;
+        --folder) folder=$2 folder_option=--folder ;;
         --record) record=$2 ;;
         --size) size=(--size "$2") ;;
       esac
@@ -86,6 +92,12 @@ else
 fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# With no sound card and no sound server, Wine's sound drivers would fill the
+# terminal with the sound library's complaints at each clip: they are left
+# out, and the playground says once that there is no sound device.
+if ! grep -qs '^ *[0-9]' /proc/asound/cards && [[ ! -S ${XDG_RUNTIME_DIR:-/run/user/$(id -u)}/pulse/native ]]; then
+  WINEDLLOVERRIDES+=";winealsa.drv,winepulse.drv=d"
+fi
 wine=/usr/lib/wine/wine64
 # A prefix's registry files may wait for its server to end; its drive C is
 # there from the start.
@@ -113,5 +125,5 @@ as_typed() {
 }
 recorded=()
 [[ -z $record ]] || recorded=(--record "$(as_typed "$record")")
-exec "$wine" "$root/build/windows/wine/halvane_playground.exe" --plugin "$(as_typed "$plugin")" \
-  --folder "$(as_typed "$folder")" "${recorded[@]}" "${size[@]}"
+exec "$wine" "$root/build/windows/wine/halvane_playground.exe" "$plugin_option" "$(as_typed "$plugin")" \
+  "$folder_option" "$(as_typed "$folder")" "${recorded[@]}" "${size[@]}"

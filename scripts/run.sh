@@ -6,6 +6,10 @@
 # and packs the players' and the playground's zips. The builds' output goes to
 # build/main-job.log, one line a preset to the terminal. The test command,
 # scripts/test.sh, builds every preset.
+# Everything is made in build/main-job/out first, then put into out/
+# (tools/place-output.sh): what the job made there before is replaced or
+# removed, anything else in out/ is left as it is, and a file of someone
+# else's where the job writes stops it before out/ is touched.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -29,19 +33,21 @@ build linux "the demo player and the plug-in it plays" halvane_demo
 build windows "Halvane.asi, the playground and its stand-in host" Halvane halvane_playground
 echo
 version=$(sed -n 's/^project(Halvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-rm -rf out
-mkdir -p out
+staging=build/main-job/out
+rm -rf "$staging"
+mkdir -p "$staging"
 # The tour runs under the sanitizers; AddressSanitizer's one-line notice
 # that it follows the game host's context switches only in part is no fault
 # of the tour's, and is kept out of its story (every other line of the
 # sanitizers comes through).
 # The story goes to the terminal (in colour, when it has them) and to out/story.txt.
-build/linux/halvane_demo demo/tour.txt out 2> >(grep -v "ASan doesn't fully support makecontext/swapcontext" >&2)
-cp build/windows/Halvane.asi out/
-tools/pack-players.sh build/windows out "$version"
-tools/pack-playground.sh build/windows out "$version"
-rm -rf out/game
-(cd out && sha256sum Halvane.asi "Halvane-$version.zip" "Halvane-Playground-$version.zip" >SHA256SUMS)
+build/linux/halvane_demo demo/tour.txt "$staging" 2> >(grep -v "ASan doesn't fully support makecontext/swapcontext" >&2)
+cp build/windows/Halvane.asi "$staging/"
+tools/pack-players.sh build/windows "$staging" "$version"
+tools/pack-playground.sh build/windows "$staging" "$version"
+rm -rf "$staging/game"  # the tour's game folder
+(cd "$staging" && sha256sum Halvane.asi "Halvane-$version.zip" "Halvane-Playground-$version.zip" >SHA256SUMS)
+tools/place-output.sh "$staging" out
 echo
 echo "Done. In out/:"
 while IFS='|' read -r name what; do printf '  %-34s %s\n' "$name" "$what"; done <<LIST

@@ -35,9 +35,38 @@ inline std::string ReadFile(const std::filesystem::path& path) {
   return content.str();
 }
 
-// The file the plug-in writes at its first start, kept once for every test.
-const std::string DefaultFile =
-    ReadFile(std::filesystem::path(HALVANE_SOURCE_DIR) / "tests/data/default-settings.ini");
+// The file the plug-in writes at its first start, kept once for every test
+// in tests/data/default-settings.ini. The first time a test reads it, it is
+// held to what the code writes from DefaultConfig: a setting added to the
+// table but not to the file (or the other way round) is told once, in that
+// test's first failure, naming the file and its line.
+inline const std::string& DefaultFile() {
+  static const std::string text =
+      ReadFile(std::filesystem::path(HALVANE_SOURCE_DIR) / "tests/data/default-settings.ini");
+  static bool checked = false;
+  if (checked) return text;
+  checked = true;
+  const ConfigRecord kept = Config;
+  Config = DefaultConfig;
+  std::istringstream written(SettingsText());
+  Config = kept;
+  std::istringstream held(text);
+  std::string wrote;
+  std::string has;
+  for (int line = 1;; ++line) {
+    const bool more = static_cast<bool>(std::getline(written, wrote));
+    const bool there = static_cast<bool>(std::getline(held, has));
+    if (!more && !there) break;
+    if (more && there && wrote == has) continue;
+    ADD_FAILURE() << "tests/data/default-settings.ini:" << line << ": the first start writes "
+                  << (more ? "\"" + wrote + "\"" : "no more lines") << " here, and the file has "
+                  << (there ? "\"" + has + "\"" : "no more lines")
+                  << ". The file is the one copy of what the first start writes (the settings table, "
+                     "with DefaultConfig): bring it in line, and the tests that compare with it pass.";
+    break;
+  }
+  return text;
+}
 
 // Which file a name leads to: a replace gives the name another.
 inline ino_t Identity(const std::filesystem::path& path) {

@@ -23,7 +23,7 @@ TEST_F(SettingsFileTest, AFileThatIsThereButCannotBeReadIsLeftAlone) {
 
   std::filesystem::remove(file);
   LoadSettings();  // a missing file is made with the defaults
-  EXPECT_EQ(ReadFile(file), DefaultFile);
+  EXPECT_EQ(ReadFile(file), DefaultFile());
 }
 
 TEST(SpeedNumbers, ReadAsTheCLibraryReadsThemInTheCLocale) {
@@ -197,7 +197,7 @@ TEST_F(SettingsFileTest, SpeedsAreWrittenInGeneralNotationAndSettleAfterOneSave)
 }
 
 TEST_F(SettingsFileTest, WhereTheReplaceCannotBeDoneTheFileIsWrittenInPlace) {
-  LoadText(DefaultFile);
+  LoadText(DefaultFile());
   Config.Menu = 116;
 
   // Another program holds the file: the rename is refused, the file is
@@ -233,7 +233,7 @@ TEST_F(SettingsFileTest, WhereTheReplaceCannotBeDoneTheFileIsWrittenInPlace) {
   const ino_t written = Identity(file);
   Config.Menu = 113;
   SaveSettings();
-  EXPECT_EQ(ReadFile(file), DefaultFile);
+  EXPECT_EQ(ReadFile(file), DefaultFile());
   EXPECT_NE(Identity(file), written);
   EXPECT_FALSE(std::filesystem::exists(TemporaryOf(folder / "Halvane.ini")));
 }
@@ -265,14 +265,14 @@ TEST(PlayersGuide, ShowsTheFileThePlugInWritesOnFirstStart) {
       shown += line.substr(2) + "\n";
     }
   }
-  EXPECT_EQ(shown, DefaultFile);
+  EXPECT_EQ(shown, DefaultFile());
 }
 
 using StartUpTest = Playthrough;
 
 TEST_F(StartUpTest, FirstStartWritesTheDefaultsBesideTheLibrary) {
   host.Frame();
-  EXPECT_EQ(ReadFile(host.Folder() / "Halvane.ini"), DefaultFile);
+  EXPECT_EQ(ReadFile(host.Folder() / "Halvane.ini"), DefaultFile());
   EXPECT_FALSE(std::filesystem::exists(TemporaryOf(host.Folder() / "Halvane.ini")));
 }
 

@@ -56,7 +56,7 @@ class SaveCrashTest : public SettingsFileTest {
       while (text.ends_with("\n\n")) text.pop_back();
       const bool whole = text.starts_with("[Keybindings]\n") && text.ends_with("\n") &&
                          std::count(text.begin(), text.end(), '\n') ==
-                             std::count(DefaultFile.begin(), DefaultFile.end(), '\n');
+                             std::count(DefaultFile().begin(), DefaultFile().end(), '\n');
       EXPECT_TRUE(text == old || whole) << "after file call " << call << ":\n" << *left[call];
     }
     Config = after;

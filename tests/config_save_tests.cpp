@@ -48,7 +48,7 @@ TEST_F(SettingsFileTest, AFullDiskNeverCostsTheOldFile) {
   SaveSettings();
   EXPECT_THAT(ReadFile(file), ::testing::HasSubstr("Menu=F5\nEngine=G\n"));
   EXPECT_THAT(ReadFile(file), ::testing::EndsWith("Gear4=34.72\n"));
-  EXPECT_EQ(ReadFile(file).size(), DefaultFile.size());
+  EXPECT_EQ(ReadFile(file).size(), DefaultFile().size());
   std::filesystem::remove(temporary);
 }
 
@@ -78,9 +78,9 @@ TEST_F(SettingsFileTest, AStaleTemporaryIsNeverWrittenThrough) {
 }
 
 TEST_F(SettingsFileTest, EverySaveReplacesTheFileAfterPuttingTheNewOneOnTheDisk) {
-  LoadText(DefaultFile);
+  LoadText(DefaultFile());
   const std::string temporary = TemporaryOf(std::filesystem::canonical(folder) / "Halvane.ini").string();
-  std::string previous = DefaultFile;
+  std::string previous = DefaultFile();
   for (KeyCode menu : {116, 117, 118}) {
     SCOPED_TRACE(menu);
     const ino_t before = Identity(file);
@@ -188,7 +188,7 @@ TEST_F(SettingsFileTest, AFileThatOnlySeemsMissingIsNeverReplacedNorEmptied) {
   std::filesystem::remove(file);
   Config = DefaultConfig;
   LoadSettings();
-  EXPECT_EQ(ReadFile(file), DefaultFile);
+  EXPECT_EQ(ReadFile(file), DefaultFile());
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ TEST(ConfigDefaults, SpeedLimitsHoldTheirExactBitPatterns) {
 
 TEST_F(SettingsFileTest, NoFileWritesTheDefaultsAndAFileIsReadWithoutBeingRewritten) {
   LoadSettings();
-  EXPECT_EQ(ReadFile(file), DefaultFile);
+  EXPECT_EQ(ReadFile(file), DefaultFile());
   EXPECT_TRUE(SameRecord(Config, DefaultConfig));
 
   const std::string edited = "; mine\nMenu=F5\n";

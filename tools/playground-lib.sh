@@ -27,6 +27,36 @@ measure() {
 }
 
 frames() { wc -l <"$record"; }
+# The texts of the record's last frame, one a line: "x y text", x and y in
+# thousandths of the screen, where the plug-in drew the text.
+drawn_texts() {
+  tail -1 "$record" | sed 's/.*| texts://; s/ | sounds:.*//' | grep -o '"[^"]*"@[0-9.-]*,[0-9.-]*' |
+    sed 's/^"\(.*\)"@\([0-9.-]*\),\([0-9.-]*\)$/\2 \3 \1/' |
+    awk '{ printf "%d %d %s\n", $1 * 1000 + ($1 < 0 ? -0.5 : 0.5), $2 * 1000 + ($2 < 0 ? -0.5 : 0.5), substr($0, length($1) + length($2) + 3) }'
+}
+# Where the first text of the last frame that starts with $1 was drawn:
+# "x y" in thousandths of the screen, or nothing when no such text is drawn.
+drawn_at() { drawn_texts | awk -v want="$1" 'index(substr($0, length($1) + length($2) + 3), want) == 1 { print $1, $2; exit }'; }
+# The label of the menu's row the marker stands on in the last frame: the
+# text nearest right of the marker on its line, as the menu tests read it.
+selected_row() {
+  drawn_texts | awk '{ x[NR] = $1; y[NR] = $2; t[NR] = substr($0, length($1) + length($2) + 3); if (t[NR] == "~y~>") m = NR }
+    END { if (!m) exit; for (i = 1; i <= NR; i++) if (y[i] == y[m] && x[i] > x[m] && (!b || x[i] < x[b])) b = i; if (b) print t[b] }'
+}
+# The menu's page as drawn in the last frame: its texts, colour codes left out.
+page_texts() { drawn_texts | cut -d' ' -f3- | sed 's/~[a-z]~//g' | awk '{ printf "%s%s", (NR > 1 ? ", " : ""), $0 }'; }
+# Presses Down until the row labelled $1 is selected, as a player finds it
+# on the page; a page without that row fails, saying so.
+select_row() {
+  local presses
+  presses=$(drawn_texts | wc -l)
+  [[ -n $(selected_row) ]] || fail "row $1 not found: no row of the menu is selected (the page drawn: $(page_texts))"
+  for ((i = 0; i <= presses; i++)); do
+    [[ $(selected_row) == "$1" ]] && return 0
+    press Down
+  done
+  fail "row $1 not found on the menu's page (the page drawn: $(page_texts))"
+}
 # Waits until the record has `count` more frames than when `since` was taken.
 settle() { local since=$1 count=${2:-12}; for _ in $(seq 600); do (($(frames) >= since + count)) && return; sleep 0.05; done; }
 # A key held for a few frames, as a player presses it: the plug-in polls.
@@ -110,12 +140,15 @@ capital_height() {
     awk 'NR > 1 { if ($0 ~ /#FFFFFF/) run++; else run = 0; if (run > best) best = run } END { print best + 0 }'
 }
 # The footer's first word, "UP/DOWN" in yellow, in the shot $1 of the
-# keybindings page: prints "<letters> <lowest letter's height> <lean>", the
-# letters told apart as shapes that do not touch and the lean of the third,
-# the slash: how far right of its foot its top is, in pixels (an I has none).
+# keybindings page, found where the record says the plug-in drew the footer:
+# prints "<letters> <lowest letter's height> <lean>", the letters told apart
+# as shapes that do not touch and the lean of the third, the slash: how far
+# right of its foot its top is, in pixels (an I has none).
 footer_word() {
-  local word=$work/$1-word.png
-  convert "$work/$1.png" -crop "$((view * 75 / 1000))x$((view_height * 45 / 1000))+$((view_left + view * 30 / 1000))+$((view_top + view_height * 690 / 1000))" \
+  local word=$work/$1-word.png fx fy
+  read -r fx fy <<<"$(drawn_at '~y~UP/DOWN')"
+  [[ -n $fy ]] || fail "the keybindings page's footer (UP/DOWN ...) is not among the texts drawn: $(page_texts)"
+  convert "$work/$1.png" -crop "$((view * 75 / 1000))x$((view_height * 45 / 1000))+$((view_left + view * (fx - 8) / 1000))+$((view_top + view_height * (fy - 8) / 1000))" \
     +repage -fx 'r>0.55 && g>0.45 && b<0.4' -threshold 50% "$word"
   convert "$word" -define connected-components:verbose=true -define connected-components:area-threshold=3 \
     -connected-components 8 null: | awk '/\(255|#FFFFFF|white/ { split($2, g, /[x+]/); print g[3], g[1], g[2], g[4] }' |
@@ -135,7 +168,10 @@ footer_word() {
 # the start of the green [+], or "none" with what was not seen. ([+] drawn
 # over the value hides what it covers: the columns left are few, not none.)
 plus_gap() {
-  local crop="$((view * 170 / 1000))x$((view_height * 45 / 1000))+$((view_left + view * 100 / 1000))+$((view_top + view_height * 255 / 1000))"
+  local gx gy
+  read -r gx gy <<<"$(drawn_at 'Gear 1')"
+  [[ -n $gy ]] || { echo "none (no row Gear 1 drawn)"; return; }
+  local crop="$((view * 170 / 1000))x$((view_height * 45 / 1000))+$((view_left + view * 100 / 1000))+$((view_top + view_height * (gy - 5) / 1000))"
   local green text
   green=$(convert "$work/$1.png" -crop "$crop" +repage -fx 'g>0.6 && r<0.6 && b<0.6' -format '%@' info:)
   text=$(convert "$work/$1.png" -crop "$crop" +repage -fx 'r>0.4 && abs(r-g)<0.06 && abs(g-b)<0.06' -format '%@' info:)
@@ -151,10 +187,12 @@ plus_gap() {
 # gear speeds page, gear 1's speed of three figures in mph ends at least 4
 # pixels before its [+]. What it measured is left in $small_texts_seen.
 small_texts() {
-  read -r letters lowest lean <<<"$(footer_word "$1")"
+  footer_word "$1" >"$work/$1-footer.txt" || exit 1
+  read -r letters lowest lean <"$work/$1-footer.txt"
+  ((letters > 0)) || fail "no yellow of the footer's UP/DOWN at $2 where the plug-in drew it ($(drawn_at '~y~UP/DOWN') thousandths of the view)"
   ((letters >= 6 && lowest >= 7)) && at_least "$lean" 1 ||
     fail "the footer's UP/DOWN cannot be read at $2: $letters letters apart, the lowest $lowest pixels high, the slash leaning $lean"
-  for _ in 1 2 3 4 5 6 7 8; do press Down; done
+  select_row "Gear Speeds"
   local mark
   mark=$(frames)
   press Return

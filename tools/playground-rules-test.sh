@@ -112,15 +112,23 @@ pass "scripts/playground.sh: refusals name paths as typed, nothing is made, only
 refused too-small --size 800x450 --folder "$(windows_path "$work/never")"
 says too-small '--size 800x450' "smaller than the smallest window, $smallest_window.*Give a --size of at least that"
 refused too-large --size 1600x720 --folder "$(windows_path "$work/never")"
-says too-large '--size 1600x720' 'larger than this screen has room for: the largest window that fits, frame and all, is [0-9]*x[0-9]*. Give a --size of at most that'
-largest=$(sed -n 's/.*frame and all, is \([0-9]*x[0-9]*\)\..*/\1/p' "$work/too-large.log")
+says too-large '--size 1600x720' 'larger than this screen has room for: the largest --size that fits (the window.s inside, with its frame around it) is [0-9]*x[0-9]*. Give a --size of at most that'
+largest=$(sed -n 's/.*with its frame around it) is \([0-9]*x[0-9]*\)\..*/\1/p' "$work/too-large.log")
 ((${largest%x*} <= ${screen%x*} && ${largest#*x} <= ${screen#*x})) || fail "the largest window named, $largest, is larger than the screen"
 refused no-size --size abc
 says no-size '--size abc' 'is not a size: give .* as WIDTHxHEIGHT .*, as in --size 1344x576, or leave --size out'
 refused no-folder --folder
 says no-folder '--folder' 'needs a value: .*as in --folder .*; or leave --folder out'
-refused record-folder --record "$(windows_path "$work/a game too")" --folder "$(windows_path "$work/never")"
-says record-folder '--record .*a game too' 'is a folder.*Name a file that does not exist yet'
+refused record-game --record "$(windows_path "$work/a game too")" --folder "$(windows_path "$work/never")"
+says record-game '--record .*a game too' 'is a game folder (it holds .*Name a new file outside it'
+# A folder for a record: the file it advises in it is one it then takes.
+mkdir -p "$work/records"
+refused record-folder --record "$(windows_path "$work/records")" --folder "$(windows_path "$work/never")"
+says record-folder '--record .*records' 'is a folder.*Name a file that does not exist yet, such as --record .*records.record.txt'
+advised=$(tr -d '\r' <"$work/record-folder.log" | sed -n 's/.*such as --record \(.*\)\.$/\1/p')
+[[ $advised == "$(windows_path "$work/records/record.txt")" ]] || fail "--record of a folder advises \"$advised\", not record.txt in it"
+refused plugin-missing --plugin "$(windows_path "$work/nothere.asi")" --folder "$(windows_path "$work/never")"
+says plugin-missing '--plugin .*nothere.asi' 'it cannot be read (.*). Name the Halvane.asi to load, as in --plugin .*, or leave --plugin out'
 mkdir -p "$work/notes"
 printf 'A player'"'"'s notes.\r\n' >"$work/notes/notes.txt"
 contents "$work/notes" >"$work/before.txt"
@@ -132,13 +140,18 @@ chattr +i "$work/locked"
 locked+=("$work/locked")
 refused record-locked --folder "$(windows_path "$work/never")" --record "$(windows_path "$work/locked/record.txt")"
 says record-locked '--record .*record.txt' 'the record cannot be made there (.*). Name a new file in a folder you may write'
+# A folder that cannot be made, once the record is: the record is taken back.
+refused folder-locked --folder "$(windows_path "$work/locked/pg")" --record "$(windows_path "$work/records/of-a-refused-start.txt")"
+says folder-locked '--folder .*locked.pg' 'cannot make the folder (.*). Name a --folder in a place you may write'
+[[ ! -e $work/records/of-a-refused-start.txt ]] || fail "a start refused for its folder left its record behind"
 unlock "$work/locked"
 [[ ! -e $work/never ]] || fail "a refused start made its folder"
-pass "sizes too small ($smallest_window at least), too large (at most $largest) or none, a missing value and records that cannot be are refused, saying why and what to do"
+pass "sizes too small ($smallest_window at least), too large (at most $largest) or none, a missing value, a --plugin that is not there and records that cannot be are refused, saying why and what to do (a folder's own record.txt advised); a start refused for its folder leaves no record"
 
 # Started unasked for a size on a laptop screen: the window fits the screen,
-# the game view 16:9 and filling its room beside the panel.
-record=$work/record-laptop.txt
+# the game view 16:9 and filling its room beside the panel. Its record is
+# the one advised above.
+record=$work/records/record.txt
 folder=$work/laptop
 start_playground default --plugin "$(windows_path "$build/Halvane.asi")" --folder "$(windows_path "$folder")"
 ((X >= 0 && Y >= 0 && X + WIDTH <= ${screen%x*} && Y + HEIGHT <= ${screen#*x})) ||
@@ -152,20 +165,25 @@ pass "unasked, the window is ${WIDTH}x$HEIGHT at $X,$Y on the $screen screen, th
 
 # A second playground on that folder while the first runs: it says another
 # playground uses it, and leaves the folder, its mark included, as it was.
+# The folder comes as a default (as scripts/playground.sh gives its own):
+# the refusal names no --folder, which no one typed.
 contents "$folder" >"$work/before.txt"
-refused second --folder "$(windows_path "$folder")" --plugin "$(windows_path "$build/Halvane.asi")"
-grep -q 'another playground is using the folder .*laptop' "$work/second.log" ||
-  fail "a second playground on the folder does not say another one uses it: $(cat "$work/second.log")"
+refused second --default-folder "$(windows_path "$folder")" --plugin "$(windows_path "$build/Halvane.asi")"
+grep -q '^playground: another playground is using the folder .*laptop' "$work/second.log" ||
+  fail "a second playground on the folder does not say another one uses it, naming no option: $(cat "$work/second.log")"
 ! grep -qi 'writable\|disk space' "$work/second.log" || fail "a second playground blames the disk: $(cat "$work/second.log")"
 contents "$folder" | cmp -s - "$work/before.txt" || fail "a second playground changed the folder or its mark"
 close_playground
 pass "a second playground on a folder in use: \"$(tr -d '\r' <"$work/second.log")\""
 
-# Started with no Halvane.asi at all: the error box, and the world runs on.
+# Started with no Halvane.asi at all (none beside the program, no --plugin):
+# the error box, saying to put it back there, and the world runs on.
+[[ ! -e $build/wine/Halvane.asi ]] || fail "a Halvane.asi lies beside the playground program in $build/wine"
 record=$work/record-none.txt
-start_playground "$smallest_window" --plugin "$(windows_path "$work/none/Halvane.asi")" --folder "$(windows_path "$work/game-none")"
-tail -1 "$record" | grep -q 'plug-in error: cannot read the plug-in .*Halvane.asi' ||
+start_playground "$smallest_window" --folder "$(windows_path "$work/game-none")"
+tail -1 "$record" | grep -q "plug-in error: cannot read the plug-in .*Halvane.asi: .*;If you unpacked the playground's zip, put its Halvane.asi back beside" ||
   fail "no load error when started without a DLL: $(tail -1 "$record")"
+! tail -1 "$record" | grep -q -- '--plugin' || fail "the load error names --plugin, which no one typed: $(tail -1 "$record")"
 shot_until none error_box none || fail "no error box without a DLL"
 close_playground
 pass "started with no Halvane.asi: the error shown in its box, the world runs on"
@@ -216,21 +234,40 @@ pass "a player's own Halvane.asi is refused, and once moved out of the folder th
 # At the smallest window, every text of the menu ends inside its panel, on
 # both pages (the gear speeds page's footer is its longest text, [-] its
 # rightmost): nothing bright in a strip right of the panel's edge (0.27 of
-# the view: 0.15 + 0.24 / 2), from the title to the last footer.
+# the view: 0.15 + 0.24 / 2), from the title to the footer, both where the
+# record says the plug-in drew them.
 beyond_panel() {
-  box $((view_left + view * 270 / 1000 + 1)) $((view_top + view_height * 170 / 1000)) $((view * 60 / 1000)) \
-    $((view_height * 570 / 1000)) "$1" 'max(r, max(g, b)) > 0.45'
+  local top bottom
+  top=$(($(drawn_at '~y~Halvane' | cut -d' ' -f2) - 12))
+  bottom=$(($(drawn_at '~y~UP/DOWN' | cut -d' ' -f2) + 42))
+  box $((view_left + view * 270 / 1000 + 1)) $((view_top + view_height * top / 1000)) $((view * 60 / 1000)) \
+    $((view_height * (bottom - top) / 1000)) "$1" 'max(r, max(g, b)) > 0.45'
 }
-# The page is on screen (its footer's yellow in the panel, or the red [-]),
-# and nothing of it beyond the panel.
-inside_panel() { at_least "$(share $2 "$1" "$3")" 0.02 && at_least 0 "$(beyond_panel "$1")"; }
+# In the shot $1, the text drawn starting with $2 is lit as $7 (2 % of a box
+# of $5 by $6 thousandths of the view, $3 and $4 from where the record says
+# the plug-in drew it): the page is on screen.
+lit_where_drawn() {
+  local x y
+  read -r x y <<<"$(drawn_at "$2")"
+  [[ -n $y ]] && at_least "$(share $((x + $3)) $((y + $4)) "$5" "$6" "$1" "$7")" 0.02
+}
+# The page is on screen (its footer's yellow, or the red [-], where they were
+# drawn), and nothing of it beyond the panel.
+menu_page() {
+  local shot=$1 page=$2 text=$3 name
+  shift 3
+  name=$(sed 's/~[a-z]~//g' <<<"$text")
+  [[ -n $(drawn_at "$text") ]] || fail "the $page page's $name is not among the texts drawn: $(page_texts)"
+  shot_until "$shot" lit_where_drawn "$shot" "$text" "$@" ||
+    fail "the $page page's $name is not in the shot at $smallest_window where the plug-in drew it, at $(drawn_at "$text") thousandths of the view"
+  at_least 0 "$(beyond_panel "$shot")" ||
+    fail "the $page page runs past its panel at $smallest_window: $(beyond_panel "$shot") of the strip beyond it is lit"
+}
 press F2
-shot_until menu-keys inside_panel menu-keys "30 690 60 30" 'r>0.55 && g>0.45 && b<0.4' ||
-  fail "the keybindings page runs past its panel at $smallest_window: $(beyond_panel menu-keys) of the strip beyond it is lit"
-for _ in 1 2 3 4 5 6 7 8; do press Down; done
+menu_page menu-keys keybindings '~y~UP/DOWN' -8 -8 60 30 'r>0.55 && g>0.45 && b<0.4'
+select_row "Gear Speeds"
 press Return
-shot_until menu-gears inside_panel menu-gears "245 255 25 40" 'r>0.6 && g<0.4 && b<0.4' ||
-  fail "the gear speeds page runs past its panel at $smallest_window: $(beyond_panel menu-gears) of the strip beyond it is lit"
+menu_page menu-gears "gear speeds" '~r~[-]' -7 -5 25 40 'r>0.6 && g<0.4 && b<0.4'
 close_playground
 pass "at $smallest_window the menu's texts end inside its panel on both pages"
 
@@ -259,6 +296,19 @@ measure
 cmp -s "$work/modder/Halvane.asi" "$work/script folder/Halvane.asi" || fail "scripts/playground.sh did not pass --plugin on"
 grep -q '^playground: Halvane.ini is in script folder; F1' "$work/script.log" ||
   fail "scripts/playground.sh does not name the folder, as typed, once taken: $(cat "$work/script.log")"
+# On a machine with no sound card and no sound server (as here, most often):
+# a clip played (T) brings none of the sound library's complaints, and the
+# playground says once that no sound device was found.
+if ! grep -qs '^ *[0-9]' /proc/asound/cards && [[ ! -S ${XDG_RUNTIME_DIR:-/run/user/$(id -u)}/pulse/native ]]; then
+  xdotool windowfocus --sync "$window"
+  mark=$(frames)
+  press t
+  seen "$mark" '"safety switch"' || fail "T played no clip in the window scripts/playground.sh started"
+  [[ $(grep -c 'no sound device was found' "$work/script.log") == 1 ]] ||
+    fail "with no sound device, scripts/playground.sh does not say so once: $(cat "$work/script.log")"
+  ! grep -q 'ALSA lib' "$work/script.log" || fail "the sound library's complaints reach the player: $(grep -m3 'ALSA lib' "$work/script.log")"
+  sound="; with no sound device, said once and no complaint of the sound library"
+fi
 close_playground
-pass "scripts/playground.sh passes --size $largest (the window fits the screen), --folder, --record and --plugin on; --help lists each with its default, and every variable it reads"
+pass "scripts/playground.sh passes --size $largest (the window fits the screen), --folder, --record and --plugin on; --help lists each with its default, and every variable it reads${sound:-}"
 pass "passed"

@@ -37,4 +37,15 @@ grep -q 'shows "'$'\e''\[31mSAFETY ON' "$work/terminal.txt" || fail "on a termin
 ! grep -E '~[a-z]~|'$'\e' "$work/terminal/story.txt" || fail "the story written beside a terminal's shows colours or codes"
 echo "readme-demo-test: the story shows SAFETY ON in red on a terminal, with no codes in out/story.txt"
 [[ -s $work/a.trace ]] || fail "the trace command left no trace"
+# The README's pictures are what the tour draws now (scripts/pictures.sh
+# renders them again after a change to what the plug-in draws).
+pictures=$(sed -n 's/^for picture in \(.*\); do$/\1/p' "$checkout/scripts/pictures.sh")
+[[ -n $pictures ]] || fail "no list of pictures in scripts/pictures.sh"
+stale=()
+for picture in $pictures; do
+  differ=$(compare -metric AE "$work/out/screenshots/$picture.png" "$checkout/docs/images/$picture.png" null: 2>&1 || true)
+  [[ $differ == 0 ]] || stale+=("docs/images/$picture.png ($differ pixels differ)")
+done
+((${#stale[@]} == 0)) || fail "not what the demo tour draws now: ${stale[*]}; run scripts/pictures.sh"
+echo "readme-demo-test: the README's pictures ($pictures) are what the tour draws"
 echo "readme-demo-test: passed"

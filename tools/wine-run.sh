@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine, headless and quiet, in this checkout's
-# prefix (tools/wine-prefix.sh), made on first use. With no program: makes the prefix and starts
-# its server, and runs nothing.
+# prefix (tools/wine-prefix.sh: a copy of its template, made on first use), or
+# in HALVANE_WINEPREFIX (a windowed test's). With no program: makes the
+# prefix and starts its server, and runs nothing.
 set -euo pipefail
 source "$(dirname "$(realpath "$0")")/wine-prefix.sh"
 export WINEPREFIX=${HALVANE_WINEPREFIX:-$(halvane_prefix)}
@@ -17,9 +18,7 @@ fi
 wine=/usr/lib/wine/wine64
 (
   flock 9
-  if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
-    "$wine" wineboot -i >/dev/null 2>&1 9>&-
-  fi
+  halvane_make_prefix "$WINEPREFIX" 9>&-
   # One wine server that stays a while after its last program: a server
   # that is just shutting down refuses the next program ("a wine server
   # seems to be running, but I cannot connect to it"), and a warm one starts

@@ -2,8 +2,9 @@
 # a display it picks itself (two tests starting at once never take the same
 # one), exports DISPLAY, and gives the test a Wine prefix of its own whose
 # wine server is started afresh on that display (named after this checkout
-# and the test: tools/wine-prefix.sh). Both servers (and the
-# program in $playground, if any) are stopped when the script ends.
+# and the test, and made anew from the template: tools/wine-prefix.sh). Both
+# servers (and the program in $playground, if any) are stopped when the
+# script ends, and the prefix is removed.
 #   source xvfb.sh <log file> <prefix name> [screen size, default 1700x800x24]
 # A window only appears on the display of the program that started its wine
 # server: a server started by a headless test, or by a windowed test on
@@ -18,10 +19,9 @@ playground=
 source "$(dirname "${BASH_SOURCE[0]}")/wine-prefix.sh"
 HALVANE_WINEPREFIX=$(halvane_prefix "window-$2")
 export HALVANE_WINEPREFIX
-stop_wine_server() { WINEPREFIX=$HALVANE_WINEPREFIX /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true; }
 cleanup() {
   if [[ -n $playground ]]; then kill "$playground" 2>/dev/null || true; fi
-  stop_wine_server
+  halvane_remove_prefix "$HALVANE_WINEPREFIX"
   kill "$xvfb" 2>/dev/null || true
   wait 2>/dev/null || true
 }
@@ -29,11 +29,11 @@ trap cleanup EXIT
 for _ in $(seq 100); do [[ -s $1.display ]] && break; sleep 0.05; done
 export DISPLAY=:$(head -1 "$1.display")
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
-stop_wine_server
-WINEPREFIX=$HALVANE_WINEPREFIX /usr/lib/wine/wineserver -w >/dev/null 2>&1 || true
-# The prefix made (on first use) and its server booted on this display before
-# the test's clock for its window starts: that can take half a minute on a
-# loaded machine.
+# One left by a run that was killed goes first, with its server.
+halvane_remove_prefix "$HALVANE_WINEPREFIX"
+# The prefix made (from the template, made on first use) and its server
+# booted on this display before the test's clock for its window starts:
+# that can take half a minute on a loaded machine.
 "$(dirname "${BASH_SOURCE[0]}")/wine-run.sh"
 
 # Waits (up to $1 seconds) for the window named $2 to be mapped, and prints its

@@ -79,7 +79,8 @@ void NonAsciiFolder(const std::filesystem::path& plugin, const std::filesystem::
     Session session(plugin, game);
     if (!session.Load()) return;
     session.Frame();
-    Check(ReadFile(game / "Halvane.ini") == DefaultFile, "the first start writes Halvane.ini beside the DLL");
+    Check(ReadFile(game / "Halvane.ini") == DefaultFile,
+          "the first start writes Halvane.ini beside the DLL, as tests/data/default-settings.ini holds it");
     SwitchAmmoCounterInMenu(session);
     Check(ReadFile(game / "Halvane.ini").find("HideAmmoHud=1\r\n") != std::string::npos,
           "a menu change is saved there");
@@ -105,7 +106,8 @@ void LongPath(const std::filesystem::path& plugin, const std::filesystem::path& 
     if (!session.Load()) return;
     Check(session.host.LibraryFile().wstring().size() > 260, "the DLL's path is over 260 characters");
     session.Frame();
-    Check(ReadFile(game / "Halvane.ini") == DefaultFile, "the first start writes Halvane.ini beside the DLL");
+    Check(ReadFile(game / "Halvane.ini") == DefaultFile,
+          "the first start writes Halvane.ini beside the DLL, as tests/data/default-settings.ini holds it");
     Check(!std::filesystem::exists(game.parent_path() / "Halvane.ini"), "nothing is written one folder up");
     SwitchAmmoCounterInMenu(session);
     Check(ReadFile(game / "Halvane.ini").find("HideAmmoHud=1\r\n") != std::string::npos,
@@ -130,7 +132,8 @@ void DotFolder(const std::filesystem::path& plugin, const std::filesystem::path&
     Session session(plugin, game);
     if (!session.Load()) return;
     session.Frame();
-    Check(ReadFile(game / "Halvane.ini") == DefaultFile, "the first start writes Halvane.ini in \"game.\"");
+    Check(ReadFile(game / "Halvane.ini") == DefaultFile,
+          "the first start writes Halvane.ini in \"game.\", as tests/data/default-settings.ini holds it");
     Check(!std::filesystem::exists(lookalike / "Halvane.ini"), "nothing is written in \"game\"");
     session.Finish();
   }

@@ -20,7 +20,7 @@ void FirstStart(const std::filesystem::path& plugin, const std::filesystem::path
   if (!session.Load()) return;
   session.Frame();
   Check(ReadFile(folder / "Halvane.ini") == DefaultFile,
-        "Halvane.ini holds the sixteen default lines, CR LF each");
+        "Halvane.ini holds the lines of tests/data/default-settings.ini, CR LF each");
   Check(!std::filesystem::exists(Temporary(folder)), "no temporary file is left");
   // Where nothing stands in the way, every save replaces the file whole.
   for (int save = 1; save <= 2; ++save) {
