@@ -182,8 +182,15 @@ class SeamSoakTest : public Playthrough {
     // Getting in, or back to the wheel, starts in the lowest gear whose
     // limit holds the car's speed (gear 1 standing; one more if a gear-up
     // press fires on that very pass), whatever the menu did meanwhile.
+    // The limits in force are the file's until a save fails (then they may
+    // be ahead of it, and the gear's bound is unknown here).
+    const bool fileLags = std::any_of(
+        host.game.notifications.begin(), host.game.notifications.end(),
+        [](const std::string& text) { return text.find("could not be saved") != std::string::npos; });
     if (const int shown = ShownGear(); entryToShow && shown != 0) {
-      ASSERT_LE(shown, entryGearMost + 1) << "pass " << pass << ": a car got into shows gear " << shown;
+      if (!fileLags) {
+        ASSERT_LE(shown, entryGearMost + 1) << "pass " << pass << ": a car got into shows gear " << shown;
+      }
       entryToShow = false;
     }
     ASSERT_TRUE(promises::NoRoundFromNothing(host, given)) << "pass " << pass;
